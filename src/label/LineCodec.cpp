@@ -1,0 +1,274 @@
+#include "LineCodec.h"
+
+#include "UserError.h"
+
+namespace LineCodec {
+
+namespace {
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+QByteArrayView field(QByteArrayView text, qsizetype from, qsizetype length) {
+    if (from >= text.size())
+        return {};
+    return text.sliced(from, qMin(length, text.size() - from));
+}
+
+// A one-digit style code; anything but a decimal digit reads as 0.
+int styleDigit(QByteArrayView text, qsizetype at) {
+    if (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        return text[at] - '0';
+    return 0;
+}
+
+int hexOrZero(QByteArrayView digits) { return int(parseHex(digits).value_or(0)); }
+
+} // namespace
+
+QByteArray hex(qint64 value, int width) {
+    const qint64 largest = (qint64(1) << (4 * width)) - 1;
+    const qint64 clamped = qBound<qint64>(0, value, largest);
+    return QByteArray::number(clamped, 16).toUpper().rightJustified(width, '0');
+}
+
+std::optional<quint32> parseHex(QByteArrayView digits) {
+    if (digits.isEmpty() || digits.size() > 8)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const char c : digits) {
+        const int d = hexDigitValue(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + quint32(d);
+    }
+    return value;
+}
+
+LineParts splitLine(const QByteArray& line) {
+    LineParts parts;
+    if (!line.isEmpty())
+        parts.mark = line[0];
+    if (line.size() > 1)
+        parts.group = line[1];
+    const QByteArrayView body = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
+    QByteArrayView geometry = body;
+    const qsizetype tab = body.indexOf('\t');
+    if (tab >= 0) {
+        parts.hasTab = true;
+        geometry = body.first(tab);
+        QByteArrayView styles = body.sliced(tab + 1);
+        styles = styles.first(qMin<qsizetype>(styles.size(), kMaxFieldText));
+        if (styles.startsWith('>')) {
+            parts.arrow = styles.first(qMin<qsizetype>(2, styles.size()));
+            styles = styles.sliced(parts.arrow.size());
+        }
+        parts.styles = styles;
+    }
+    const qsizetype blank = geometry.indexOf(' ');
+    if (blank >= 0) {
+        parts.keyword = geometry.first(blank);
+        const QByteArrayView rest = geometry.sliced(blank + 1);
+        parts.geometry = rest.first(qMin<qsizetype>(rest.size(), kMaxFieldText));
+    }
+    return parts;
+}
+
+std::optional<LabelRect> tryReadRect(QByteArrayView geometry) {
+    int values[4];
+    for (int i = 0; i < 4; ++i) {
+        const auto v = parseHex(field(geometry, 3 * i, 3));
+        if (!v)
+            return std::nullopt;
+        values[i] = int(*v);
+    }
+    return LabelRect{values[0], values[1], values[2], values[3]};
+}
+
+LabelRect readRect(QByteArrayView geometry) {
+    for (int i = 0; i < 4; ++i) {
+        const QByteArrayView digits = field(geometry, 3 * i, 3);
+        if (!parseHex(digits))
+            throw UserError::notAnInteger(QLatin1Char('$') + QString::fromLatin1(digits));
+    }
+    return *tryReadRect(geometry);
+}
+
+QByteArray writeRect(int left, int top, int right, int bottom) {
+    return hex(left, 3) + hex(top, 3) + hex(right, 3) + hex(bottom, 3);
+}
+
+QByteArray writeRect(const LabelRect& r) { return writeRect(r.left, r.top, r.right, r.bottom); }
+
+QList<QPoint> readPoints(QByteArrayView list) {
+    QList<QPoint> points;
+    for (qsizetype at = 0; at < list.size() && points.size() < kMaxPoints; at += 6) {
+        const QByteArrayView xs = field(list, at, 3);
+        const QByteArrayView ys = field(list, at + 3, 3);
+        if (xs.isEmpty() || ys.isEmpty())
+            break;
+        const auto x = parseHex(xs);
+        const auto y = parseHex(ys);
+        if (x && y)
+            points.append(QPoint(int(*x), int(*y)));
+    }
+    return points;
+}
+
+QByteArray writePoints(const QList<QPoint>& points) {
+    QByteArray list;
+    list.reserve(points.size() * 6);
+    for (const QPoint& p : points)
+        list += hex(p.x(), 3) + hex(p.y(), 3);
+    return list;
+}
+
+QImage readPicture(QByteArrayView data) {
+    const int width = int(parseHex(field(data, 0, 3)).value_or(0));
+    const int height = int(parseHex(field(data, 3, 3)).value_or(0));
+    if (width <= 0 || height <= 0)
+        return QImage();
+    QImage picture(width, height, QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    picture.fill(Qt::white);
+    const char* digits = data.data();
+    const qsizetype size = data.size();
+    qsizetype at = 6;
+    const qsizetype stride = picture.bytesPerLine() / 4;
+    auto* pixels = reinterpret_cast<QRgb*>(picture.bits());
+    for (int x = 0; x < width && at < size; ++x) {
+        for (int y = 0; y < height; ++y, at += 6) {
+            if (at >= size)
+                break;
+            // Six digits blue, green, red; a short or bad entry leaves the pixel white.
+            quint32 value = 0;
+            bool ok = true;
+            const qsizetype n = qMin<qsizetype>(6, size - at);
+            for (qsizetype i = 0; i < n; ++i) {
+                const int d = hexDigitValue(digits[at + i]);
+                if (d < 0) {
+                    ok = false;
+                    break;
+                }
+                value = value * 16 + quint32(d);
+            }
+            if (ok)
+                pixels[y * stride + x] =
+                    qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+        }
+    }
+    return picture;
+}
+
+QByteArray writePicture(const QImage& source) {
+    const QImage picture = source.convertToFormat(QImage::Format_RGB32);
+    QByteArray data;
+    data.reserve(6 + qsizetype(picture.width()) * picture.height() * 6);
+    data += hex(picture.width(), 3) + hex(picture.height(), 3);
+    static const char digits[] = "0123456789ABCDEF";
+    char entry[6];
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = 0; y < picture.height(); ++y) {
+            const QRgb rgb = picture.pixel(x, y);
+            const int bytes[3] = {qBlue(rgb), qGreen(rgb), qRed(rgb)};
+            for (int i = 0; i < 3; ++i) {
+                entry[2 * i] = digits[bytes[i] >> 4];
+                entry[2 * i + 1] = digits[bytes[i] & 15];
+            }
+            data.append(entry, 6);
+        }
+    }
+    return data;
+}
+
+int fontStyleFromDigit(int digit) {
+    switch (digit) {
+    case 1: return FontBold;
+    case 2: return FontItalic;
+    case 3: return FontUnderline;
+    case 4: return FontStrikeOut;
+    default: return 0;
+    }
+}
+
+char fontStyleDigit(int flags) {
+    switch (flags) {
+    case FontBold: return '1';
+    case FontItalic: return '2';
+    case FontUnderline: return '3';
+    case FontStrikeOut: return '4';
+    default: return '0';
+    }
+}
+
+void readStyles(QByteArrayView block, StyleBlock& style) {
+    const int brush = styleDigit(block, 0);
+    if (brush <= 7)
+        style.brushStyle = brush;
+    style.brushColor = ColorRef(parseHex(field(block, 1, 8)).value_or(0));
+    const int pen = styleDigit(block, 9);
+    if (pen <= 6)
+        style.penStyle = pen;
+    style.penWidth = hexOrZero(field(block, 10, 2));
+    style.penColor = ColorRef(parseHex(field(block, 12, 8)).value_or(0));
+    style.fontColor = ColorRef(parseHex(field(block, 20, 8)).value_or(0));
+    style.fontSize = hexOrZero(field(block, 28, 2));
+    const int font = styleDigit(block, 30);
+    if (font <= 4)
+        style.fontStyle = fontStyleFromDigit(font);
+    style.fontName = field(block, 31, block.size()).toByteArray();
+}
+
+QByteArray writeStyles(const StyleBlock& s) {
+    QByteArray block;
+    block += char('0' + qBound(0, s.brushStyle, 7));
+    block += hex(s.brushColor, 8);
+    block += char('0' + qBound(0, s.penStyle, 6));
+    block += hex(s.penWidth, 2);
+    block += hex(s.penColor, 8);
+    block += hex(s.fontColor, 8);
+    block += hex(s.fontSize, 2);
+    block += fontStyleDigit(s.fontStyle);
+    QByteArray name = s.fontName;
+    name.replace('\t', ' ').replace('\r', ' ').replace('\n', ' ');
+    block += name;
+    return block;
+}
+
+QByteArray writeHeader(const LabelFormatValues& f) {
+    return hex(f.width, 3) + hex(f.height, 3) + hex(f.hspacing, 3) + hex(f.vspacing, 3);
+}
+
+bool readHeader(QByteArrayView header, LabelFormatValues& format) {
+    int* targets[4] = {&format.width, &format.height, &format.hspacing, &format.vspacing};
+    for (int i = 0; i < 4; ++i) {
+        const auto v = parseHex(field(header, 3 * i, 3));
+        if (!v)
+            return false;
+        *targets[i] = int(*v);
+    }
+    return true;
+}
+
+QByteArray defaultHeader() { return writeHeader(LabelFormatValues{}); }
+
+LineList newLabel(const LabelFormatValues& format) { return {writeHeader(format), kBlankRecord}; }
+
+void dropMalformedLines(LineList& lines) {
+    // Column 15 is index 14 once the line starts at column 1.
+    for (qsizetype i = lines.size() - 1; i >= 2; --i) {
+        const qsizetype tab = lines[i].indexOf('\t');
+        if (tab < 15)
+            lines.removeAt(i);
+    }
+}
+
+} // namespace LineCodec

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "GdiCanvas.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QImage>
+#include <QList>
+#include <QPoint>
+
+#include <optional>
+
+// The label document: line 0 the header, line 1 the background record, then one line
+// per object in drawing order. Lines are kept as the file's bytes.
+using LineList = QList<QByteArray>;
+
+// Left, top, right, bottom of a rectangle field, as written (not normalised).
+struct LabelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const LabelRect&) const = default;
+};
+
+// The attributes a style block carries. fontStyle is a set of FontStyleFlag bits.
+struct StyleBlock {
+    int brushStyle = BrushSolid;
+    ColorRef brushColor = 0x00FFFFFF;
+    int penStyle = PenSolid;
+    int penWidth = 1;
+    ColorRef penColor = 0;
+    ColorRef fontColor = 0;
+    int fontSize = 12;
+    int fontStyle = 0;
+    QByteArray fontName = "Arial";
+    bool operator==(const StyleBlock&) const = default;
+};
+
+// An object line cut into its parts. Views point into the line given to splitLine.
+struct LineParts {
+    char mark = ' ';
+    char group = '0';
+    QByteArrayView keyword;  // empty when the geometry part holds no blank
+    QByteArrayView geometry; // after the keyword's blank: rectangle field and kind data
+    bool hasTab = false;
+    QByteArrayView arrow;  // '>' and a digit, or empty
+    QByteArrayView styles; // the style block without the arrow marker
+};
+
+struct LabelFormatValues {
+    int width = 70;
+    int height = 42;
+    int hspacing = 0;
+    int vspacing = 0;
+};
+
+namespace LineCodec {
+
+constexpr int kMaxCoordinate = 4095;
+constexpr int kMaxPoints = 300;
+constexpr int kMaxPicturePixels = 21800;
+// Readers take at most this many characters after the keyword's blank and after the TAB.
+constexpr int kMaxFieldText = 131072;
+
+inline const QByteArray kBlankRecord = " 0BLANK";
+
+// Upper-case hexadecimal, zero-padded to width digits; the value is clamped to what the
+// field holds, so a writer never shifts the fields after it.
+QByteArray hex(qint64 value, int width);
+// A field as the readers take it: hexadecimal digits of either case, nothing else.
+std::optional<quint32> parseHex(QByteArrayView digits);
+
+LineParts splitLine(const QByteArray& line);
+
+// Reads the four three-digit fields; throws UserError for a field that does not convert.
+LabelRect readRect(QByteArrayView geometry);
+// Same, without the error: nullopt when a field does not convert.
+std::optional<LabelRect> tryReadRect(QByteArrayView geometry);
+QByteArray writeRect(const LabelRect& rect);
+QByteArray writeRect(int left, int top, int right, int bottom);
+
+// The point list that follows the rectangle field (the text after its 12 digits).
+QList<QPoint> readPoints(QByteArrayView pointList);
+QByteArray writePoints(const QList<QPoint>& points);
+
+// Picture size and pixel list after the rectangle field; pixels missing from the list stay white.
+QImage readPicture(QByteArrayView pictureData);
+QByteArray writePicture(const QImage& picture);
+
+// Reads a style block (without arrow marker) over the attributes held in `style`.
+void readStyles(QByteArrayView block, StyleBlock& style);
+QByteArray writeStyles(const StyleBlock& style);
+int fontStyleFromDigit(int digit);
+char fontStyleDigit(int fontStyleFlags);
+
+QByteArray writeHeader(const LabelFormatValues& format);
+// Reads the header fields in order; a field that does not convert ends the reading and
+// leaves it and the following ones as they were. Returns whether all four converted.
+bool readHeader(QByteArrayView header, LabelFormatValues& format);
+
+QByteArray defaultHeader();
+LineList newLabel(const LabelFormatValues& format = {});
+
+// Drops object lines (from line 2 on) whose first TAB is not beyond column 15.
+void dropMalformedLines(LineList& lines);
+
+} // namespace LineCodec

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "GdiCanvas.h"
+#include "LineCodec.h"
+#include "ToolBarSource.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class QFrame;
+class QScrollArea;
+class SurfaceWidget;
+
+// The label window: owns the label document and draws it on its surface. There is one
+// for the whole run; new and open reuse it.
+class TEtiq : public QWidget {
+    Q_OBJECT
+public:
+    enum ToolCode {
+        ToolLine = 0,
+        ToolRect = 1,
+        ToolEllipse = 2,
+        ToolRoundRect = 3,
+        ToolPointer = 4,
+        ToolText = 6,
+        ToolPicture = 7,
+        ToolPolygon = 8,
+        ToolPolyline = 9,
+        ToolArc = 10,
+    };
+
+    explicit TEtiq(QWidget* parent = nullptr);
+    ~TEtiq() override;
+
+    void setToolBarSource(ToolBarSource* source) { toolBar_ = source; }
+
+    void FormCreate();
+    void SetIni(int toolNumber, int penWidth, int penStyle, ColorRef penColor, ColorRef fillColor,
+                int fillStyle);
+    void SetPage(int left, int top, int right, int bottom, int zoom);
+    void SetDim(int width, int height, int hspacing, int vspacing);
+    void SetNew();
+    void Effacer();
+    // Throws UserError and changes nothing when the file cannot be read.
+    void Charge(const QString& path);
+    // Mode 0 save, 1 save under a new name. Returns whether the label is stored (false when
+    // the user cancelled the name); throws UserError when the file cannot be written.
+    bool Sauve(int mode);
+    bool SaveAs();
+    // Asks whether to save a changed label; false means stop (cancelled, or the save did not happen).
+    bool SaveQuery();
+    void FormCloseQuery(bool& canClose);
+    void FormClose();
+    void RestoreStyles();
+    void SetFrame(int tool);
+    void SetText();
+    void RedimForm();
+    void Deselectionne();
+
+    // Line grammar at the window's level.
+    QByteArray GetRect(int x, int y);
+    QByteArray GetStyles() const;
+    void EcritForme();
+    void SetRect(const QByteArray& geometry);
+    void SetArray(const QByteArray& pointList);
+    void SetStyles(const QByteArray& styleBlock);
+
+    // Redraw of the whole label from the document.
+    void Dessine();
+
+    QString caption() const;
+    QSize frameSize() const;
+    QSize surfaceSize() const { return surface_.size(); }
+    const QImage& surface() const { return surface_; }
+    GdiCanvas& canvas() { return canvas_; }
+    QFrame* panel() const { return Panel1; }
+
+    // Document and state, named as the rest of the program knows them.
+    LineList Lines;
+    LineList UndoLines;
+    QString FileName;
+    bool Modified = false;
+    int LabelWidth = 70;
+    int LabelHeight = 42;
+    int HSpacing = 0;
+    int VSpacing = 0;
+    bool CdLabel = false;
+    int Tool = ToolLine;
+    bool HasSelection = false;
+    QRect SelectionBox;
+    int CurBrushStyle = BrushClear;
+    int CurPenStyle = PenSolid;
+    int CurPenWidth = 1;
+    ColorRef CurPenColor = 0;
+    ColorRef CurBrushColor = 0x00FFFFFF;
+    QString CurFontName = QStringLiteral("Arial");
+    int CurFontSize = 12;
+    int MarginLeft = 0;
+    int MarginTop = 0;
+    int MarginRight = 0;
+    int MarginBottom = 0;
+    int Zoom = 100;
+    LabelRect ObjectRect;
+    QList<QPoint> PointBuffer;
+    int LastPointIndex = -1;
+    QByteArray CurrentText;
+    QImage PictureBitmap;
+    QString PictureFile;
+    int PictureKind = 0;
+    QPoint AnchorPoint;
+    QPoint CurrentPoint;
+    bool Drawing = false;
+    bool CollectingPoints = false;
+    bool CtrlPressed = false;
+    bool Moving = false;
+    int ResizeHandle = 0;
+    int HoverHandle = 0;
+    QRect HitBox;
+    bool SelectionChanged = false;
+    int ResizeFontSize = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void updateCaption();
+    LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
+
+    ToolBarSource* toolBar_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
+    QWidget* sheet_ = nullptr;
+    QFrame* Panel1 = nullptr;
+    SurfaceWidget* PaintBox1 = nullptr;
+    QImage surface_;
+    GdiCanvas canvas_;
+};
