@@ -4,11 +4,13 @@
 #include "ErrorReportingApplication.h"
 #include "LabelFile.h"
 #include "LineEdits.h"
+#include <QImageReader>
 #include "SurfaceWidget.h"
 #include "UserError.h"
 #include "Windows1252.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -49,6 +51,8 @@ TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
     PaintBox1 = new SurfaceWidget(&surface_, Panel1);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
     scrollArea_->setWidget(sheet_);
+    PaintBox1->installEventFilter(this);
+    PointBuffer.resize(301);
 
     FormCreate();
 }
@@ -87,7 +91,7 @@ void TEtiq::SetIni(int toolNumber, int /*penWidth*/, int penStyle, ColorRef penC
     LabelHeight = 42;
     HSpacing = 0;
     VSpacing = 0;
-    SelectionBox = QRect();
+    SelectionBox = LabelRect{};
 }
 
 void TEtiq::SetPage(int left, int top, int right, int bottom, int zoom) {
@@ -270,15 +274,19 @@ void TEtiq::RestoreStyles() {
 }
 
 void TEtiq::SetFrame(int tool) {
+    if (CollectingPoints)
+        PaintBox1DblClick();
+    if (HasSelection)
+        PaintBox1Click();
     Tool = tool;
-    PaintBox1->setCursor(Qt::ArrowCursor);
+    setSurfaceCursor(Qt::ArrowCursor);
     if (toolBar_)
         toolBar_->setPenWidthField(canvas_.penWidth());
 }
 
 void TEtiq::SetText() {
     Tool = ToolText;
-    PaintBox1->setCursor(Qt::IBeamCursor);
+    setSurfaceCursor(Qt::IBeamCursor);
 }
 
 void TEtiq::RedimForm() {
@@ -315,10 +323,10 @@ void TEtiq::Deselectionne() {
         SelectionChanged = true;
     LineEdits::clearMarks(Lines);
     HasSelection = false;
-    PaintBox1->unsetCursor();
+    setSurfaceCursor(Qt::ArrowCursor);
     Moving = false;
     ResizeHandle = 0;
-    SelectionBox = QRect(QPoint(8182, 8182), QPoint(0, 0));
+    SelectionBox = LabelRect{8182, 8182, 0, 0};
 }
 
 QByteArray TEtiq::GetRect(int x, int y) {
@@ -403,33 +411,542 @@ void TEtiq::SetArray(const QByteArray& pointList) {
     LastPointIndex = int(PointBuffer.size()) - 1;
 }
 
-void TEtiq::SetStyles(const QByteArray& block) {
-    StyleBlock style;
-    style.brushStyle = canvas_.brushStyle();
-    style.penStyle = canvas_.penStyle();
-    style.fontStyle = canvas_.fontStyle();
-    LineCodec::readStyles(block, style);
-    canvas_.setBrushStyle(style.brushStyle);
-    canvas_.setBrushColor(style.brushColor);
-    canvas_.setPenStyle(style.penStyle);
-    canvas_.setPenWidth(style.penWidth);
-    canvas_.setPenColor(style.penColor);
-    canvas_.setFontColor(style.fontColor);
-    canvas_.setFontSize(style.fontSize);
-    canvas_.setFontStyle(style.fontStyle);
-    canvas_.setFontName(Windows1252::toUnicode(style.fontName));
+void TEtiq::SetStyles(const QByteArray& block) { LineRenderer(canvas_).applyStyles(block); }
+
+RenderOptions TEtiq::renderOptions() const {
+    RenderOptions options;
+    options.backgroundWidth = 4 * LabelWidth;
+    options.backgroundHeight = 4 * LabelHeight;
+    options.gradientHeight = surface_.height();
+    return options;
+}
+
+void TEtiq::Efface() {
+    // The undo snapshot belongs to the commands that change the label, not to a redraw.
+    canvas_.whiten(0, 0, surface_.width(), surface_.height());
+    canvas_.setPenMode(PenMode::Copy);
+    RestoreStyles();
+}
+
+void TEtiq::DessinCd() { LineRenderer(canvas_).drawCdTemplate(LabelWidth, LabelHeight); }
+
+void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
+    LineRenderer renderer(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
+    RenderState state;
+    state.objectRect = ObjectRect;
+    state.currentText = CurrentText;
+    state.savedBrushColor = CurBrushColor;
+    state.savedBrushStyle = CurBrushStyle;
+    bool drewPoints = false;
+    try {
+        drewPoints = renderer.draw(line, renderOptions(), state, owner);
+    } catch (...) {
+        ObjectRect = state.objectRect;
+        throw;
+    }
+    ObjectRect = state.objectRect;
+    if (drewPoints) {
+        for (qsizetype i = 0; i < state.points.size(); ++i)
+            PointBuffer[i] = state.points[i];
+        LastPointIndex = int(state.points.size()) - 1;
+    }
+    CurrentText = state.currentText;
+    CurBrushColor = state.savedBrushColor;
+    CurBrushStyle = state.savedBrushStyle;
 }
 
 void TEtiq::Dessine() {
-    // Objects are drawn on the surface by the renderer; until then it shows the white label.
-    canvas_.whiten(0, 0, surface_.width(), surface_.height());
-    RestoreStyles();
+    Efface();
+    if (CdLabel)
+        DessinCd();
+    QString firstError;
+    for (qsizetype i = 1; i < Lines.size(); ++i) {
+        const QByteArray& line = Lines[i];
+        const QByteArrayView body = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
+        if (body == "BLANK")
+            continue;
+        // A broken line is reported once and never stops the rest of the label.
+        try {
+            DessinForme(body, &line);
+        } catch (const UserError& error) {
+            if (!reportedBadLines_.contains(line)) {
+                reportedBadLines_.insert(line);
+                if (firstError.isEmpty())
+                    firstError = error.message();
+            }
+        }
+    }
+    if (!pictureCacheEnabled_)
+        pictureCache_.clear();
+    pictureCache_.sweep();
+    Affsel();
+    canvas_.flush();
+    PaintBox1->update();
+    if (!firstError.isEmpty())
+        reportError(firstError);
+}
+
+void TEtiq::FormPaint() { Dessine(); }
+
+void TEtiq::Redessine() { Dessine(); }
+
+void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
+    canvas_.setPenMode(mode);
+    switch (Tool) {
+    case ToolLine:
+        canvas_.moveTo(from.x(), from.y());
+        canvas_.lineTo(to.x(), to.y());
+        break;
+    case ToolRect:
+    case ToolPointer: canvas_.rectangle(from.x(), from.y(), to.x(), to.y()); break;
+    case ToolEllipse: canvas_.ellipse(from.x(), from.y(), to.x(), to.y()); break;
+    case ToolRoundRect:
+        canvas_.roundRect(from.x(), from.y(), to.x(), to.y(), (from.x() - to.x()) / 2,
+                          (from.y() - to.y()) / 2);
+        break;
+    case ToolPolygon: canvas_.polygon(PointBuffer.mid(0, LastPointIndex + 1)); break;
+    case ToolPolyline: {
+        // The anchor is kept just past the last point without being counted.
+        PointBuffer[LastPointIndex + 1] = AnchorPoint;
+        canvas_.polyline(PointBuffer.mid(0, LastPointIndex + 1));
+        break;
+    }
+    case ToolArc:
+        if (CtrlPressed)
+            canvas_.arc(from.x(), from.y(), to.x(), to.y(), from.x(), from.y(), to.x(), to.y());
+        else
+            canvas_.arc(from.x(), from.y(), to.x(), to.y(), to.x(), to.y(), from.x(), from.y());
+        break;
+    default: break;
+    }
+    canvas_.flush();
     PaintBox1->update();
 }
+
+void TEtiq::RectSel(const QByteArray& line) {
+    const LabelRect r = LineEdits::selectionRect(line);
+    canvas_.setPenWidth(1);
+    canvas_.setPenStyle(PenDot);
+    canvas_.setBrushStyle(BrushClear);
+    canvas_.rectangle(r.left, r.top, r.right, r.bottom);
+    canvas_.setPenWidth(5);
+    const int midX = (r.left + r.right) / 2;
+    const int midY = (r.top + r.bottom) / 2;
+    const QPoint handles[8] = {{r.left, r.top},     {r.right, r.top}, {r.left, r.bottom},
+                               {r.right, r.bottom}, {midX, r.top},    {r.right, midY},
+                               {midX, r.bottom},    {r.left, midY}};
+    for (const QPoint& h : handles) {
+        canvas_.moveTo(h.x(), h.y());
+        canvas_.lineTo(h.x(), h.y());
+    }
+}
+
+void TEtiq::Affsel() {
+    canvas_.setPenMode(PenMode::NotXor);
+    for (qsizetype i = 2; i < Lines.size(); ++i)
+        if (Lines[i].startsWith('*'))
+            RectSel(Lines[i]);
+    canvas_.setPenMode(PenMode::NotXor);
+}
+
+void TEtiq::PenSize(int width) { canvas_.setPenWidth(width); }
+
+void TEtiq::SetColors(ColorRef penColor, ColorRef brushColor) {
+    canvas_.setPenColor(penColor);
+    canvas_.setBrushColor(brushColor);
+}
+
+void TEtiq::SetPenStyle(int style) { canvas_.setPenStyle(style); }
+
+void TEtiq::SetBrush(int style) {
+    canvas_.setBrushStyle(style);
+    CurBrushStyle = style;
+}
+
+void TEtiq::SetFontName(const QString& name) { canvas_.setFontName(name); }
+
+void TEtiq::SetFontSize(int size) { canvas_.setFontSize(size); }
+
+void TEtiq::setFontStyleFlag(int flag, char change) {
+    const int style = canvas_.fontStyle();
+    canvas_.setFontStyle(change == '-' ? (style & ~flag) : (style | flag));
+}
+
+void TEtiq::SetStyle1(char change) { setFontStyleFlag(FontBold, change); }
+void TEtiq::SetStyle2(char change) { setFontStyleFlag(FontItalic, change); }
+void TEtiq::SetStyle3(char change) { setFontStyleFlag(FontUnderline, change); }
 
 QString TEtiq::caption() const { return windowTitle(); }
 
 void TEtiq::updateCaption() {
     setWindowTitle(FileName.isEmpty() ? QStringLiteral("Sans titre")
                                       : QFileInfo(FileName).fileName());
+}
+
+// ---- Pointer handlers -------------------------------------------------------------------
+
+void TEtiq::setSurfaceCursor(Qt::CursorShape shape) { PaintBox1->setCursor(shape); }
+
+Qt::CursorShape TEtiq::surfaceCursor() const { return PaintBox1->cursor().shape(); }
+
+void TEtiq::refreshSurface() {
+    canvas_.flush();
+    PaintBox1->update();
+}
+
+void TEtiq::showPosition(int x, int y) {
+    if (toolBar_)
+        toolBar_->showStatus(QStringLiteral("Position : (%1,%2)").arg(x).arg(y));
+}
+
+void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers,
+                          Qt::MouseButtons buttons) {
+    AnchorPoint = QPoint(x, y);
+    ResizeFontSize = 0;
+    if (HasSelection) {
+        Moving = false;
+        ResizeHandle = 0;
+        MoveRes();
+    }
+    CtrlPressed = modifiers == Qt::ControlModifier && buttons == Qt::LeftButton;
+    if (Tool != ToolPointer)
+        Drawing = true;
+    if (Drawing)
+        RestoreStyles();
+    canvas_.moveTo(x, y);
+    CurrentPoint = AnchorPoint;
+    showPosition(x, y);
+}
+
+void TEtiq::FormMouseMove(int x, int y) {
+    setSurfaceCursor(Qt::ArrowCursor);
+    if (Moving || ResizeHandle > 0) {
+        AnchorPoint = CurrentPoint;
+        CurrentPoint = QPoint(x, y);
+        Affsel();
+        if (Moving)
+            Deplace();
+        else
+            RedimSel();
+        Affsel();
+        refreshSurface();
+        return;
+    }
+    if (HasSelection) {
+        CurrentPoint = QPoint(x, y);
+        CurseurSel();
+        Drawing = false;
+    }
+    if (Drawing) {
+        DrawShape(AnchorPoint, CurrentPoint, PenMode::NotXor);
+        CurrentPoint = QPoint(x, y);
+        DrawShape(AnchorPoint, CurrentPoint, PenMode::NotXor);
+    }
+    showPosition(x, y);
+}
+
+void TEtiq::FormMouseUp(int x, int y) {
+    if (Moving) {
+        Moving = false;
+        Dessine();
+    }
+    if (ResizeHandle > 0) {
+        ResizeHandle = 0;
+        Dessine();
+    }
+    if (!Drawing)
+        return;
+    DrawShape(AnchorPoint, QPoint(x, y), PenMode::Copy);
+    CurrentPoint = QPoint(x, y);
+    // Text and pictures are recorded by the click itself; a release away from the press
+    // must not record a second copy.
+    if (!CollectingPoints && Tool != ToolText && Tool != ToolPicture)
+        EcritForme();
+    Drawing = false;
+}
+
+void TEtiq::PaintBox1Click() {
+    if (Tool == ToolPolygon || Tool == ToolPolyline) {
+        if (!CollectingPoints) {
+            LastPointIndex = 0;
+            PointBuffer[0] = AnchorPoint;
+            CollectingPoints = true;
+        } else if (LastPointIndex <= 297) {
+            ++LastPointIndex;
+            PointBuffer[LastPointIndex] = CurrentPoint;
+        }
+        return;
+    }
+    switch (Tool) {
+    case ToolPointer:
+        SelectionChanged = false;
+        if (!CtrlPressed)
+            Deselectionne();
+        Selectionne();
+        if (SelectionChanged)
+            Dessine();
+        break;
+    case ToolText: {
+        const QString typed = dialogs_ ? dialogs_->editText() : QString();
+        CurrentText = Windows1252::fromUnicode(typed);
+        if (CurrentText.isEmpty())
+            break;
+        const QString shown = Windows1252::toUnicode(CurrentText);
+        canvas_.setPenMode(PenMode::Copy);
+        canvas_.textOut(AnchorPoint.x(), AnchorPoint.y(), shown);
+        const QSize extent = canvas_.textExtent(shown);
+        CurrentPoint = AnchorPoint + QPoint(extent.width(), extent.height());
+        EcritForme();
+        refreshSurface();
+        break;
+    }
+    case ToolPicture: InsertPicture(); break;
+    default: break;
+    }
+}
+
+void TEtiq::PaintBox1DblClick() {
+    if (!CollectingPoints)
+        return;
+    EcritForme();
+    CollectingPoints = false;
+    for (int i = 0; i <= 100; ++i)
+        PointBuffer[i] = QPoint(0, 0);
+}
+
+void TEtiq::InsertPicture() {
+    const QString path = Dialogs::openFileName(this, QStringLiteral("Ouvrir une image"), QString(),
+                                               QStringLiteral("Tous  (*.bmp *.ico *.png)"));
+    if (path.isEmpty())
+        return;
+    // A file that cannot be decoded throws with its message; nothing is recorded.
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw UserError(QStringLiteral("Ne peut lire l'image %1").arg(path));
+    PictureFile = path.toUpper();
+    PictureBitmap = image.convertToFormat(QImage::Format_RGB32);
+    PictureKind = 1;
+    if (qint64(PictureBitmap.width()) * PictureBitmap.height() >= 21801) {
+        Dialogs::warning(this, QStringLiteral("Image trop grande"));
+        return;
+    }
+    CurrentPoint = AnchorPoint + QPoint(PictureBitmap.width(), PictureBitmap.height());
+    EcritForme();
+    Dessine();
+}
+
+bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != PaintBox1)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        doubleClickPress_ = false;
+        FormMouseDown(int(e->position().x()), int(e->position().y()), e->modifiers(), e->buttons());
+        return true;
+    }
+    case QEvent::MouseButtonDblClick: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        doubleClickPress_ = true;
+        PaintBox1DblClick();
+        FormMouseDown(int(e->position().x()), int(e->position().y()), e->modifiers(), e->buttons());
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        FormMouseMove(int(e->position().x()), int(e->position().y()));
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        const int x = int(e->position().x());
+        const int y = int(e->position().y());
+        const bool click = e->button() == Qt::LeftButton && !doubleClickPress_ &&
+                           PaintBox1->rect().contains(x, y);
+        doubleClickPress_ = false;
+        if (click) {
+            // The release still ends the gesture when the click's command fails.
+            try {
+                PaintBox1Click();
+            } catch (const UserError& error) {
+                FormMouseUp(x, y);
+                reportError(error.message());
+                return true;
+            }
+        }
+        FormMouseUp(x, y);
+        return true;
+    }
+    default: return QWidget::eventFilter(watched, event);
+    }
+}
+
+// ---- Selection --------------------------------------------------------------------------
+
+bool TEtiq::Insel(const QByteArray& line) {
+    const LabelRect r = LineEdits::selectionRect(line);
+    HitBox = LabelRect{qMin(r.left, r.right), qMin(r.top, r.bottom), qMax(r.left, r.right),
+                       qMax(r.top, r.bottom)};
+    const int x = CurrentPoint.x();
+    const int y = CurrentPoint.y();
+    return HitBox.left <= x && x <= HitBox.right && HitBox.top <= y && y <= HitBox.bottom;
+}
+
+void TEtiq::Selectionne() {
+    int group = 0;
+    qsizetype hit = -1;
+    for (qsizetype i = Lines.size() - 1; i >= 2; --i) {
+        QByteArray& line = Lines[i];
+        if (line.size() <= 1 || !Insel(line) || line[0] == '#')
+            continue;
+        line[0] = line[0] == '*' ? ' ' : '*';
+        group = (line[1] >= '0' && line[1] <= '9') ? line[1] - '0' : 0;
+        HasSelection = true;
+        SelectionChanged = true;
+        SelectionBox.left = qMin(SelectionBox.left, HitBox.left);
+        SelectionBox.top = qMin(SelectionBox.top, HitBox.top);
+        SelectionBox.right = qMax(SelectionBox.right, HitBox.right);
+        SelectionBox.bottom = qMax(SelectionBox.bottom, HitBox.bottom);
+        setSurfaceCursor(Qt::CrossCursor);
+        hit = i;
+        break;
+    }
+    if (hit < 0 || group == 0)
+        return;
+    for (qsizetype i = 2; i < Lines.size(); ++i) {
+        QByteArray& line = Lines[i];
+        if (line.size() > 1 && line[1] == char('0' + group))
+            line[0] = '*';
+    }
+    SelectionBox.left = qMin(SelectionBox.left, HitBox.left);
+    SelectionBox.top = qMin(SelectionBox.top, HitBox.top);
+    SelectionBox.right = qMax(SelectionBox.right, HitBox.right);
+    SelectionBox.bottom = qMax(SelectionBox.bottom, HitBox.bottom);
+}
+
+void TEtiq::CurseurSel() {
+    HoverHandle = 0;
+    const int x = CurrentPoint.x();
+    const int y = CurrentPoint.y();
+    const LabelRect& b = SelectionBox;
+    if (b.left < x && x < b.right && b.top < y && y < b.bottom)
+        setSurfaceCursor(Qt::CrossCursor);
+    const int d = qAbs(b.right - b.left) / 2;
+    const int e = qAbs(b.bottom - b.top) / 2;
+    const struct {
+        QPoint at;
+        Qt::CursorShape cursor;
+    } handles[8] = {
+        {{b.left, b.top}, Qt::SizeFDiagCursor},      {{b.right, b.top}, Qt::SizeBDiagCursor},
+        {{b.left, b.bottom}, Qt::SizeBDiagCursor},   {{b.right, b.bottom}, Qt::SizeFDiagCursor},
+        {{b.left, b.top + e}, Qt::SizeHorCursor},    {{b.right, b.top + e}, Qt::SizeHorCursor},
+        {{b.left + d, b.top}, Qt::SizeVerCursor},    {{b.left + d, b.bottom}, Qt::SizeVerCursor},
+    };
+    for (int h = 0; h < 8; ++h) {
+        if (qAbs(x - handles[h].at.x()) < 5 && qAbs(y - handles[h].at.y()) < 5) {
+            setSurfaceCursor(handles[h].cursor);
+            HoverHandle = h + 1;
+        }
+    }
+}
+
+void TEtiq::MoveRes() {
+    Moving = surfaceCursor() == Qt::CrossCursor;
+    ResizeHandle = HoverHandle;
+    // A move or resize is a change: "Annuler" brings back the objects where they were.
+    if (Moving || ResizeHandle > 0)
+        takeSnapshot();
+}
+
+void TEtiq::Deplace() {
+    const int dx = CurrentPoint.x() - AnchorPoint.x();
+    const int dy = CurrentPoint.y() - AnchorPoint.y();
+    for (qsizetype i = 1; i < Lines.size(); ++i)
+        if (Lines[i].startsWith('*'))
+            Lines[i] = LineEdits::MoveXY(Lines[i], dx, dy);
+    Modified = true;
+}
+
+void TEtiq::RedimSel() {
+    const int dx = CurrentPoint.x() - AnchorPoint.x();
+    const int dy = CurrentPoint.y() - AnchorPoint.y();
+    for (qsizetype i = 1; i < Lines.size(); ++i)
+        if (Lines[i].startsWith('*'))
+            Lines[i] = LineEdits::RedimXY(Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
+    Modified = true;
+}
+
+// ---- Clipboard and undo -----------------------------------------------------------------
+
+void TEtiq::Copier(LineList& clipboard) {
+    if (!HasSelection) {
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return;
+    }
+    clipboard.clear();
+    for (qsizetype i = 1; i < Lines.size(); ++i) {
+        if (Lines[i].startsWith('*')) {
+            QByteArray copy = Lines[i];
+            copy[0] = ' ';
+            clipboard.append(copy);
+        }
+    }
+}
+
+void TEtiq::Couper(LineList& clipboard) {
+    if (!HasSelection) {
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return;
+    }
+    takeSnapshot();
+    Copier(clipboard);
+    for (qsizetype i = Lines.size() - 1; i >= 1; --i)
+        if (Lines[i].startsWith('*'))
+            Lines.removeAt(i);
+    Modified = true;
+    Dessine();
+}
+
+void TEtiq::Coller(const LineList& clipboard) {
+    if (clipboard.isEmpty())
+        return;
+    takeSnapshot();
+    Lines.append(clipboard);
+    Modified = true;
+    Dessine();
+}
+
+void TEtiq::Annuler() {
+    if (UndoLines.size() >= 2)
+        Lines = UndoLines;
+    Dessine();
+}
+
+// ---- Dialog hand-overs ------------------------------------------------------------------
+
+void TEtiq::Liste() {
+    if (!dialogs_)
+        return;
+    LineList edited = Lines;
+    const int chosen = dialogs_->objectList(edited);
+    if (chosen == -2)
+        return;
+    takeSnapshot();
+    Lines = edited;
+    Modified = true;
+    if (chosen >= 2 && chosen < Lines.size() && Lines[chosen].size() > 1) {
+        Lines[chosen][0] = '*';
+        HasSelection = true;
+        CurrentPoint = QPoint(LineEdits::selectionRect(Lines[chosen]).left,
+                              LineEdits::selectionRect(Lines[chosen]).top);
+        Insel(Lines[chosen]);
+        SelectionBox = HitBox;
+    }
+    Dessine();
+}
+
+void TEtiq::Proprietes() {
+    if (dialogs_)
+        dialogs_->properties(FileName, Lines);
 }

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "GdiCanvas.h"
+#include "LabelDialogs.h"
 #include "LineCodec.h"
+#include "LineRenderer.h"
+#include "PictureCache.h"
 #include "ToolBarSource.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 
@@ -36,6 +40,34 @@ public:
     ~TEtiq() override;
 
     void setToolBarSource(ToolBarSource* source) { toolBar_ = source; }
+    void setLabelDialogs(LabelDialogs* dialogs) { dialogs_ = dialogs; }
+
+    // The five handlers of the drawing surface, in the order the mouse events map onto them.
+    void FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                       Qt::MouseButtons buttons = Qt::LeftButton);
+    void FormMouseMove(int x, int y);
+    void FormMouseUp(int x, int y);
+    void PaintBox1Click();
+    void PaintBox1DblClick();
+    void InsertPicture();
+
+    // Selection, moving and resizing.
+    bool Insel(const QByteArray& line);
+    void Selectionne();
+    void CurseurSel();
+    void MoveRes();
+    void Deplace();
+    void RedimSel();
+    Qt::CursorShape surfaceCursor() const;
+
+    // Clipboard and undo.
+    void Copier(LineList& clipboard);
+    void Couper(LineList& clipboard);
+    void Coller(const LineList& clipboard);
+    void Annuler();
+
+    void Liste();
+    void Proprietes();
 
     void FormCreate();
     void SetIni(int toolNumber, int penWidth, int penStyle, ColorRef penColor, ColorRef fillColor,
@@ -68,8 +100,29 @@ public:
     void SetArray(const QByteArray& pointList);
     void SetStyles(const QByteArray& styleBlock);
 
-    // Redraw of the whole label from the document.
+    // Drawing: a full redraw of the label from the document, and its pieces.
     void Dessine();
+    void FormPaint();
+    void Redessine();
+    void Efface();
+    void DessinCd();
+    void DessinForme(QByteArrayView line, const QByteArray* owner = nullptr);
+    void DrawShape(QPoint from, QPoint to, PenMode mode);
+    void RectSel(const QByteArray& line);
+    void Affsel();
+    // Tool-bar setters acting on the surface at once.
+    void PenSize(int width);
+    void SetColors(ColorRef penColor, ColorRef brushColor);
+    void SetPenStyle(int style);
+    void SetBrush(int style);
+    void SetFontName(const QString& name);
+    void SetFontSize(int size);
+    void SetStyle1(char change);
+    void SetStyle2(char change);
+    void SetStyle3(char change);
+    PictureCache& pictureCache() { return pictureCache_; }
+    // Whether pictures are kept between redraws (on by default; off only to measure it).
+    void setPictureCacheEnabled(bool enabled) { pictureCacheEnabled_ = enabled; }
 
     QString caption() const;
     QSize frameSize() const;
@@ -90,7 +143,7 @@ public:
     bool CdLabel = false;
     int Tool = ToolLine;
     bool HasSelection = false;
-    QRect SelectionBox;
+    LabelRect SelectionBox;
     int CurBrushStyle = BrushClear;
     int CurPenStyle = PenSolid;
     int CurPenWidth = 1;
@@ -118,22 +171,37 @@ public:
     bool Moving = false;
     int ResizeHandle = 0;
     int HoverHandle = 0;
-    QRect HitBox;
+    LabelRect HitBox;
     bool SelectionChanged = false;
     int ResizeFontSize = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateCaption();
+    void setFontStyleFlag(int flag, char change);
+    RenderOptions renderOptions() const;
     LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
 
+    void showPosition(int x, int y);
+    void takeSnapshot() { UndoLines = Lines; }
+    void setSurfaceCursor(Qt::CursorShape shape);
+    void refreshSurface();
+
     ToolBarSource* toolBar_ = nullptr;
+    LabelDialogs* dialogs_ = nullptr;
+    // The press being handled came as the second press of a double click.
+    bool doubleClickPress_ = false;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* sheet_ = nullptr;
     QFrame* Panel1 = nullptr;
     SurfaceWidget* PaintBox1 = nullptr;
     QImage surface_;
     GdiCanvas canvas_;
+    PictureCache pictureCache_;
+    bool pictureCacheEnabled_ = true;
+    // Broken lines already reported, so a message does not come back at every redraw.
+    QSet<QByteArray> reportedBadLines_;
 };

@@ -27,6 +27,8 @@ public:
     virtual ToolBarState GetStyles() = 0;
     // The pen-width box ("Epaisseur de trait").
     virtual void setPenWidthField(int width) = 0;
+    // Status bar panel 0 ("Position : (%d,%d)").
+    virtual void showStatus(const QString& /*text*/) {}
 };
 
 // The label window's tool code for the main window's tool number; -1 leaves it unchanged

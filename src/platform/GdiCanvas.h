@@ -1,15 +1,21 @@
 #pragma once
 
+#include <QBrush>
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPainter>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 // A colour as the label file stores it: 00BBGGRR, red in the lowest byte.
 using ColorRef = quint32;
@@ -112,10 +118,48 @@ public:
     // Paints the rectangle white, whatever the pen and brush.
     void whiten(int left, int top, int right, int bottom);
 
+    // Painting stays open from one primitive to the next for speed; flush() ends it so
+    // the device can be read (a QImage's pixels, a finished page) or resized. The next
+    // primitive starts painting again.
+    void flush();
+
 private:
+    struct Dash;
+
+    // One colour for runs of pixels. Qt fills many small rectangles much faster with a
+    // tile brush, or as points, than with a plain colour, and large ones slower. Each
+    // form is made on first use: colours change from one object to the next.
+    struct Ink {
+        QColor color;
+        QBrush plain, tile;
+        QPen dots;
+        bool hasPlain = false, hasTile = false, hasDots = false;
+        void setColor(const QColor& c) {
+            color = c;
+            hasPlain = hasTile = hasDots = false;
+        }
+    };
+
     QPainter* painter();
     void applyPen(QPainter& p) const;
     void applyBrush(QPainter& p) const;
+    const QPen& pen() const;
+    const QBrush& brush() const;
+    int lineWidth() const;
+    bool thinSolidPen() const;
+    const Dash* dash() const;
+    static bool dashOn(const Dash& dash, int phase);
+
+    QPainter* beginFigure(QRect bounds);
+    void endFigure();
+    void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots = true);
+    void paintPattern(QPainter& p, const std::vector<QRect>& runs, const QBrush& pattern);
+    void paintBrushRuns(QPainter& p, const std::vector<QRect>& runs, bool withDots);
+    void paintPenRuns(QPainter& p, const std::vector<QRect>& runs);
+    void traceBox(const QRect& box, int cornerWidth, int cornerHeight);
+    void traceLine(QPoint from, QPoint to, int& phase);
+    void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    void prepareText();
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
@@ -131,4 +175,34 @@ private:
     ColorRef fontColor_ = 0;
     int fontStyle_ = 0;
     QPoint penPos_;
+    int linePhase_ = 0; // dash position carried from one lineTo to the next
+
+    // Drawing objects rebuilt only when an attribute changes.
+    mutable QPen pen_;
+    mutable QBrush brush_;
+    mutable Ink penInk_;
+    mutable Ink brushInk_;
+    mutable bool penDirty_ = true;
+    mutable bool brushDirty_ = true;
+    mutable QHash<quint64, QBrush> hatchCache_;
+    QFont textFont_;
+    QPen textPen_;
+    std::optional<QFontMetrics> textMetrics_;
+    bool fontDirty_ = true;
+    bool fontApplied_ = false;
+
+    // Pixel runs of the figure being drawn, reused between calls.
+    std::vector<QRect> ring_;
+    std::vector<QRect> inner_;
+    std::vector<int> runStart_;
+    std::vector<int> runEnd_;
+    std::vector<QRect> tileRuns_;
+    std::vector<QRect> plainRuns_;
+    std::vector<QPoint> dots_;
+
+    // Not-XOR figures are drawn on a white scratch image first, then combined with the
+    // device in one pass, so every pixel is inverted exactly once.
+    QImage scratch_;
+    QPainter scratchPainter_;
+    QRect xorArea_;
 };

@@ -2,7 +2,11 @@
 #include "ScriptedDialogs.h"
 #include "TEtiq.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -10,6 +14,8 @@ private slots:
     void opensTheNamedLabel();
     void unreadableFileIsReportedAndNewLabelKept();
     void samplesLoad();
+    void pngExportDrawsAsTheWindow();
+    void pngExportOfUnreadableFileFails();
 };
 
 void TestCommandLine::opensTheNamedLabel() {
@@ -40,6 +46,50 @@ void TestCommandLine::samplesLoad() {
     QCOMPARE(etiq.frameSize(), QSize(280, 168));
     QVERIFY(etiq.Lines.size() >= 8);
     QVERIFY(etiq.Lines.join().contains("H\xE9l\xE8ne"));
+}
+
+namespace {
+
+QProcess* runHeadless(const QStringList& arguments) {
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display at all: the export must not need one.
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    process->setProcessEnvironment(env);
+    process->start(VORLAP_BINARY, arguments);
+    process->waitForFinished(60000);
+    return process;
+}
+
+} // namespace
+
+void TestCommandLine::pngExportDrawsAsTheWindow() {
+    QTemporaryDir dir;
+    for (const char* sample : {"adresse.etq", "cd-vacances.etq"}) {
+        const QString label = QFINDTESTDATA(QString("../../examples/") + sample);
+        const QString png = dir.filePath("out.png");
+        std::unique_ptr<QProcess> process(runHeadless({"--png", png, label}));
+        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+
+        ScriptedDialogsScope script;
+        TEtiq etiq;
+        etiq.Charge(label);
+        const QImage exported(png);
+        QCOMPARE(exported.size(), etiq.surface().size());
+        QCOMPARE(exported.convertToFormat(QImage::Format_RGB32), etiq.surface());
+    }
+}
+
+void TestCommandLine::pngExportOfUnreadableFileFails() {
+    QTemporaryDir dir;
+    std::unique_ptr<QProcess> process(runHeadless({"--png", dir.filePath("x.png"), "/nonexistent/y.etq"}));
+    QVERIFY(process->exitCode() != 0);
+    QVERIFY(QString::fromLocal8Bit(process->readAllStandardError())
+                .contains(QString("Ne peut ouvrir le fichier /nonexistent/y.etq")));
+    QVERIFY(!QFile::exists(dir.filePath("x.png")));
 }
 
 QTEST_MAIN(TestCommandLine)

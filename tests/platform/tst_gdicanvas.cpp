@@ -1,4 +1,474 @@
-#include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+#include "GdiCanvas.h"
+
+#include <QFontMetrics>
+#include <QTest>
+
+#include <functional>
+#include <tuple>
+
+namespace {
+
+constexpr ColorRef red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000;
+const QRgb redPx = qRgb(255, 0, 0), greenPx = qRgb(0, 255, 0), bluePx = qRgb(0, 0, 255);
+const QRgb whitePx = qRgb(255, 255, 255), blackPx = qRgb(0, 0, 0);
+
+using Paint = std::function<void(GdiCanvas&)>;
+
+// Paints on a fresh image with a red pen and a green brush; returns the pixels.
+QImage draw(QSize size, const Paint& paint, QRgb ground = whitePx) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(ground);
+    GdiCanvas canvas(&image);
+    canvas.setPenColor(red);
+    canvas.setBrushColor(green);
+    paint(canvas);
+    canvas.flush();
+    return image;
+}
+
+// Smallest rectangle holding every pixel that differs from the ground.
+QRect inked(const QImage& image, QRgb ground = whitePx) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != ground)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+int count(const QImage& image, QRgb color, QRect area = {}) {
+    if (area.isNull())
+        area = image.rect();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += image.pixel(x, y) == color;
+    return n;
+}
+
+} // namespace
+
+class TestGdiCanvas : public QObject {
+    Q_OBJECT
+private slots:
+    void rectanglesLeaveOutRightAndBottomEdge();
+    void ellipsesAndRoundRectsAreInscribedAndSymmetric();
+    void linesLeaveOutLastPixel_data();
+    void linesLeaveOutLastPixel();
+    void polylinesAndPolygons();
+    void arcsRunCounterClockwise();
+    void notXorTwiceRestores();
+    void hatchesPaintLinesOnly_data();
+    void hatchesPaintLinesOnly();
+    void penStylesAndWidths();
+    void textOpaqueOrTransparent();
+    void stretchDrawAndWhiten();
+    void attributesPersist();
+};
+
+void TestGdiCanvas::rectanglesLeaveOutRightAndBottomEdge() {
+    const QRect box(QPoint(10, 10), QPoint(19, 15));
+    const QImage img = draw({40, 30}, [](GdiCanvas& c) { c.rectangle(10, 10, 20, 16); });
+    QCOMPARE(inked(img), box);
+    QCOMPARE(count(img, redPx), 2 * 10 + 2 * 4);
+    QCOMPARE(count(img, greenPx, box.adjusted(1, 1, -1, -1)), 8 * 4);
+    QCOMPARE(draw({40, 30}, [](GdiCanvas& c) { c.rectangle(20, 16, 10, 10); }), img);
+
+    // Brush only, over the same box; a clear pen fills the same box.
+    const QImage fill = draw({40, 30}, [](GdiCanvas& c) { c.fillRect(10, 10, 20, 16); });
+    QCOMPARE(inked(fill), box);
+    QCOMPARE(count(fill, greenPx), 60);
+    QCOMPARE(draw({40, 30},
+                  [](GdiCanvas& c) {
+                      c.setPenStyle(PenClear);
+                      c.rectangle(10, 16, 20, 10);
+                  }),
+             fill);
+}
+
+void TestGdiCanvas::ellipsesAndRoundRectsAreInscribedAndSymmetric() {
+    for (const QSize size : {QSize(21, 11), QSize(10, 10), QSize(40, 5), QSize(4, 30)}) {
+        const QRect box(QPoint(5, 5), size);
+        const QImage img = draw({60, 50}, [&](GdiCanvas& c) {
+            c.ellipse(box.left(), box.top(), box.left() + size.width(), box.top() + size.height());
+        });
+        QCOMPARE(inked(img), box);
+        QCOMPARE(img.copy(box), img.copy(box).mirrored(true, true));
+        QCOMPARE(img.copy(box), img.copy(box).mirrored(true, false));
+        // Along the middle row: outline, brush, outline.
+        const int y = box.center().y();
+        QCOMPARE(img.pixel(box.left(), y), redPx);
+        QCOMPARE(img.pixel(box.right(), y), redPx);
+        QCOMPARE(img.pixel(box.center().x(), y), size.width() > 2 ? greenPx : redPx);
+    }
+
+    const QImage round = draw({60, 40}, [](GdiCanvas& c) { c.roundRect(5, 5, 45, 25, 12, 8); });
+    QCOMPARE(inked(round), QRect(QPoint(5, 5), QPoint(44, 24)));
+    QCOMPARE(round.pixel(5, 5), whitePx); // cut-off corner
+    QCOMPARE(round.pixel(25, 5), redPx);  // straight edges
+    QCOMPARE(round.pixel(5, 15), redPx);
+    QCOMPARE(round.pixel(25, 15), greenPx);
+    QCOMPARE(draw({60, 40}, [](GdiCanvas& c) { c.roundRect(5, 5, 45, 25, -12, -8); }), round);
+    QCOMPARE(draw({60, 40}, [](GdiCanvas& c) { c.roundRect(5, 5, 45, 25, 0, 0); }),
+             draw({60, 40}, [](GdiCanvas& c) { c.rectangle(5, 5, 45, 25); }));
+}
+
+void TestGdiCanvas::linesLeaveOutLastPixel_data() {
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QPoint>("beforeLast");
+    QTest::newRow("right") << QPoint(30, 20) << QPoint(29, 20);
+    QTest::newRow("left") << QPoint(5, 20) << QPoint(6, 20);
+    QTest::newRow("down") << QPoint(20, 35) << QPoint(20, 34);
+    QTest::newRow("up") << QPoint(20, 2) << QPoint(20, 3);
+    QTest::newRow("up-left") << QPoint(10, 10) << QPoint(11, 11);
+    QTest::newRow("steep") << QPoint(3, 38) << QPoint(4, 37);
+}
+
+void TestGdiCanvas::linesLeaveOutLastPixel() {
+    QFETCH(QPoint, to);
+    QFETCH(QPoint, beforeLast);
+    QPoint position;
+    const QImage img = draw({40, 40}, [&](GdiCanvas& c) {
+        c.moveTo(20, 20);
+        c.lineTo(to.x(), to.y());
+        position = c.penPosition();
+    });
+    QCOMPARE(position, to);
+    QCOMPARE(img.pixel(20, 20), redPx);
+    QCOMPARE(img.pixel(beforeLast), redPx);
+    QCOMPARE(img.pixel(to), whitePx);
+    // Drawn back, the line covers the same pixels but for its two ends.
+    QImage back = draw({40, 40}, [&](GdiCanvas& c) {
+        c.moveTo(to.x(), to.y());
+        c.lineTo(20, 20);
+    });
+    back.setPixel(to, redPx);
+    back.setPixel(20, 20, redPx);
+    QImage forth = img;
+    forth.setPixel(to, redPx);
+    QCOMPARE(back, forth);
+}
+
+void TestGdiCanvas::polylinesAndPolygons() {
+    // Every corner of a polyline is drawn, its last point is not; nothing is filled.
+    const QImage poly = draw({30, 30}, [](GdiCanvas& c) {
+        c.polyline({{5, 5}, {20, 5}, {20, 20}, {5, 20}});
+        c.polyline({{1, 1}});
+        c.polyline({});
+        c.polygon({{2, 2}});
+        c.polygon({});
+    });
+    QCOMPARE(count(poly, redPx), 45);
+    QCOMPARE(poly.pixel(20, 5), redPx);
+    QCOMPARE(poly.pixel(20, 20), redPx);
+    QCOMPARE(poly.pixel(5, 20), whitePx);
+
+    const QImage triangle = draw({40, 40}, [](GdiCanvas& c) {
+        c.polygon({{5, 5}, {35, 5}, {5, 35}});
+    });
+    QCOMPARE(inked(triangle), QRect(5, 5, 31, 31)); // all corners in: no edge left out
+    QCOMPARE(triangle.pixel(10, 10), greenPx);
+
+    // A five-pointed star: alternate filling leaves its centre empty.
+    const QImage star = draw({100, 100}, [](GdiCanvas& c) {
+        c.setPenStyle(PenClear);
+        c.polygon({{50, 5}, {78, 90}, {5, 35}, {95, 35}, {22, 90}});
+    });
+    QCOMPARE(star.pixel(50, 50), whitePx);
+    QCOMPARE(star.pixel(50, 20), greenPx);
+}
+
+void TestGdiCanvas::arcsRunCounterClockwise() {
+    // Red pixels in the lower-left, upper-right, upper-left and lower-right quarter.
+    auto quarters = [](const QImage& img) {
+        return QList<int>{count(img, redPx, {0, 51, 49, 50}), count(img, redPx, {51, 0, 50, 49}),
+                          count(img, redPx, {0, 0, 45, 45}), count(img, redPx, {55, 55, 46, 46})};
+    };
+    const QImage lower =
+        draw({101, 101}, [](GdiCanvas& c) { c.arc(0, 0, 100, 100, 0, 0, 100, 100); });
+    const QList<int> l = quarters(lower);
+    QVERIFY(l[0] > 0 && l[1] == 0 && l[2] > 0 && l[3] > 0);
+    QCOMPARE(lower.pixel(15, 85), redPx);
+    QCOMPARE(lower.pixel(30, 70), whitePx); // a curve, never filled
+
+    const QImage upper =
+        draw({101, 101}, [](GdiCanvas& c) { c.arc(0, 0, 100, 100, 100, 100, 0, 0); });
+    const QList<int> u = quarters(upper);
+    QVERIFY(u[0] == 0 && u[1] > 0 && u[2] > 0 && u[3] > 0);
+    QCOMPARE(upper.pixel(85, 15), redPx);
+
+    // The same radial twice is the whole ellipse, pixel for pixel its outline.
+    QCOMPARE(draw({101, 101}, [](GdiCanvas& c) { c.arc(0, 0, 100, 60, 90, 10, 90, 10); }),
+             draw({101, 101}, [](GdiCanvas& c) {
+                 c.setBrushStyle(BrushClear);
+                 c.ellipse(0, 0, 100, 60);
+             }));
+}
+
+void TestGdiCanvas::notXorTwiceRestores() {
+    QImage ground(60, 50, QImage::Format_RGB32);
+    for (int y = 0; y < ground.height(); ++y)
+        for (int x = 0; x < ground.width(); ++x)
+            ground.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    const QList<Paint> figures = {
+        [](GdiCanvas& c) { c.rectangle(5, 5, 40, 30); },
+        [](GdiCanvas& c) { c.ellipse(10, 3, 55, 45); },
+        [](GdiCanvas& c) { c.roundRect(2, 2, 50, 40, 20, 10); },
+        [](GdiCanvas& c) { c.arc(0, 0, 50, 40, 0, 0, 50, 40); },
+        [](GdiCanvas& c) {
+            c.polygon({{5, 5}, {50, 10}, {20, 45}, {30, 0}});
+        },
+        [](GdiCanvas& c) {
+            c.polyline({{5, 5}, {50, 10}, {20, 45}, {5, 5}});
+        },
+        [](GdiCanvas& c) {
+            c.moveTo(-5, 45);
+            c.lineTo(70, 3);
+        },
+    };
+    QImage image = ground;
+    GdiCanvas c(&image);
+    c.setPenMode(PenMode::NotXor);
+    for (int variant = 0; variant < 4; ++variant) {
+        c.setPenStyle(variant == 1 ? PenDashDot : PenSolid);
+        c.setPenWidth(variant == 2 ? 4 : 1);
+        c.setBrushStyle(variant == 3 ? BrushDiagCross : BrushSolid);
+        for (qsizetype i = 0; i < figures.size(); ++i) {
+            const QByteArray what = QByteArray::number(variant) + "/" + QByteArray::number(i);
+            figures[i](c);
+            c.flush();
+            QVERIFY2(image != ground, what);
+            figures[i](c);
+            c.flush();
+            QVERIFY2(image == ground, what);
+        }
+    }
+
+    // On white, not-XOR gives what copy mode gives: a rubber band looks like the figure.
+    const QList<Paint> bands = {
+        [](GdiCanvas& c) { c.roundRect(5, 5, 35, 30, 12, 12); },
+        [](GdiCanvas& c) {
+            c.setBrushStyle(BrushClear);
+            c.setPenStyle(PenDot);
+            c.rectangle(5, 5, 35, 30);
+        },
+        [](GdiCanvas& c) {
+            c.setBrushStyle(BrushFDiagonal);
+            c.setPenWidth(3);
+            c.ellipse(5, 5, 35, 30);
+        },
+        [](GdiCanvas& c) {
+            c.setPenWidth(3);
+            c.polyline({{2, 38}, {20, 2}, {38, 38}});
+        },
+    };
+    for (const Paint& band : bands)
+        QCOMPARE(draw({40, 40},
+                      [&](GdiCanvas& c) {
+                          c.setPenMode(PenMode::NotXor);
+                          band(c);
+                      }),
+                 draw({40, 40}, band));
+}
+
+void TestGdiCanvas::hatchesPaintLinesOnly_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("inkPerTile");
+    QTest::addColumn<QPoint>("along");
+    QTest::newRow("horizontal") << int(BrushHorizontal) << 8 << QPoint(1, 0);
+    QTest::newRow("vertical") << int(BrushVertical) << 8 << QPoint(0, 1);
+    QTest::newRow("forward diagonal") << int(BrushFDiagonal) << 8 << QPoint(1, 1);
+    QTest::newRow("backward diagonal") << int(BrushBDiagonal) << 8 << QPoint(-1, 1);
+    QTest::newRow("cross") << int(BrushCross) << 15 << QPoint();
+    QTest::newRow("diagonal cross") << int(BrushDiagCross) << 16 << QPoint();
+}
+
+void TestGdiCanvas::hatchesPaintLinesOnly() {
+    QFETCH(int, style);
+    QFETCH(int, inkPerTile);
+    QFETCH(QPoint, along);
+    auto hatch = [style](const Paint& paint) {
+        return draw(
+            {40, 40},
+            [&](GdiCanvas& c) {
+                c.setBrushStyle(style);
+                c.setBrushColor(blue); // the colour leaves the style alone
+                c.setPenStyle(PenClear);
+                paint(c);
+            },
+            redPx);
+    };
+    const QImage img = hatch([](GdiCanvas& c) { c.rectangle(0, 0, 40, 40); });
+    QCOMPARE(count(img, redPx) + count(img, bluePx), 40 * 40); // gaps keep the ground
+    QCOMPARE(count(img, bluePx, {0, 0, 8, 8}), inkPerTile);
+    QCOMPARE(img.copy(8, 8, 32, 32), img.copy(0, 0, 32, 32)); // an 8-pixel period
+    if (!along.isNull())
+        QCOMPARE(img.copy(8, 8, 16, 16), img.copy(QRect(8 + along.x(), 8 + along.y(), 16, 16)));
+
+    // The pattern is tied to the device origin, not to the figure.
+    const QImage offset = hatch([](GdiCanvas& c) { c.fillRect(3, 5, 40, 40); });
+    QCOMPARE(offset.copy(3, 5, 37, 35), img.copy(3, 5, 37, 35));
+
+    // A clear brush stays clear when its colour changes: outline only.
+    const QImage clear = draw(
+        {30, 30},
+        [](GdiCanvas& c) {
+            c.setBrushStyle(BrushClear);
+            c.setBrushColor(blue);
+            c.rectangle(5, 5, 25, 25);
+            c.fillRect(0, 0, 30, 30);
+        },
+        greenPx);
+    QCOMPARE(clear.pixel(5, 5), redPx);
+    QCOMPARE(clear.pixel(15, 15), greenPx);
+    QCOMPARE(count(clear, bluePx), 0);
+}
+
+void TestGdiCanvas::penStylesAndWidths() {
+    auto line = [](int style, int width) {
+        return draw({70, 20}, [=](GdiCanvas& c) {
+            c.setPenStyle(style);
+            c.setPenWidth(width);
+            c.moveTo(2, 10);
+            c.lineTo(62, 10);
+        });
+    };
+    const QImage solid = line(PenSolid, 1);
+    QCOMPARE(count(solid, redPx, {2, 10, 60, 1}), 60);
+    QCOMPARE(line(PenSolid, 0), solid);
+    QCOMPARE(line(PenInsideFrame, 1), solid);
+    QCOMPARE(inked(line(PenClear, 1)), QRect());
+    // Wide lines are centred on the pixels and end round, past both end points.
+    QCOMPARE(inked(line(PenSolid, 3)), QRect(QPoint(1, 9), QPoint(63, 11)));
+    for (int style : {PenDash, PenDot, PenDashDot, PenDashDotDot}) {
+        const int ink = count(line(style, 1), redPx, {2, 10, 60, 1});
+        QVERIFY(ink > 20 && ink < 60);
+        QCOMPARE(line(style, 3), line(PenSolid, 3)); // wider than a pixel: solid
+    }
+    // Without length, a wide line is a round dot and a thin one nothing.
+    for (int width : {1, 5}) {
+        const QImage dot = draw({20, 20}, [=](GdiCanvas& c) {
+            c.setPenWidth(width);
+            c.moveTo(10, 10);
+            c.lineTo(10, 10);
+        });
+        QCOMPARE(inked(dot), width == 1 ? QRect() : QRect(8, 8, 5, 5));
+        QCOMPARE(dot.pixel(8, 8), whitePx);
+    }
+    const QImage dotted = line(PenDot, 1);
+    QCOMPARE(dotted.pixel(4, 10), redPx);
+    QCOMPARE(dotted.pixel(5, 10), whitePx);
+    QCOMPARE(dotted.pixel(8, 10), redPx);
+
+    // A wide outline is centred on the figure's edge.
+    const QImage frame = draw({40, 40}, [](GdiCanvas& c) {
+        c.setPenWidth(3);
+        c.setBrushStyle(BrushClear);
+        c.rectangle(10, 10, 30, 30);
+    });
+    QCOMPARE(inked(frame), QRect(QPoint(9, 9), QPoint(30, 30)));
+    QCOMPARE(frame.pixel(11, 20), redPx);
+    QCOMPARE(frame.pixel(12, 20), whitePx);
+}
+
+void TestGdiCanvas::textOpaqueOrTransparent() {
+    const QString text = QStringLiteral("Hxg");
+    QFont font;
+    auto write = [&](int brushStyle, const QString& what) {
+        return draw(
+            {120, 60},
+            [&](GdiCanvas& c) {
+                c.setFontName(QStringLiteral("Arial"));
+                c.setFontSize(14);
+                c.setFontColor(blue);
+                c.setBrushStyle(brushStyle);
+                c.textOut(10, 5, what);
+                font = c.font();
+            },
+            redPx);
+    };
+    const QImage opaque = write(BrushSolid, text);
+    const QFontMetrics metrics(font);
+    const QRect cell(10, 5, metrics.horizontalAdvance(text), metrics.height());
+    QCOMPARE(inked(opaque, redPx), cell);
+    QCOMPARE(count(opaque, greenPx) + count(opaque, bluePx), cell.width() * cell.height());
+    QVERIFY(count(opaque, bluePx) > 20);
+
+    // Clear brush: the glyphs alone, in the font colour, the top of the cell at y.
+    const QImage clear = write(BrushClear, QStringLiteral("H"));
+    const QRect glyph = inked(clear, redPx);
+    QCOMPARE(count(clear, bluePx) + count(clear, redPx), 120 * 60);
+    QVERIFY(glyph.top() >= 5 && glyph.left() >= 10);
+    QVERIFY(qAbs(glyph.bottom() - (5 + metrics.ascent() - 1)) <= 1); // on the baseline
+}
+
+void TestGdiCanvas::stretchDrawAndWhiten() {
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.setPixel(0, 0, redPx);
+    picture.setPixel(1, 0, greenPx);
+    picture.setPixel(0, 1, bluePx);
+    picture.setPixel(1, 1, blackPx);
+    QImage image(120, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    GdiCanvas c(&image);
+    c.stretchDraw(10, 10, 110, 110, picture);
+    c.flush();
+    QCOMPARE(inked(image), QRect(10, 10, 100, 100));
+    const QList<std::pair<QPoint, QRgb>> blocks = {
+        {{10, 10}, redPx},   {{59, 59}, redPx},  {{60, 10}, greenPx}, {{109, 59}, greenPx},
+        {{10, 109}, bluePx}, {{59, 60}, bluePx}, {{60, 60}, blackPx}, {{109, 109}, blackPx}};
+    for (const auto& [at, color] : blocks)
+        QCOMPARE(image.pixel(at), color);
+
+    // Painting resumes after a flush. Reversed corners mirror the picture.
+    c.stretchDraw(110, 10, 10, 110, picture);
+    // White whatever the pen, brush and mode.
+    c.setPenMode(PenMode::NotXor);
+    c.setBrushStyle(BrushClear);
+    c.setPenStyle(PenClear);
+    c.whiten(20, 20, 100, 100);
+    c.flush();
+    QCOMPARE(image.pixel(10, 10), greenPx);
+    QCOMPARE(image.pixel(109, 109), bluePx);
+    QCOMPARE(count(image, whitePx, {20, 20, 80, 80}), 80 * 80);
+    QCOMPARE(image.pixel(100, 100), bluePx);
+}
+
+void TestGdiCanvas::attributesPersist() {
+    QImage first(30, 30, QImage::Format_RGB32), second(30, 30, QImage::Format_RGB32);
+    first.fill(Qt::white);
+    second.fill(Qt::white);
+    GdiCanvas c(&first, 300);
+    c.setPenColor(blue);
+    c.setPenStyle(PenDash);
+    c.setPenWidth(2);
+    c.setBrushColor(red);
+    c.setBrushStyle(BrushVertical);
+    c.setFontName(QStringLiteral("DejaVu Sans"));
+    c.setFontSize(9);
+    c.setFontColor(green);
+    c.setFontStyle(FontBold | FontUnderline);
+    c.rectangle(1, 1, 20, 20);
+    c.textOut(2, 2, QStringLiteral("a"));
+    c.lineTo(10, 10);
+    QCOMPARE(c.font().pixelSize(), (9 * 300 + 36) / 72);
+
+    c.setDevice(&second);
+    QCOMPARE(std::tuple(c.penColor(), c.penStyle(), c.penWidth(), c.brushColor(), c.brushStyle()),
+             std::tuple(blue, int(PenDash), 2, red, int(BrushVertical)));
+    QCOMPARE(std::tuple(c.fontName(), c.fontSize(), c.fontColor(), c.fontStyle()),
+             std::tuple(QStringLiteral("DejaVu Sans"), 9, green, FontBold | FontUnderline));
+    QVERIFY(c.font().bold() && c.font().underline() && !c.font().italic());
+    QCOMPARE(refFromColor(colorFromRef(0x563412)), ColorRef(0x563412));
+
+    c.setPenWidth(1);
+    c.setPenStyle(PenSolid);
+    c.setBrushStyle(BrushSolid);
+    c.rectangle(5, 5, 15, 15);
+    c.flush();
+    QCOMPARE(second.pixel(5, 5), bluePx);
+    QCOMPARE(second.pixel(10, 10), redPx);
+}
+
+QTEST_MAIN(TestGdiCanvas)
 #include "tst_gdicanvas.moc"
