@@ -1,13 +1,13 @@
 #include "GdiCanvas.h"
 
-#include <QFontMetrics>
-#include <QPainterPath>
-#include <QVarLengthArray>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <numbers>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 QColor colorFromRef(ColorRef value) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
@@ -24,7 +24,23 @@ struct GdiCanvas::Dash {
     int period;
 };
 
+// The pixels QPainter::drawText inks for a text, relative to the top left of its cell.
+struct GdiCanvas::TextEntry {
+    std::vector<Span> ink;
+    int advance = 0; // width of the opaque cell
+};
+
+// A font with its metrics, and the texts already drawn in it.
+struct GdiCanvas::FontEntry {
+    explicit FontEntry(const QFont& f) : font(f), metrics(f) {}
+    QFont font;
+    QFontMetrics metrics;
+    QHash<QString, TextEntry> texts;
+};
+
 namespace {
+
+constexpr double pi = std::numbers::pi;
 
 // 8x8 hatch tiles, one byte per row, most significant bit leftmost.
 constexpr uchar hatchTiles[6][8] = {
@@ -59,6 +75,14 @@ int outward(double v) {
     return int(std::ceil(v - 0.5 - 1e-9));
 }
 
+// First pixel whose centre lies after v, pixel centres being at integers. Filled shapes
+// take the pixels whose centres are inside; as in Qt's fills, a centre on the left or top
+// boundary counts as outside and one on the right or bottom boundary as inside. Rounding
+// noise around an integer counts as the integer.
+int pixelAfter(double v) {
+    return int(std::floor(v + 1e-9)) + 1;
+}
+
 qint64 floorDiv(qint64 a, qint64 b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
@@ -69,12 +93,112 @@ double angleFrom(double cx, double cy, double x, double y) {
 
 // Position of an angle within a counter-clockwise sweep starting at start, in [0, 2 pi).
 double sweepOffset(double start, double angle) {
-    const double turn = 2 * std::numbers::pi;
+    const double turn = 2 * pi;
     double offset = std::fmod(angle - start, turn);
     if (offset < 0)
         offset += turn;
     return offset;
 }
+
+quint32 pixelOf(ColorRef color) {
+    return 0xFF000000u | ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+// How far round pen edges fall short of their true place: a pixel centre exactly on one
+// stays out, as under Qt, whose curves run a hair inside.
+constexpr double roundShort = 1e-6;
+
+// Sets n pixels, sixteen bytes at a time where the processor allows.
+void fillPixels(quint32* p, int n, quint32 pixel) {
+#ifdef __SSE2__
+    const __m128i four = _mm_set1_epi32(int(pixel));
+    for (; n >= 4; n -= 4, p += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+#endif
+    for (; n > 0; --n)
+        *p++ = pixel;
+}
+
+// The first pixel from x on that is not white, or end; mostly white lines are skipped
+// sixteen bytes at a time where the processor allows.
+int firstInk(const quint32* line, int x, int end) {
+#ifdef __SSE2__
+    const __m128i white = _mm_set1_epi32(-1);
+    for (; x + 4 <= end; x += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(four, white)) != 0xFFFF)
+            break;
+    }
+#endif
+    while (x < end && line[x] == 0xFFFFFFFFu)
+        ++x;
+    return x;
+}
+
+// Narrows [lo, hi] to the u where low <= k u + c <= high; false when nothing is left.
+bool narrow(double k, double c, double low, double high, double& lo, double& hi) {
+    if (k == 0)
+        return c >= low && c <= high;
+    double a = (low - c) / k, b = (high - c) / k;
+    if (a > b)
+        std::swap(a, b);
+    lo = std::max(lo, a);
+    hi = std::min(hi, b);
+    return lo <= hi;
+}
+
+// One quarter of the curve at `offset` from an ellipse with radii rx, ry (outside when
+// positive, inside when negative; a point when both radii are 0), for outward normals
+// from `from` to `to` radians, y pointing away from the centre. Steps follow the
+// curvature so that chords stay within a hundredth of a pixel of the curve; the normal
+// turns by rotation, its sine and cosine needing no library call but at the ends.
+void quarterCurve(double rx, double ry, double offset, double from, double to,
+                  std::vector<QPointF>& out) {
+    out.clear();
+    const double rx2 = rx * rx, ry2 = ry * ry;
+    double phi = from, c = std::cos(from), s = std::sin(from);
+    for (;;) {
+        const double h = std::sqrt(rx2 * c * c + ry2 * s * s);
+        out.emplace_back((h > 0 ? rx2 * c / h : 0) + offset * c,
+                         (h > 0 ? ry2 * s / h : 0) + offset * s);
+        if (phi >= to)
+            break;
+        const double curvature = std::abs((h > 0 ? rx2 * ry2 / (h * h * h) : 0) + offset);
+        const double step = std::clamp(std::sqrt(0.08 / std::max(curvature, 1e-9)), 0.002, 0.25);
+        if (phi + step >= to) {
+            phi = to;
+            c = std::cos(to);
+            s = std::sin(to);
+            continue;
+        }
+        phi += step;
+        // Taylor series of the step's cosine and sine, exact to 1e-9 for steps up to 0.25.
+        const double d2 = step * step;
+        const double cd = 1 - d2 / 2 * (1 - d2 / 12 * (1 - d2 / 30));
+        const double sd = step * (1 - d2 / 6 * (1 - d2 / 20 * (1 - d2 / 42)));
+        const double turned = c * cd - s * sd;
+        s = s * cd + c * sd;
+        c = turned;
+    }
+}
+
+// x of a chain rising monotonically, at height y; `outside` beyond its ends.
+double chainX(const std::vector<QPointF>& chain, double y, double outside) {
+    if (chain.empty() || y < chain.front().y() || y > chain.back().y())
+        return outside;
+    auto b = std::lower_bound(chain.begin(), chain.end(), y,
+                              [](const QPointF& p, double v) { return p.y() < v; });
+    if (b == chain.begin())
+        return b->x();
+    const QPointF& a = *(b - 1);
+    return a.x() + (y - a.y()) * (b->x() - a.x()) / (b->y() - a.y());
+}
+
+// Limit on the texts whose pixels are kept, all fonts together.
+constexpr int maxCachedTexts = 2048;
+
+// Limit on the runs of the wide figures kept, some megabytes.
+constexpr size_t maxFigureRuns = size_t(1) << 18;
 
 } // namespace
 
@@ -92,9 +216,11 @@ void GdiCanvas::setDevice(QPaintDevice* device, int dpi) {
     flush();
     device_ = device;
     dpi_ = dpi > 0 ? dpi : 96;
+    font_.reset();
 }
 
 void GdiCanvas::flush() {
+    deviceRaster_ = Raster();
     if (painter_) {
         painter_->end();
         painter_.reset();
@@ -112,7 +238,20 @@ QPainter* GdiCanvas::painter() {
         p->setRenderHint(QPainter::TextAntialiasing, false);
         p->setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter_ = std::move(p);
-        fontApplied_ = false;
+        // Figures go straight into an image's 32-bit pixels, alongside the painter that
+        // draws text and pictures. QPainter has made the pixels the image's own, so
+        // bits() does not copy them.
+        if (device_->devType() == QInternal::Image) {
+            auto* image = static_cast<QImage*>(device_);
+            const QImage::Format format = image->format();
+            if ((format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                 format == QImage::Format_ARGB32_Premultiplied) &&
+                image->devicePixelRatio() == 1.0) {
+                deviceRaster_.bits = image->bits();
+                deviceRaster_.bytesPerLine = image->bytesPerLine();
+                deviceRaster_.area = image->rect();
+            }
+        }
     }
     return painter_.get();
 }
@@ -125,17 +264,11 @@ void GdiCanvas::setPenColor(ColorRef color) {
 }
 
 void GdiCanvas::setPenStyle(int style) {
-    if (style != penStyle_) {
-        penStyle_ = style;
-        penDirty_ = true;
-    }
+    penStyle_ = style;
 }
 
 void GdiCanvas::setPenWidth(int width) {
-    if (width != penWidth_) {
-        penWidth_ = width;
-        penDirty_ = true;
-    }
+    penWidth_ = width;
 }
 
 void GdiCanvas::setPenMode(PenMode mode) {
@@ -159,14 +292,14 @@ void GdiCanvas::setBrushStyle(int style) {
 void GdiCanvas::setFontName(const QString& name) {
     if (name != fontName_) {
         fontName_ = name;
-        fontDirty_ = true;
+        font_.reset();
     }
 }
 
 void GdiCanvas::setFontSize(int points) {
     if (points != fontSize_) {
         fontSize_ = points;
-        fontDirty_ = true;
+        font_.reset();
     }
 }
 
@@ -180,7 +313,7 @@ void GdiCanvas::setFontColor(ColorRef color) {
 void GdiCanvas::setFontStyle(int flags) {
     if (flags != fontStyle_) {
         fontStyle_ = flags;
-        fontDirty_ = true;
+        font_.reset();
     }
 }
 
@@ -227,28 +360,18 @@ const GdiCanvas::Dash* GdiCanvas::dash() const {
     return &patterns[penStyle_ - PenDash];
 }
 
-bool GdiCanvas::thinSolidPen() const {
-    return penStyle_ != PenClear && lineWidth() == 1 && !dash();
+quint32 GdiCanvas::penPixel() const {
+    return pixelOf(penColor_);
 }
 
-const QPen& GdiCanvas::pen() const {
-    if (penDirty_) {
-        const QColor color = colorFromRef(penColor_);
-        if (penStyle_ == PenClear) {
-            pen_ = QPen(Qt::NoPen);
-        } else {
-            // Wide Windows pens have round ends and joins; thin lines end flat.
-            const int width = lineWidth();
-            const bool wide = width > 1;
-            pen_ = QPen(QBrush(color), width, Qt::SolidLine, wide ? Qt::RoundCap : Qt::FlatCap,
-                        wide ? Qt::RoundJoin : Qt::MiterJoin);
-            if (const Dash* d = dash())
-                pen_.setDashPattern(QList<qreal>(d->lengths, d->lengths + d->count));
-        }
-        penInk_.setColor(color);
-        penDirty_ = false;
-    }
-    return pen_;
+quint32 GdiCanvas::brushPixel() const {
+    return pixelOf(brushColor_);
+}
+
+const uchar* GdiCanvas::brushHatch() const {
+    if (brushStyle_ < BrushHorizontal || brushStyle_ > BrushDiagCross)
+        return nullptr;
+    return hatchTiles[brushStyle_ - BrushHorizontal];
 }
 
 const QBrush& GdiCanvas::brush() const {
@@ -256,7 +379,7 @@ const QBrush& GdiCanvas::brush() const {
         const QColor color = colorFromRef(brushColor_);
         if (brushStyle_ == BrushClear) {
             brush_ = QBrush();
-        } else if (brushStyle_ < BrushHorizontal || brushStyle_ > BrushDiagCross) {
+        } else if (!brushHatch()) {
             brush_ = QBrush(color);
             brushInk_.setColor(color);
         } else {
@@ -267,7 +390,7 @@ const QBrush& GdiCanvas::brush() const {
             if (found == hatchCache_.constEnd()) {
                 QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
                 tile.fill(Qt::transparent);
-                const uchar* rows = hatchTiles[brushStyle_ - BrushHorizontal];
+                const uchar* rows = brushHatch();
                 for (int y = 0; y < 8; ++y)
                     for (int x = 0; x < 8; ++x)
                         if (rows[y] & (0x80 >> x))
@@ -283,50 +406,120 @@ const QBrush& GdiCanvas::brush() const {
     return brush_;
 }
 
-void GdiCanvas::applyPen(QPainter& p) const {
-    p.setPen(pen());
-}
-
-void GdiCanvas::applyBrush(QPainter& p) const {
-    p.setBrush(brush());
-}
-
-QPainter* GdiCanvas::beginFigure(QRect bounds) {
+bool GdiCanvas::beginFigure(QRect bounds) {
     QPainter* p = painter();
-    if (!p || penMode_ == PenMode::Copy)
-        return p;
-    bounds &= QRect(0, 0, device_->width(), device_->height());
+    if (!p)
+        return false;
+    const QRect deviceArea(0, 0, device_->width(), device_->height());
+    if (penMode_ == PenMode::Copy) {
+        target_ = deviceRaster_.bits ? &deviceRaster_ : nullptr;
+        figureArea_ = deviceArea;
+        return true;
+    }
+    bounds &= deviceArea;
     if (bounds.isEmpty())
-        return nullptr;
+        return false;
     if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height())
         scratch_ = QImage(std::max(bounds.width(), scratch_.width()),
                           std::max(bounds.height(), scratch_.height()), QImage::Format_RGB32);
+    scratchRaster_.bits = scratch_.bits();
+    scratchRaster_.bytesPerLine = scratch_.bytesPerLine();
+    scratchRaster_.origin = bounds.topLeft();
+    scratchRaster_.area = bounds;
     // White is the one colour that not-XOR leaves unchanged.
-    scratchPainter_.begin(&scratch_);
-    scratchPainter_.fillRect(QRect(QPoint(0, 0), bounds.size()), Qt::white);
-    scratchPainter_.translate(-bounds.topLeft());
+    fillRaster(scratchRaster_, bounds, 0xFFFFFFFF, nullptr);
     xorArea_ = bounds;
-    return &scratchPainter_;
+    figureArea_ = bounds;
+    target_ = &scratchRaster_;
+    return true;
 }
 
 void GdiCanvas::endFigure() {
-    if (!scratchPainter_.isActive())
+    if (target_ != &scratchRaster_)
         return;
-    scratchPainter_.end();
+    target_ = nullptr;
+    if (deviceRaster_.bits) {
+        for (int y = xorArea_.top(); y <= xorArea_.bottom(); ++y) {
+            const quint32* source = scratchRaster_.pixel(xorArea_.left(), y);
+            quint32* target = deviceRaster_.pixel(xorArea_.left(), y);
+            for (int i = 0; i < xorArea_.width(); ++i)
+                target[i] = ~(source[i] ^ target[i]) | 0xFF000000u;
+        }
+        return;
+    }
     QPainter* p = painter_.get();
     p->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     p->drawImage(xorArea_.topLeft(), scratch_, QRect(QPoint(0, 0), xorArea_.size()));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-// Paints runs of pixels in one colour: the smallest as points (withDots), large ones
-// with the plain colour, the rest with a tile of it.
+void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                           const uchar* hatch) {
+    const int left = std::max(r.left(), raster.area.left());
+    const int right = std::min(r.right(), raster.area.right());
+    const int top = std::max(r.top(), raster.area.top());
+    const int bottom = std::min(r.bottom(), raster.area.bottom());
+    if (left > right || top > bottom)
+        return;
+    const int width = right - left + 1;
+    for (int y = top; y <= bottom; ++y) {
+        quint32* line = raster.pixel(left, y);
+        const uchar bits = hatch ? hatch[y & 7] : 0xFF;
+        if (bits == 0xFF) {
+            fillPixels(line, width, pixel);
+            continue;
+        }
+        // Hatch tiles start at the device origin, like Windows brushes: each line of a
+        // tile comes back every eight pixels.
+        for (int b = 0; b < 8; ++b)
+            if (bits & (0x80 >> b))
+                for (int i = (b - left) & 7; i < width; i += 8)
+                    line[i] = pixel;
+    }
+}
+
+// Paints runs of the figure being drawn, moved by offset, with the pen or the brush.
+void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDots, QPoint offset) {
+    if (runs.empty() || (source == Source::Brush && brushStyle_ == BrushClear))
+        return;
+    if (target_) {
+        const quint32 pixel = source == Source::Pen ? penPixel() : brushPixel();
+        const uchar* hatch = source == Source::Pen ? nullptr : brushHatch();
+        for (const QRect& r : runs)
+            fillRaster(*target_, r.translated(offset), pixel, hatch);
+        return;
+    }
+    const std::vector<QRect>* moved = &runs;
+    if (!offset.isNull()) {
+        movedRuns_.clear();
+        for (const QRect& r : runs)
+            movedRuns_.push_back(r.translated(offset));
+        moved = &movedRuns_;
+    }
+    QPainter& p = *painter_;
+    if (source == Source::Pen) {
+        if (penDirty_)
+            penInk_.setColor(colorFromRef(penColor_));
+        penDirty_ = false;
+        paintRuns(p, *moved, penInk_, withDots);
+        return;
+    }
+    const QBrush& fill = brush();
+    // Hatches have to keep their pattern: their runs always go through the brush itself.
+    if (fill.style() == Qt::TexturePattern)
+        paintPattern(p, *moved, fill);
+    else if (fill.style() != Qt::NoBrush)
+        paintRuns(p, *moved, brushInk_, withDots);
+}
+
+// Paints runs of pixels in one colour with QPainter: the smallest as points (withDots),
+// large ones with the plain colour, the rest with a tile of it.
 void GdiCanvas::paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots) {
     tileRuns_.clear();
     plainRuns_.clear();
     dots_.clear();
     for (const QRect& r : runs) {
-        const int area = r.width() * r.height();
+        const qint64 area = qint64(r.width()) * r.height();
         if (withDots && area <= 4) {
             for (int y = r.top(); y <= r.bottom(); ++y)
                 for (int x = r.left(); x <= r.right(); ++x)
@@ -362,20 +555,6 @@ void GdiCanvas::paintPattern(QPainter& p, const std::vector<QRect>& runs, const 
     p.setPen(Qt::NoPen);
     p.setBrush(pattern);
     p.drawRects(runs.data(), int(runs.size()));
-}
-
-void GdiCanvas::paintPenRuns(QPainter& p, const std::vector<QRect>& runs) {
-    pen();
-    paintRuns(p, runs, penInk_);
-}
-
-void GdiCanvas::paintBrushRuns(QPainter& p, const std::vector<QRect>& runs, bool withDots) {
-    const QBrush& fill = brush();
-    // Hatches have to keep their pattern: their runs always go through the brush itself.
-    if (fill.style() == Qt::TexturePattern)
-        paintPattern(p, runs, fill);
-    else if (fill.style() != Qt::NoBrush)
-        paintRuns(p, runs, brushInk_, withDots);
 }
 
 // Splits a box with elliptic corners into outline runs (ring_) and interior spans
@@ -450,6 +629,62 @@ void GdiCanvas::traceBox(const QRect& box, int cornerWidth, int cornerHeight) {
     emitHalf(height % 2 ? half : half + 1, true);
 }
 
+// Puts the outline pixels that traceBox found for box in walk_, in one counter-clockwise
+// walk from the middle of the right side, so that dashes can run along them.
+void GdiCanvas::walkBox(const QRect& box) {
+    walk_.clear();
+    const int x0 = box.left(), x1 = box.right(), y0 = box.top(), y1 = box.bottom();
+    const int half = (box.height() - 1) / 2;
+    const int midColumn = x0 + (box.width() - 1) / 2;
+    // A middle column or row of an odd box is its own mirror image: walked once.
+    const bool oddWidth = box.width() % 2, oddHeight = box.height() % 2;
+    auto add = [this](int x, int y) {
+        if (walk_.empty() || walk_.back() != QPoint(x, y))
+            walk_.emplace_back(x, y);
+    };
+    auto end = [&](int row) { return std::min(runEnd_[row], midColumn); };
+    for (int row = half; row >= 0; --row) // upper right, going up
+        for (int x = runStart_[row]; x <= end(row); ++x)
+            if (!oddWidth || x != midColumn)
+                add(x0 + x1 - x, y0 + row);
+    for (int row = 0; row <= half; ++row) // upper left, going down
+        for (int x = end(row); x >= runStart_[row]; --x)
+            add(x, y0 + row);
+    for (int row = half; row >= 0; --row) // lower left, going down
+        if (!oddHeight || row != half)
+            for (int x = runStart_[row]; x <= end(row); ++x)
+                add(x, y1 - row);
+    for (int row = 0; row <= half; ++row) // lower right, going up
+        if (!oddHeight || row != half)
+            for (int x = end(row); x >= runStart_[row]; --x)
+                if (!oddWidth || x != midColumn)
+                    add(x0 + x1 - x, y1 - row);
+    if (walk_.size() > 1 && walk_.back() == walk_.front())
+        walk_.pop_back();
+}
+
+// Keeps in ring_ the pixels of walk_ that the dashes cover, counted from phase.
+void GdiCanvas::dashWalk(int phase) {
+    ring_.clear();
+    const Dash* d = dash();
+    for (const QPoint& px : walk_) {
+        const bool on = !d || dashOn(*d, phase);
+        if (d)
+            phase = (phase + 1) % d->period;
+        if (!on)
+            continue;
+        if (!ring_.empty()) {
+            QRect& last = ring_.back();
+            if (last.top() == px.y() && last.height() == 1 &&
+                (last.right() + 1 == px.x() || last.left() - 1 == px.x())) {
+                last |= QRect(px, QSize(1, 1));
+                continue;
+            }
+        }
+        ring_.emplace_back(px, QSize(1, 1));
+    }
+}
+
 // Appends to ring_ the pixels of a one-pixel line from `from` up to, but not
 // including, `to`. The minor coordinate is rounded from absolute positions, so a
 // line covers the same pixels whichever way it is drawn.
@@ -497,6 +732,338 @@ void GdiCanvas::traceLine(QPoint from, QPoint to, int& phase) {
         ring_.push_back(run);
 }
 
+void GdiCanvas::addSpan(int y, int left, int right) {
+    if (left <= right)
+        spans_.push_back({y, left, right});
+}
+
+// Appends spans_ to runs, grouped by row, overlapping and touching spans joined, and
+// empties spans_. Rows are bucketed, then the few spans of a row sorted in place.
+void GdiCanvas::mergeSpans(std::vector<QRect>& runs) {
+    if (spans_.empty())
+        return;
+    int top = INT_MAX, bottom = INT_MIN;
+    for (const Span& s : spans_) {
+        top = std::min(top, s.y);
+        bottom = std::max(bottom, s.y);
+    }
+    const int rows = bottom - top + 1;
+    rowCounts_.assign(rows + 1, 0);
+    for (const Span& s : spans_)
+        ++rowCounts_[s.y - top + 1];
+    for (int i = 1; i <= rows; ++i)
+        rowCounts_[i] += rowCounts_[i - 1];
+    sortedSpans_.resize(spans_.size());
+    for (const Span& s : spans_)
+        sortedSpans_[rowCounts_[s.y - top]++] = s;
+    int begin = 0;
+    for (int row = 0; row < rows; ++row) {
+        const int end = rowCounts_[row];
+        for (int i = begin + 1; i < end; ++i) {
+            const Span s = sortedSpans_[i];
+            int j = i;
+            for (; j > begin && sortedSpans_[j - 1].left > s.left; --j)
+                sortedSpans_[j] = sortedSpans_[j - 1];
+            sortedSpans_[j] = s;
+        }
+        for (int i = begin; i < end;) {
+            const int left = sortedSpans_[i].left;
+            int right = sortedSpans_[i].right;
+            for (++i; i < end && sortedSpans_[i].left <= right + 1; ++i)
+                right = std::max(right, sortedSpans_[i].right);
+            runs.emplace_back(left, top + row, right - left + 1, 1);
+        }
+        begin = end;
+    }
+    spans_.clear();
+}
+
+// Adds the spans of a stroke of a wide round pen from `from` to `to`: the pixels whose
+// centres lie within radius of the segment, round ends included. Rows out of sight are
+// skipped, unless the stroke belongs to a figure traced away from its place.
+void GdiCanvas::addCapsule(QPointF from, QPointF to, double radius, bool anywhere) {
+    const double dx = to.x() - from.x(), dy = to.y() - from.y();
+    const double length = std::hypot(dx, dy);
+    const double r2 = (radius - roundShort) * (radius - roundShort);
+    int top = pixelAfter(std::min(from.y(), to.y()) - radius);
+    int end = pixelAfter(std::max(from.y(), to.y()) + radius);
+    if (!anywhere) {
+        top = std::max(top, figureArea_.top());
+        end = std::min(end, figureArea_.bottom() + 1);
+    }
+    for (int y = top; y < end; ++y) {
+        double left = INFINITY, right = -INFINITY;
+        for (const QPointF& c : {from, to}) {
+            const double d = y - c.y();
+            if (d * d <= r2) {
+                const double h = std::sqrt(r2 - d * d);
+                left = std::min(left, c.x() - h);
+                right = std::max(right, c.x() + h);
+            }
+        }
+        // The straight part: along the segment between its ends, across it within the
+        // radius. Both are linear in x along a row.
+        const double rowY = y - from.y();
+        double lo = -INFINITY, hi = INFINITY;
+        if (length > 0 && narrow(dx, rowY * dy, 0, length * length, lo, hi) &&
+            narrow(dy, -rowY * dx, -radius * length, radius * length, lo, hi)) {
+            left = std::min(left, from.x() + lo);
+            right = std::max(right, from.x() + hi);
+        }
+        if (left <= right)
+            addSpan(y, pixelAfter(left), pixelAfter(right) - 1);
+    }
+}
+
+GdiCanvas::Shape GdiCanvas::shapeOf(const QRect& box, int cornerWidth, int cornerHeight) {
+    double a = (std::min(cornerWidth, box.width()) - 1) / 2.0;
+    double b = (std::min(cornerHeight, box.height()) - 1) / 2.0;
+    if (!(a > 0 && b > 0))
+        a = b = 0;
+    return Shape{(box.left() + box.right()) / 2.0,
+                 (box.top() + box.bottom()) / 2.0,
+                 (box.width() - 1) / 2.0 - a,
+                 (box.height() - 1) / 2.0 - b,
+                 a,
+                 b};
+}
+
+// Rows of the outline of shape drawn with a round pen of the radius, in band_: the
+// pixels whose centres lie within the radius of the outline through the centres of the
+// box's edge pixels, where Qt strokes the same outline. The outer edge is the curve at
+// the radius outside. The inner one is the curve at the radius inside, but only where
+// the corner curves no more tightly than the pen is wide: elsewhere that curve loops
+// back on itself, and the pen covers all up to where it comes back.
+void GdiCanvas::bandRows(const Shape& s, double radius) {
+    band_.clear();
+    quarterCurve(s.rx, s.ry, radius - roundShort, 0, pi / 2, chain_);
+    branch_.clear();
+    if (s.rx > 0) {
+        // Where the corner's radius of curvature, rx^2 ry^2 / h^3, reaches the pen's.
+        const double rx2 = s.rx * s.rx, ry2 = s.ry * s.ry;
+        const double k = rx2 * ry2 / radius;
+        const double h2 = std::cbrt(k * k);
+        double from = 0, to = pi / 2;
+        bool valid = true;
+        if (rx2 == ry2) {
+            valid = s.rx >= radius;
+        } else {
+            const double c2 = (h2 - ry2) / (rx2 - ry2);
+            if (rx2 > ry2) {
+                valid = c2 >= 0;
+                from = c2 >= 1 ? 0 : std::acos(std::sqrt(std::max(0.0, c2)));
+            } else {
+                valid = c2 <= 1;
+                to = c2 <= 0 ? pi / 2 : std::acos(std::sqrt(std::min(1.0, c2)));
+            }
+        }
+        if (valid && from < to)
+            quarterCurve(s.rx, s.ry, -radius, from, to, branch_);
+    }
+    const double outerTop = s.dy + s.ry + radius;
+    const double innerTop = s.dy + s.ry - radius;
+    const int end = pixelAfter(s.cy + outerTop);
+    const int innerFirst = pixelAfter(s.cy - innerTop), innerEnd = pixelAfter(s.cy + innerTop);
+    for (int y = pixelAfter(s.cy - outerTop); y < end; ++y) {
+        const double v = std::abs(y - s.cy);
+        // The straight sides own the row where they meet a corner below them, not the
+        // one above: Qt's scanlines take an edge's lower end, not its upper one.
+        const bool straight = y > s.cy - s.dy && y <= s.cy + s.dy;
+        const double outer = straight ? s.dx + s.rx + radius : s.dx + chainX(chain_, v - s.dy, 0.0);
+        BandRow row{y, pixelAfter(s.cx - outer), pixelAfter(s.cx + outer), 0, 0};
+        if (innerTop > 0 && y >= innerFirst && y < innerEnd) {
+            const double inner =
+                s.dx + std::min(s.rx - radius, chainX(branch_, v - s.dy, INFINITY));
+            if (inner > 0) {
+                row.innerLeft = pixelAfter(s.cx - inner);
+                row.innerEnd = pixelAfter(s.cx + inner);
+            }
+        }
+        band_.push_back(row);
+    }
+}
+
+// Outline of a box drawn with a wide pen in ring_, and the inside the pen leaves to the
+// brush in inner_.
+void GdiCanvas::wideBox(const Shape& shape, double radius) {
+    ring_.clear();
+    inner_.clear();
+    bandRows(shape, radius);
+    for (const BandRow& row : band_) {
+        if (row.innerLeft < row.innerEnd) {
+            ring_.emplace_back(row.outerLeft, row.y, row.innerLeft - row.outerLeft, 1);
+            ring_.emplace_back(row.innerEnd, row.y, row.outerEnd - row.innerEnd, 1);
+            inner_.emplace_back(row.innerLeft, row.y, row.innerEnd - row.innerLeft, 1);
+        } else if (row.outerLeft < row.outerEnd) {
+            ring_.emplace_back(row.outerLeft, row.y, row.outerEnd - row.outerLeft, 1);
+        }
+    }
+}
+
+// An elliptic arc drawn with a wide pen, in ring_: the ellipse's wide outline cut
+// square at both ends, along the outline's normals, with round ends added.
+void GdiCanvas::wideArc(const QRect& box, double start, double sweep, double radius) {
+    ring_.clear();
+    const double a = (box.width() - 1) / 2.0, b = (box.height() - 1) / 2.0;
+    const double cx = (box.left() + box.right()) / 2.0, cy = (box.top() + box.bottom()) / 2.0;
+    if (a == 0 || b == 0) {
+        // A box one pixel thin: the curve lies along the whole line.
+        addCapsule(QPointF(cx - a, cy - b), QPointF(cx + a, cy + b), radius, true);
+        mergeSpans(ring_);
+        return;
+    }
+    bandRows(Shape{cx, cy, 0, 0, a, b}, radius);
+    const bool whole = sweep >= 2 * pi;
+    const bool over = sweep > pi;
+    const QPointF from(std::cos(start), std::sin(start));
+    const QPointF to(std::cos(start + sweep), std::sin(start + sweep));
+    // Whether a point of the curve lies in the sweep; directions are compared with
+    // cross products, y pointing up.
+    auto inSweep = [&](double x, double y) {
+        if (whole)
+            return true;
+        const double vx = x - cx, vy = cy - y;
+        const bool afterStart = from.x() * vy - from.y() * vx >= -1e-9;
+        const bool beforeEnd = vx * to.y() - vy * to.x() >= -1e-9;
+        return over ? afterStart || beforeEnd : afterStart && beforeEnd;
+    };
+    // The ends, where the radials meet the ellipse, and the unit normals there.
+    struct End {
+        QPointF at, normal;
+    } ends[2];
+    for (int i = 0; i < 2; ++i) {
+        const double radial = start + i * sweep;
+        const double t = std::atan2(a * std::sin(radial), b * std::cos(radial));
+        const QPointF normal(std::cos(t) / a, -std::sin(t) / b);
+        ends[i] = {QPointF(cx + a * std::cos(t), cy - b * std::sin(t)),
+                   normal / std::hypot(normal.x(), normal.y())};
+    }
+    for (const BandRow& row : band_) {
+        const double y = row.y, v = y - cy;
+        // A point of each side of the row whose place in the sweep is known: where the
+        // curve crosses the row, or above or below the curve's top or bottom, the extreme
+        // point itself.
+        double refs[2];
+        bool refIn[2];
+        const bool crossed = std::abs(v) <= b;
+        if (crossed) {
+            const double half = a * std::sqrt(std::max(0.0, 1 - (v / b) * (v / b)));
+            refs[0] = cx - half;
+            refs[1] = cx + half;
+            refIn[0] = inSweep(refs[0], y);
+            refIn[1] = inSweep(refs[1], y);
+        } else {
+            refs[0] = refs[1] = cx;
+            refIn[0] = refIn[1] = inSweep(cx, v < 0 ? cy - b : cy + b);
+        }
+        // The row's pen pixels on either side of the inside, or, with no inside on this
+        // row, split at the centre between the curve's two sides.
+        int pieces[2][2] = {{row.outerLeft, row.outerEnd}, {0, 0}};
+        int pieceCount = 1;
+        if (row.innerLeft < row.innerEnd || crossed) {
+            const int middle = std::clamp(pixelAfter(cx), row.outerLeft, row.outerEnd);
+            pieces[0][1] = row.innerLeft < row.innerEnd ? row.innerLeft : middle;
+            pieces[1][0] = row.innerLeft < row.innerEnd ? row.innerEnd : middle;
+            pieces[1][1] = row.outerEnd;
+            pieceCount = 2;
+        }
+        // Where the cuts at the ends cross the row: each one switches in and out.
+        double cuts[2];
+        int cutCount = 0;
+        for (const End& e : ends) {
+            if (whole || std::abs(e.normal.y()) < 1e-12)
+                continue;
+            const double t = (y - e.at.y()) / (radius * e.normal.y());
+            if (t >= -1 && t <= 1)
+                cuts[cutCount++] = e.at.x() + t * radius * e.normal.x();
+        }
+        for (int k = 0; k < pieceCount; ++k) {
+            int bounds[4] = {pieces[k][0], 0, 0, pieces[k][1]};
+            int boundCount = 1;
+            for (int c = 0; c < cutCount; ++c) {
+                const int at = pixelAfter(cuts[c]);
+                if (at > pieces[k][0] && at < pieces[k][1])
+                    bounds[boundCount++] = at;
+            }
+            if (boundCount == 3 && bounds[1] > bounds[2])
+                std::swap(bounds[1], bounds[2]);
+            bounds[boundCount] = pieces[k][1];
+            for (int i = 0; i < boundCount; ++i) {
+                bool in = refIn[k];
+                for (int c = 0; c < cutCount; ++c)
+                    in ^= (bounds[i] < pixelAfter(cuts[c])) != (refs[k] <= cuts[c]);
+                if (in)
+                    addSpan(row.y, bounds[i], bounds[i + 1] - 1);
+            }
+        }
+    }
+    if (!whole)
+        for (const End& e : ends)
+            addCapsule(e.at, e.at, radius, true);
+    mergeSpans(ring_);
+}
+
+// Fills inner_ with the inside of a polygon as Qt fills it in alternate mode: a pixel is
+// in when its centre has an odd number of edges to its left, ties going as in
+// pixelAfter(). The points are pixel corners, or pixel centres when centred. Positions
+// are doubled so that everything stays in whole numbers.
+void GdiCanvas::fillPolygon(const QList<QPoint>& points, bool centred) {
+    inner_.clear();
+    const qsizetype n = points.size();
+    const int shift = centred ? 1 : 0;
+    int top = INT_MAX, bottom = INT_MIN;
+    for (const QPoint& p : points) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    // Rows out of sight are skipped.
+    const int last = std::min(bottom, figureArea_.bottom());
+    for (int y = std::max(top - 1, figureArea_.top()); y <= last; ++y) {
+        const qint64 sampleY = 2 * qint64(y) + 1; // the row's pixel centres
+        crossings_.clear();
+        for (qsizetype i = 0; i < n; ++i) {
+            QPoint lo = points[i], hi = points[(i + 1) % n];
+            if (lo.y() > hi.y())
+                std::swap(lo, hi);
+            const qint64 loY = 2 * qint64(lo.y()) + shift, hiY = 2 * qint64(hi.y()) + shift;
+            if (sampleY <= loY || sampleY > hiY)
+                continue;
+            // The crossing is x = loX + num / den; the first pixel right of it follows.
+            const qint64 loX = 2 * qint64(lo.x()) + shift;
+            const qint64 num = (sampleY - loY) * 2 * (qint64(hi.x()) - lo.x());
+            const qint64 den = hiY - loY;
+            crossings_.push_back(int(floorDiv(loX * den + num - den, 2 * den)) + 1);
+        }
+        std::sort(crossings_.begin(), crossings_.end());
+        for (size_t k = 0; k + 1 < crossings_.size(); k += 2)
+            if (crossings_[k] < crossings_[k + 1])
+                inner_.emplace_back(crossings_[k], y, crossings_[k + 1] - crossings_[k], 1);
+    }
+}
+
+size_t GdiCanvas::FigureKeyHash::operator()(const FigureKey& key) const {
+    size_t hash = 0;
+    for (int v : key)
+        hash = hash * 1000003u ^ size_t(unsigned(v));
+    return hash;
+}
+
+const GdiCanvas::Figure* GdiCanvas::findFigure(const FigureKey& key) const {
+    const auto found = figures_.find(key);
+    return found == figures_.end() ? nullptr : &found->second;
+}
+
+// Keeps ring_ and inner_ as the figure of key.
+const GdiCanvas::Figure& GdiCanvas::keepFigure(const FigureKey& key) {
+    const size_t runs = ring_.size() + inner_.size();
+    if (figureRuns_ + runs > maxFigureRuns) {
+        figures_.clear();
+        figureRuns_ = 0;
+    }
+    figureRuns_ += runs;
+    return figures_[key] = Figure{ring_, inner_};
+}
+
 void GdiCanvas::moveTo(int x, int y) {
     penPos_ = QPoint(x, y);
     linePhase_ = 0;
@@ -505,30 +1072,28 @@ void GdiCanvas::moveTo(int x, int y) {
 void GdiCanvas::lineTo(int x, int y) {
     const QPoint from = penPos_, to(x, y);
     penPos_ = to;
-    if (penStyle_ == PenClear || (from == to && lineWidth() == 1))
+    const int width = lineWidth();
+    if (penStyle_ == PenClear || (from == to && width == 1))
         return;
-    const int pad = lineWidth() + 2;
+    const int pad = width + 2;
     const QRect bounds(QPoint(std::min(from.x(), x) - pad, std::min(from.y(), y) - pad),
                        QPoint(std::max(from.x(), x) + pad, std::max(from.y(), y) + pad));
-    QPainter* p = beginFigure(bounds);
-    if (!p)
+    if (!beginFigure(bounds))
         return;
-    const int width = lineWidth();
+    ring_.clear();
     if (width > 1 && from == to) {
         // Round ends still make a dot of a wide line without length: selection handles.
         traceBox(QRect(from - QPoint((width - 1) / 2, (width - 1) / 2), QSize(width, width)), width,
                  width);
-        paintPenRuns(*p, ring_);
-        paintPenRuns(*p, inner_);
+        paint(ring_, Source::Pen);
+        paint(inner_, Source::Pen);
     } else if (width > 1) {
-        // Wide lines are filled shapes: centre them on the pixel centres.
-        const QPointF centre(0.5, 0.5);
-        p->setPen(pen());
-        p->drawLine(QPointF(from) + centre, QPointF(to) + centre);
+        addCapsule(from, to, width / 2.0);
+        mergeSpans(ring_);
+        paint(ring_, Source::Pen);
     } else {
-        ring_.clear();
         traceLine(from, to, linePhase_);
-        paintPenRuns(*p, ring_);
+        paint(ring_, Source::Pen);
     }
     endFigure();
 }
@@ -541,39 +1106,39 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
     if (box.isEmpty() || (!outline && !filled))
         return;
     const int pad = lineWidth() + 2;
-    QPainter* p = beginFigure(box.adjusted(-pad, -pad, pad, pad));
-    if (!p)
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
         return;
-    // Outline geometry through the centres of the edge pixels; Qt rasterises curves
-    // most evenly there.
-    const QRectF centres(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1);
-    const qreal rx = (std::min(cornerWidth, box.width()) - 1) / 2.0;
-    const qreal ry = (std::min(cornerHeight, box.height()) - 1) / 2.0;
     if (outline && lineWidth() > 1) {
-        p->setPen(pen());
-        p->setBrush(filled ? brush() : QBrush());
-        if (rx > 0 && ry > 0)
-            p->drawRoundedRect(centres, rx, ry);
-        else
-            p->drawRect(centres);
+        // A wide pen is centred on the outline through the centres of the edge pixels.
+        // Traced at the origin, the figure is the same wherever the box lies.
+        const QSize size = box.size();
+        const FigureKey key{0,
+                            size.width(),
+                            size.height(),
+                            std::min(cornerWidth, size.width()),
+                            std::min(cornerHeight, size.height()),
+                            lineWidth(),
+                            0,
+                            0};
+        const Figure* figure = findFigure(key);
+        if (!figure) {
+            wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), lineWidth() / 2.0);
+            figure = &keepFigure(key);
+        }
+        paint(figure->inner, Source::Brush, false, box.topLeft());
+        paint(figure->ring, Source::Pen, true, box.topLeft());
     } else {
         traceBox(box, cornerWidth, cornerHeight);
         if (!outline) {
-            paintBrushRuns(*p, ring_, true);
-            paintBrushRuns(*p, inner_, false);
+            paint(ring_, Source::Brush, true);
+            paint(inner_, Source::Brush, false);
         } else {
-            if (filled)
-                paintBrushRuns(*p, inner_, false);
-            if (thinSolidPen()) {
-                paintPenRuns(*p, ring_);
-            } else {
-                p->setPen(pen());
-                p->setBrush(Qt::NoBrush);
-                if (rx > 0 && ry > 0)
-                    p->drawRoundedRect(centres, rx, ry);
-                else
-                    p->drawRect(centres);
+            paint(inner_, Source::Brush, false);
+            if (dash()) {
+                walkBox(box);
+                dashWalk(0);
             }
+            paint(ring_, Source::Pen);
         }
     }
     endFigure();
@@ -602,28 +1167,51 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
     const double start = angleFrom(cx, cy, startX, startY);
     double sweep = sweepOffset(start, angleFrom(cx, cy, endX, endY));
     if (sweep < 1e-9)
-        sweep = 2 * std::numbers::pi; // the same radial twice: the whole ellipse
+        sweep = 2 * pi; // the same radial twice: the whole ellipse
     const int pad = lineWidth() + 2;
-    QPainter* p = beginFigure(box.adjusted(-pad, -pad, pad, pad));
-    if (!p)
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
         return;
-    if (thinSolidPen()) {
-        // The pixels of the ellipse's own outline whose direction lies in the sweep,
-        // so an arc matches the ellipse drawn in the same box. Directions are compared
-        // with cross products, y pointing up.
-        const QPointF from(std::cos(start), std::sin(start));
-        const QPointF to(std::cos(start + sweep), std::sin(start + sweep));
-        const bool whole = sweep >= 2 * std::numbers::pi;
-        const bool wide = sweep > std::numbers::pi;
-        traceBox(box, wholeBox, wholeBox);
+    if (lineWidth() > 1) {
+        const QPoint origin = box.topLeft();
+        const FigureKey key{1,
+                            box.width(),
+                            box.height(),
+                            lineWidth(),
+                            startX - origin.x(),
+                            startY - origin.y(),
+                            endX - origin.x(),
+                            endY - origin.y()};
+        const Figure* figure = findFigure(key);
+        if (!figure) {
+            inner_.clear();
+            wideArc(QRect(QPoint(), box.size()), start, sweep, lineWidth() / 2.0);
+            figure = &keepFigure(key);
+        }
+        paint(figure->ring, Source::Pen, true, origin);
+        endFigure();
+        return;
+    }
+    // The pixels of the ellipse's own outline whose direction lies in the sweep, so an
+    // arc matches the ellipse drawn in the same box. Directions are compared with cross
+    // products, y pointing up.
+    const QPointF from(std::cos(start), std::sin(start));
+    const QPointF to(std::cos(start + sweep), std::sin(start + sweep));
+    const bool whole = sweep >= 2 * pi;
+    const bool over = sweep > pi;
+    auto afterStart = [&](int x, int y) {
+        return from.x() * (cy - y) - from.y() * (x - cx) >= -1e-9;
+    };
+    auto inSweep = [&](int x, int y) {
+        const bool beforeEnd = (x - cx) * to.y() - (cy - y) * to.x() >= -1e-9;
+        return whole || (over ? afterStart(x, y) || beforeEnd : afterStart(x, y) && beforeEnd);
+    };
+    traceBox(box, wholeBox, wholeBox);
+    if (!dash()) {
         inner_.clear();
         for (const QRect& r : ring_)
             for (int y = r.top(); y <= r.bottom(); ++y)
                 for (int x = r.left(); x <= r.right(); ++x) {
-                    const double vx = x - cx, vy = cy - y;
-                    const bool afterStart = from.x() * vy - from.y() * vx >= -1e-9;
-                    const bool beforeEnd = vx * to.y() - vy * to.x() >= -1e-9;
-                    if (!whole && !(wide ? afterStart || beforeEnd : afterStart && beforeEnd))
+                    if (!inSweep(x, y))
                         continue;
                     if (!inner_.empty() && inner_.back().top() == y &&
                         inner_.back().right() == x - 1)
@@ -631,28 +1219,29 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
                     else
                         inner_.emplace_back(x, y, 1, 1);
                 }
-        paintPenRuns(*p, inner_);
-    } else {
-        // Qt places arc ends by the ellipse's parametric angle, not by the radial.
-        const QRectF centres(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1);
-        const double a = centres.width() / 2, b = centres.height() / 2;
-        auto parametric = [&](double radial) {
-            return std::atan2(a * std::sin(radial), b * std::cos(radial)) * 180 / std::numbers::pi;
-        };
-        const double from = parametric(start);
-        double span = 360;
-        if (sweep < 2 * std::numbers::pi) {
-            span = std::fmod(parametric(start + sweep) - from, 360.0);
-            if (span <= 0)
-                span += 360;
-        }
-        QPainterPath path;
-        path.arcMoveTo(centres, from);
-        path.arcTo(centres, from, span);
-        p->setPen(pen());
-        p->setBrush(Qt::NoBrush);
-        p->drawPath(path);
+        paint(inner_, Source::Pen);
+        endFigure();
+        return;
     }
+    // Dashes run counter-clockwise from the start: the walk is turned to begin where it
+    // crosses the start's radial, and keeps the pixels in the sweep.
+    walkBox(box);
+    const size_t count = walk_.size();
+    size_t first = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const QPoint& p = walk_[i];
+        const QPoint& before = walk_[(i + count - 1) % count];
+        if (afterStart(p.x(), p.y()) && !afterStart(before.x(), before.y())) {
+            first = i;
+            break;
+        }
+    }
+    std::rotate(walk_.begin(), walk_.begin() + qsizetype(first), walk_.end());
+    walk_.erase(std::remove_if(walk_.begin(), walk_.end(),
+                               [&](const QPoint& p) { return !inSweep(p.x(), p.y()); }),
+                walk_.end());
+    dashWalk(0);
+    paint(ring_, Source::Pen);
     endFigure();
 }
 
@@ -663,18 +1252,28 @@ void GdiCanvas::polygon(const QList<QPoint>& points) {
         return;
     const int pad = lineWidth() + 2;
     const QRect bounds = QPolygon(points).boundingRect().adjusted(-pad, -pad, pad, pad);
-    QPainter* p = beginFigure(bounds);
-    if (!p)
+    if (!beginFigure(bounds))
         return;
-    p->setPen(pen());
-    p->setBrush(filled ? brush() : QBrush());
-    if (outline && lineWidth() > 1) {
-        QVarLengthArray<QPointF, 64> centres;
-        for (const QPoint& pt : points)
-            centres.append(QPointF(pt) + QPointF(0.5, 0.5));
-        p->drawPolygon(centres.constData(), int(centres.size()), Qt::OddEvenFill);
-    } else {
-        p->drawPolygon(points.constData(), int(points.size()), Qt::OddEvenFill);
+    if (filled) {
+        // Filled as before the pen: from pixel corners under a thin pen, from pixel
+        // centres under a wide one, which is centred on them.
+        fillPolygon(points, outline && lineWidth() > 1);
+        paint(inner_, Source::Brush, false);
+    }
+    if (outline) {
+        ring_.clear();
+        const qsizetype n = points.size();
+        if (lineWidth() > 1) {
+            for (qsizetype i = 0; i < n; ++i)
+                addCapsule(points[i], points[(i + 1) % n], lineWidth() / 2.0);
+            mergeSpans(ring_);
+        } else {
+            // Closed like a polyline back to the first point, which the first side drew.
+            int phase = 0;
+            for (qsizetype i = 0; i < n; ++i)
+                traceLine(points[i], points[(i + 1) % n], phase);
+        }
+        paint(ring_, Source::Pen);
     }
     endFigure();
 }
@@ -684,23 +1283,21 @@ void GdiCanvas::polyline(const QList<QPoint>& points) {
         return;
     const int pad = lineWidth() + 2;
     const QRect bounds = QPolygon(points).boundingRect().adjusted(-pad, -pad, pad, pad);
-    QPainter* p = beginFigure(bounds);
-    if (!p)
+    if (!beginFigure(bounds))
         return;
+    ring_.clear();
     if (lineWidth() > 1) {
-        QVarLengthArray<QPointF, 64> centres;
-        for (const QPoint& pt : points)
-            centres.append(QPointF(pt) + QPointF(0.5, 0.5));
-        p->setPen(pen());
-        p->drawPolyline(centres.constData(), int(centres.size()));
+        // Round joins are the round ends of the sides meeting.
+        for (qsizetype i = 1; i < points.size(); ++i)
+            addCapsule(points[i - 1], points[i], lineWidth() / 2.0);
+        mergeSpans(ring_);
     } else {
         // Each segment leaves out its last pixel, which the next segment starts on.
-        ring_.clear();
         int phase = 0;
         for (qsizetype i = 1; i < points.size(); ++i)
             traceLine(points[i - 1], points[i], phase);
-        paintPenRuns(*p, ring_);
     }
+    paint(ring_, Source::Pen);
     endFigure();
 }
 
@@ -708,39 +1305,107 @@ void GdiCanvas::fillRect(int left, int top, int right, int bottom) {
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty() || brushStyle_ == BrushClear)
         return;
-    if (QPainter* p = painter())
+    QPainter* p = painter();
+    if (!p)
+        return;
+    if (deviceRaster_.bits)
+        fillRaster(deviceRaster_, box, brushPixel(), brushHatch());
+    else
         p->fillRect(box, brush());
 }
 
-void GdiCanvas::prepareText() {
-    if (fontDirty_) {
-        // Same metrics as font(), drawn without grey edges like the rest of the canvas.
-        textFont_ = font();
-        textFont_.setStyleStrategy(QFont::NoAntialias);
-        textMetrics_.emplace(textFont_);
-        fontDirty_ = false;
-        fontApplied_ = false;
+GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
+    if (!font_) {
+        // The pixel size, as font() rounds it, and the style flags font() uses.
+        const int pixels = (qAbs(fontSize_) * dpi_ + 36) / 72;
+        const QString key = fontName_ + QLatin1Char('/') + QString::number(pixels) +
+                            QLatin1Char('/') + QString::number(fontStyle_ & 15);
+        if (auto found = fontCache_.constFind(key); found != fontCache_.constEnd()) {
+            font_ = *found;
+        } else {
+            if (fontCache_.size() >= 256) {
+                fontCache_.clear();
+                cachedTexts_ = 0;
+            }
+            QFont f = font();
+            // Drawn without grey edges like the rest of the canvas.
+            f.setStyleStrategy(QFont::NoAntialias);
+            font_ = std::make_shared<FontEntry>(f);
+            fontCache_.insert(key, font_);
+        }
     }
-    if (!fontApplied_) {
-        painter_->setFont(textFont_);
-        fontApplied_ = true;
+    return *font_;
+}
+
+// The text drawn once by QPainter on a white sheet, its pixels kept: drawing it again
+// at any whole-pixel position inks the same pixels, moved.
+const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString& text) const {
+    auto found = font.texts.constFind(text);
+    if (found != font.texts.constEnd())
+        return *found;
+    if (++cachedTexts_ > maxCachedTexts) {
+        for (const auto& entry : std::as_const(fontCache_))
+            entry->texts.clear();
+        cachedTexts_ = 1;
     }
+    TextEntry entry;
+    entry.advance = font.metrics.horizontalAdvance(text);
+    // Room for glyphs that reach out of the cell: italics, accents, negative bearings.
+    const int margin = std::max(8, font.font.pixelSize());
+    const QSize size(entry.advance + 2 * margin, font.metrics.height() + 2 * margin);
+    if (textSheet_.width() < size.width() || textSheet_.height() < size.height())
+        textSheet_ = QImage(std::max(size.width(), textSheet_.width()),
+                            std::max(size.height(), textSheet_.height()), QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        fillPixels(reinterpret_cast<quint32*>(textSheet_.scanLine(y)), size.width(), 0xFFFFFFFFu);
+    {
+        QPainter p(&textSheet_);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(font.font);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(margin, margin + font.metrics.ascent()), text);
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* line = reinterpret_cast<const quint32*>(textSheet_.constScanLine(y));
+        for (int x = firstInk(line, 0, size.width()); x < size.width();
+             x = firstInk(line, x, size.width())) {
+            const int left = x;
+            while (x < size.width() && line[x] != 0xFFFFFFFFu)
+                ++x;
+            entry.ink.push_back({y - margin, left - margin, x - 1 - margin});
+        }
+    }
+    return *font.texts.insert(text, std::move(entry));
 }
 
 void GdiCanvas::textOut(int x, int y, const QString& text) {
     QPainter* p = painter();
     if (!p || text.isEmpty())
         return;
-    prepareText();
-    if (brushStyle_ != BrushClear) {
-        const QRect cell(x, y, textMetrics_->horizontalAdvance(text), textMetrics_->height());
-        if (brushStyle_ == BrushSolid)
-            p->fillRect(cell, brush());
-        else
-            p->fillRect(cell, colorFromRef(brushColor_));
+    FontEntry& font = currentFont();
+    if (!deviceRaster_.bits) {
+        if (brushStyle_ != BrushClear)
+            p->fillRect(QRect(x, y, font.metrics.horizontalAdvance(text), font.metrics.height()),
+                        colorFromRef(brushColor_));
+        p->setFont(font.font);
+        p->setPen(textPen_);
+        p->drawText(QPoint(x, y + font.metrics.ascent()), text);
+        return;
     }
-    p->setPen(textPen_);
-    p->drawText(QPoint(x, y + textMetrics_->ascent()), text);
+    const TextEntry& entry = textEntry(font, text);
+    // The cell takes the brush's colour whatever its hatch.
+    if (brushStyle_ != BrushClear)
+        fillRaster(deviceRaster_, QRect(x, y, entry.advance, font.metrics.height()), brushPixel(),
+                   nullptr);
+    const quint32 ink = pixelOf(fontColor_);
+    const QRect& area = deviceRaster_.area;
+    for (const Span& s : entry.ink) {
+        const int row = y + s.y;
+        const int left = std::max(x + s.left, area.left());
+        const int right = std::min(x + s.right, area.right());
+        if (row >= area.top() && row <= area.bottom() && left <= right)
+            std::fill_n(deviceRaster_.pixel(left, row), right - left + 1, ink);
+    }
 }
 
 void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QImage& picture) {
@@ -762,6 +1427,11 @@ void GdiCanvas::whiten(int left, int top, int right, int bottom) {
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty())
         return;
-    if (QPainter* p = painter())
+    QPainter* p = painter();
+    if (!p)
+        return;
+    if (deviceRaster_.bits)
+        fillRaster(deviceRaster_, box, 0xFFFFFFFF, nullptr);
+    else
         p->fillRect(box, Qt::white);
 }

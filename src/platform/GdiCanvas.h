@@ -13,8 +13,10 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 // A colour as the label file stores it: 00BBGGRR, red in the lowest byte.
@@ -125,10 +127,13 @@ public:
 
 private:
     struct Dash;
+    struct FontEntry;
+    struct TextEntry;
 
-    // One colour for runs of pixels. Qt fills many small rectangles much faster with a
-    // tile brush, or as points, than with a plain colour, and large ones slower. Each
-    // form is made on first use: colours change from one object to the next.
+    // One colour for runs of pixels, for devices that are not plain images. Qt fills many
+    // small rectangles much faster with a tile brush, or as points, than with a plain
+    // colour, and large ones slower. Each form is made on first use: colours change from
+    // one object to the next.
     struct Ink {
         QColor color;
         QBrush plain, tile;
@@ -140,26 +145,84 @@ private:
         }
     };
 
+    // 32-bit pixels written directly, without QPainter: the device's when it is an image
+    // of such pixels, or the not-XOR scratch image's. Device coordinates throughout.
+    struct Raster {
+        uchar* bits = nullptr;
+        qsizetype bytesPerLine = 0;
+        QPoint origin; // device position of the first pixel of bits
+        QRect area;    // device pixels that may be written
+        quint32* pixel(int x, int y) const {
+            return reinterpret_cast<quint32*>(bits + (y - origin.y()) * bytesPerLine) +
+                   (x - origin.x());
+        }
+    };
+
+    // A horizontal run of pixels, both ends included.
+    struct Span {
+        int y, left, right;
+    };
+
+    // A box with elliptic corners around its centre (cx, cy): straight half-sides dx and
+    // dy between corner centres, corner radii rx and ry. Pixel centres are at integers.
+    struct Shape {
+        double cx, cy, dx, dy, rx, ry;
+    };
+
+    // Pixel rows of a wide outline: [outerLeft, outerEnd) is covered, and
+    // [innerLeft, innerEnd) lies inside the pen when not empty.
+    struct BandRow {
+        int y, outerLeft, outerEnd, innerLeft, innerEnd;
+    };
+
+    enum class Source { Pen, Brush };
+
+    // Runs of a wide figure relative to its box: ring_ and inner_ as traced.
+    struct Figure {
+        std::vector<QRect> ring, inner;
+    };
+    // What those runs depend on: the kind of figure, its box's size, its pen's width and
+    // its corners, or its ends relative to the box.
+    using FigureKey = std::array<int, 8>;
+    struct FigureKeyHash {
+        size_t operator()(const FigureKey& key) const;
+    };
+
     QPainter* painter();
-    void applyPen(QPainter& p) const;
-    void applyBrush(QPainter& p) const;
-    const QPen& pen() const;
-    const QBrush& brush() const;
     int lineWidth() const;
-    bool thinSolidPen() const;
     const Dash* dash() const;
     static bool dashOn(const Dash& dash, int phase);
+    quint32 penPixel() const;
+    quint32 brushPixel() const;
+    const uchar* brushHatch() const;
 
-    QPainter* beginFigure(QRect bounds);
+    bool beginFigure(QRect bounds);
     void endFigure();
-    void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots = true);
+    void paint(const std::vector<QRect>& runs, Source source, bool withDots = true,
+               QPoint offset = {});
+    static void fillRaster(const Raster& raster, const QRect& r, quint32 pixel, const uchar* hatch);
+    void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots);
     void paintPattern(QPainter& p, const std::vector<QRect>& runs, const QBrush& pattern);
-    void paintBrushRuns(QPainter& p, const std::vector<QRect>& runs, bool withDots);
-    void paintPenRuns(QPainter& p, const std::vector<QRect>& runs);
+    const QBrush& brush() const;
+
     void traceBox(const QRect& box, int cornerWidth, int cornerHeight);
+    void walkBox(const QRect& box);
+    void dashWalk(int phase);
     void traceLine(QPoint from, QPoint to, int& phase);
     void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
-    void prepareText();
+    static Shape shapeOf(const QRect& box, int cornerWidth, int cornerHeight);
+    void bandRows(const Shape& shape, double radius);
+    void wideBox(const Shape& shape, double radius);
+    void wideArc(const QRect& box, double start, double sweep, double radius);
+    void addCapsule(QPointF from, QPointF to, double radius, bool anywhere = false);
+    void addSpan(int y, int left, int right);
+    void mergeSpans(std::vector<QRect>& runs);
+    void fillPolygon(const QList<QPoint>& points, bool centred);
+    const Figure* findFigure(const FigureKey& key) const;
+    const Figure& keepFigure(const FigureKey& key);
+
+    FontEntry& currentFont() const;
+    const TextEntry& textEntry(FontEntry& font, const QString& text) const;
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
@@ -177,32 +240,55 @@ private:
     QPoint penPos_;
     int linePhase_ = 0; // dash position carried from one lineTo to the next
 
-    // Drawing objects rebuilt only when an attribute changes.
-    mutable QPen pen_;
+    // Painting objects for devices that are not plain images, rebuilt only when an
+    // attribute changes.
     mutable QBrush brush_;
     mutable Ink penInk_;
     mutable Ink brushInk_;
     mutable bool penDirty_ = true;
     mutable bool brushDirty_ = true;
     mutable QHash<quint64, QBrush> hatchCache_;
-    QFont textFont_;
+
+    // Fonts and the pixels of texts drawn in them, kept between redraws: a label draws the
+    // same texts in the same fonts again and again, and QPainter takes far longer to lay
+    // out and draw a text than copying its pixels takes.
+    mutable QHash<QString, std::shared_ptr<FontEntry>> fontCache_;
+    mutable std::shared_ptr<FontEntry> font_;
+    mutable int cachedTexts_ = 0;
+    mutable QImage textSheet_;
     QPen textPen_;
-    std::optional<QFontMetrics> textMetrics_;
-    bool fontDirty_ = true;
-    bool fontApplied_ = false;
 
     // Pixel runs of the figure being drawn, reused between calls.
     std::vector<QRect> ring_;
     std::vector<QRect> inner_;
     std::vector<int> runStart_;
     std::vector<int> runEnd_;
+    std::vector<QPoint> walk_;
+    std::vector<QPointF> chain_;
+    std::vector<QPointF> branch_;
+    std::vector<BandRow> band_;
+    std::vector<Span> spans_;
+    std::vector<Span> sortedSpans_;
+    std::vector<int> rowCounts_;
+    std::vector<int> crossings_;
+    std::vector<QRect> movedRuns_;
     std::vector<QRect> tileRuns_;
     std::vector<QRect> plainRuns_;
     std::vector<QPoint> dots_;
 
+    // Wide figures traced before, by their size and pen, kept between redraws: the geometry
+    // of a wide outline costs far more than painting it, and a label redraws the same
+    // figures again and again.
+    std::unordered_map<FigureKey, Figure, FigureKeyHash> figures_;
+    size_t figureRuns_ = 0;
+
+    Raster deviceRaster_;            // bits is null when the device is not a plain image
+    const Raster* target_ = nullptr; // where the figure being drawn goes; null: QPainter
+    QRect figureArea_;               // device pixels the figure being drawn can reach
+
     // Not-XOR figures are drawn on a white scratch image first, then combined with the
     // device in one pass, so every pixel is inverted exactly once.
     QImage scratch_;
-    QPainter scratchPainter_;
+    Raster scratchRaster_;
     QRect xorArea_;
 };

@@ -1,9 +1,13 @@
 #include "GdiCanvas.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QTest>
 
+#include <array>
+#include <cmath>
 #include <functional>
+#include <numbers>
 #include <tuple>
 
 namespace {
@@ -36,6 +40,23 @@ QRect inked(const QImage& image, QRgb ground = whitePx) {
     return box;
 }
 
+// An image of the given size, red where the pixel centre passes the test, else white.
+QImage expected(QSize size, const std::function<bool(double x, double y)>& covered) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, covered(x, y) ? redPx : whitePx);
+    return image;
+}
+
+double distanceToSegment(QPointF p, QPointF a, QPointF b) {
+    const QPointF d = b - a;
+    const double t =
+        std::clamp(QPointF::dotProduct(p - a, d) / QPointF::dotProduct(d, d), 0.0, 1.0);
+    const QPointF gap = p - (a + t * d);
+    return std::hypot(gap.x(), gap.y());
+}
+
 int count(const QImage& image, QRgb color, QRect area = {}) {
     if (area.isNull())
         area = image.rect();
@@ -64,6 +85,13 @@ private slots:
     void textOpaqueOrTransparent();
     void stretchDrawAndWhiten();
     void attributesPersist();
+    void wideLinesAreRoundEnded();
+    void wideOutlinesAreCentredOnTheEdge();
+    void wideArcsAreCutAlongTheOutline();
+    void polygonsFillAlternately();
+    void dashesRunAlongOutlines();
+    void textIsWhatQPainterDraws();
+    void otherImageFormatsGetTheSamePixels();
 };
 
 void TestGdiCanvas::rectanglesLeaveOutRightAndBottomEdge() {
@@ -468,6 +496,321 @@ void TestGdiCanvas::attributesPersist() {
     c.flush();
     QCOMPARE(second.pixel(5, 5), bluePx);
     QCOMPARE(second.pixel(10, 10), redPx);
+}
+
+void TestGdiCanvas::wideLinesAreRoundEnded() {
+    // An odd-width line covers the pixels whose centres lie within half its width of the
+    // segment, end points included: lines, polylines with their round joins, either way.
+    const QList<QList<QPoint>> paths = {
+        {{10, 8}, {20, 8}}, {{5, 5}, {25, 15}}, {{25, 15}, {5, 5}}, {{10, 30}, {30, 10}, {50, 30}}};
+    for (int width : {3, 5}) {
+        for (const QList<QPoint>& path : paths) {
+            const QImage img = draw({60, 40}, [&](GdiCanvas& c) {
+                c.setPenWidth(width);
+                if (path.size() == 2) {
+                    c.moveTo(path[0].x(), path[0].y());
+                    c.lineTo(path[1].x(), path[1].y());
+                } else {
+                    c.polyline(path);
+                }
+            });
+            QCOMPARE(img, expected({60, 40}, [&](double x, double y) {
+                         double nearest = INFINITY;
+                         for (qsizetype i = 1; i < path.size(); ++i)
+                             nearest =
+                                 std::min(nearest, distanceToSegment({x, y}, path[i - 1], path[i]));
+                         return nearest <= width / 2.0;
+                     }));
+        }
+    }
+    // An even width has centres on the edges of the band: the upper edge and the round
+    // ends' outermost points stay out, the lower edge is in, as Qt strokes it.
+    const QImage two = draw({12, 6}, [](GdiCanvas& c) {
+        c.setPenWidth(2);
+        c.moveTo(3, 2);
+        c.lineTo(8, 2);
+    });
+    QCOMPARE(inked(two), QRect(QPoint(3, 2), QPoint(8, 3)));
+    QCOMPARE(count(two, redPx), 6 + 5);
+    QCOMPARE(two.pixel(3, 3), whitePx);
+}
+
+void TestGdiCanvas::wideOutlinesAreCentredOnTheEdge() {
+    // A circle through the centres of its box's edge pixels, centre (30, 30), radius 20:
+    // the pen covers what lies within 1.5 of it, the brush what lies further inside.
+    const QImage circle = draw({61, 61}, [](GdiCanvas& c) {
+        c.setPenWidth(3);
+        c.ellipse(10, 10, 51, 51);
+    });
+    QImage pen = circle, brush = circle;
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 61; ++x) {
+            pen.setPixel(x, y, circle.pixel(x, y) == redPx ? redPx : whitePx);
+            brush.setPixel(x, y, circle.pixel(x, y) == greenPx ? redPx : whitePx);
+        }
+    QCOMPARE(pen, expected({61, 61}, [](double x, double y) {
+                 return std::abs(std::hypot(x - 30, y - 30) - 20) <= 1.5;
+             }));
+    QCOMPARE(brush, expected({61, 61},
+                             [](double x, double y) { return std::hypot(x - 30, y - 30) < 18.5; }));
+
+    // An even width, pixel by pixel as Qt strokes it: round outer corners, the band's
+    // upper and left edges left out, its lower and right edges in.
+    const QImage frame = draw({16, 14}, [](GdiCanvas& c) {
+        c.setPenWidth(2);
+        c.rectangle(4, 4, 12, 10);
+    });
+    const char* rows[] = {"....########....", "....#########...", "....##ooooo##...",
+                          "....##ooooo##...", "....##ooooo##...", "....#########...",
+                          ".....#######...."};
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const char want = y >= 4 && y < 11 ? rows[y - 4][x] : '.';
+            const QRgb px = frame.pixel(x, y);
+            QCOMPARE(px == redPx ? '#' : px == greenPx ? 'o' : '.', want);
+        }
+
+    // Flat, tall and small boxes, with corners curving more tightly than the pen is
+    // wide: pixels well within the pen's reach of the outline are pen, those well inside
+    // beyond it are brush.
+    for (const QSize size : {QSize(5, 30), QSize(30, 5), QSize(12, 8), QSize(40, 18)}) {
+        for (const QSize corner : {size, size / 2}) {
+            const QImage img = draw(size + QSize(12, 12), [&](GdiCanvas& c) {
+                c.setPenWidth(3);
+                c.roundRect(6, 6, 6 + size.width(), 6 + size.height(), corner.width(),
+                            corner.height());
+            });
+            // The outline through the centres of the box's edge pixels: straight sides
+            // between elliptic corners.
+            const double rx = (corner.width() - 1) / 2.0, ry = (corner.height() - 1) / 2.0;
+            const double dx = (size.width() - 1) / 2.0 - rx, dy = (size.height() - 1) / 2.0 - ry;
+            const QPointF centre(6 + (size.width() - 1) / 2.0, 6 + (size.height() - 1) / 2.0);
+            QList<QPointF> outline;
+            for (int i = 0; i <= 400; ++i) {
+                const double t = std::numbers::pi / 2 * i / 400;
+                outline.append(QPointF(dx + rx * std::cos(t), dy + ry * std::sin(t)));
+            }
+            for (double v = -dy; v <= dy; v += 0.05)
+                outline.append(QPointF(dx + rx, v));
+            for (double u = -dx; u <= dx; u += 0.05)
+                outline.append(QPointF(u, dy + ry));
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QPointF p(std::abs(x - centre.x()), std::abs(y - centre.y()));
+                    double nearest = INFINITY;
+                    for (const QPointF& q : outline)
+                        nearest = std::min(nearest, std::hypot(p.x() - q.x(), p.y() - q.y()));
+                    const QPointF out = p - QPointF(dx, dy);
+                    const bool inside = (out.x() <= 0 && out.y() <= ry) ||
+                                        (out.y() <= 0 && out.x() <= rx) ||
+                                        std::pow(out.x() / rx, 2) + std::pow(out.y() / ry, 2) <= 1;
+                    if (std::abs(nearest - 1.5) > 0.1)
+                        QCOMPARE(img.pixel(x, y), nearest < 1.5 ? redPx
+                                                  : inside      ? greenPx
+                                                                : whitePx);
+                }
+        }
+    }
+
+    // A wide figure is the same wherever its box lies.
+    auto rounded = [](QPoint at) {
+        return draw({90, 70}, [=](GdiCanvas& c) {
+            c.setPenWidth(3);
+            c.setBrushStyle(BrushDiagCross);
+            c.roundRect(at.x(), at.y(), at.x() + 40, at.y() + 24, 20, 12);
+            c.arc(at.x(), at.y() + 30, at.x() + 30, at.y() + 50, at.x(), at.y() + 30, at.x() + 30,
+                  at.y() + 50);
+        });
+    };
+    // Eight pixels apart so that the hatch lines up too.
+    QCOMPARE(rounded({3, 2}).copy(0, 0, 50, 60), rounded({35, 10}).copy(32, 8, 50, 60));
+}
+
+void TestGdiCanvas::wideArcsAreCutAlongTheOutline() {
+    // The left half of the width-3 circle of centre (30, 30) and radius 20, from the
+    // radial towards (33, 10) counter-clockwise to the one towards (27, 50), whose ends
+    // lie where the outline runs nearly level: the pixels within 1.5 of the arc, so cut
+    // square across the outline and round beyond its ends.
+    const QImage img = draw({61, 61}, [](GdiCanvas& c) {
+        c.setPenWidth(3);
+        c.arc(10, 10, 51, 51, 33, 10, 27, 50);
+    });
+    const QPointF end = QPointF(3, -20) / std::hypot(3, 20) * 20;
+    QCOMPARE(img, expected({61, 61}, [&](double x, double y) {
+                 const QPointF p(x - 30, y - 30);
+                 if (3 * -p.y() - 20 * p.x() >= 0)
+                     return std::abs(std::hypot(p.x(), p.y()) - 20) <= 1.5;
+                 const QPointF a = p - end, b = p + end;
+                 return std::min(std::hypot(a.x(), a.y()), std::hypot(b.x(), b.y())) <= 1.5;
+             }));
+
+    // Flat, tall and small boxes, the four ways labels draw arcs: pixels well within
+    // the pen's reach of the curve between the ends are drawn, those well beyond are not.
+    for (const QSize size : {QSize(5, 30), QSize(30, 5), QSize(12, 8), QSize(40, 18)}) {
+        const int l = 6, t = 6, r = l + size.width(), b = t + size.height();
+        const QList<std::array<int, 8>> arcs = {{l, t, r, b, l, t, r, b},
+                                                {l, t, r, b, r, b, l, t},
+                                                {l, b, r, t, l, b, r, t},
+                                                {l, b, r, t, r, t, l, b}};
+        for (const auto& a : arcs) {
+            const QImage img = draw({r + 6, b + 6}, [&](GdiCanvas& c) {
+                c.setPenWidth(3);
+                c.arc(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+            });
+            // The curve through the centres of the box's edge pixels, from radial to radial.
+            const double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0;
+            const double rx = (size.width() - 1) / 2.0, ry = (size.height() - 1) / 2.0;
+            auto along = [&](int x, int y) {
+                return std::atan2(rx * (cy - y), ry * (x - cx)); // parametric angle
+            };
+            const double from = along(a[4], a[5]);
+            double sweep =
+                std::fmod(along(a[6], a[7]) - from + 4 * std::numbers::pi, 2 * std::numbers::pi);
+            QList<QPointF> curve;
+            for (int i = 0; i <= 1000; ++i)
+                curve.append(QPointF(cx + rx * std::cos(from + sweep * i / 1000),
+                                     cy - ry * std::sin(from + sweep * i / 1000)));
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    double nearest = INFINITY;
+                    for (const QPointF& q : curve)
+                        nearest = std::min(nearest, std::hypot(x - q.x(), y - q.y()));
+                    if (std::abs(nearest - 1.5) > 0.1)
+                        QCOMPARE(img.pixel(x, y) == redPx, nearest < 1.5);
+                }
+        }
+    }
+}
+
+void TestGdiCanvas::polygonsFillAlternately() {
+    // Without a pen, the inside exactly as QPainter fills it in odd-even mode: the
+    // pixels whose centres are inside, where overlapping parts cancel out.
+    const QList<QList<QPoint>> shapes = {{{5, 5}, {35, 5}, {5, 35}},
+                                         {{10, 10}, {60, 50}, {60, 10}, {10, 50}},
+                                         {{3, 40}, {40, 3}, {77, 40}, {40, 77}},
+                                         {{10, 10}, {90, 20}, {30, 80}, {50, 5}, {80, 85}}};
+    for (const QList<QPoint>& shape : shapes) {
+        QImage painted(100, 100, QImage::Format_RGB32);
+        painted.fill(whitePx);
+        QPainter p(&painted);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(greenPx));
+        p.drawPolygon(shape.constData(), int(shape.size()), Qt::OddEvenFill);
+        p.end();
+        QCOMPARE(draw({100, 100},
+                      [&](GdiCanvas& c) {
+                          c.setPenStyle(PenClear);
+                          c.polygon(shape);
+                      }),
+                 painted);
+    }
+    // A pen's outline is the polyline closed back to the first point.
+    const QList<QPoint> zigzag = {{5, 5}, {50, 12}, {20, 30}, {55, 45}, {8, 40}};
+    for (int width : {1, 3}) {
+        const QImage outline = draw({64, 52}, [&](GdiCanvas& c) {
+            c.setPenWidth(width);
+            c.setBrushStyle(BrushClear);
+            c.polygon(zigzag);
+        });
+        QCOMPARE(outline, draw({64, 52}, [&](GdiCanvas& c) {
+                     c.setPenWidth(width);
+                     c.polyline(zigzag + QList<QPoint>{zigzag[0], zigzag[1]});
+                 }));
+    }
+}
+
+void TestGdiCanvas::dashesRunAlongOutlines() {
+    // Dashes keep pixels of the solid outline and leave gaps along it.
+    const QList<Paint> figures = {
+        [](GdiCanvas& c) { c.rectangle(5, 5, 60, 40); },
+        [](GdiCanvas& c) { c.ellipse(5, 5, 60, 40); },
+        [](GdiCanvas& c) { c.roundRect(5, 5, 60, 40, 20, 14); },
+        [](GdiCanvas& c) { c.arc(5, 5, 60, 40, 5, 5, 60, 40); },
+        [](GdiCanvas& c) {
+            c.polygon({{5, 5}, {60, 20}, {30, 40}});
+        },
+    };
+    for (const Paint& figure : figures) {
+        auto outline = [&](int style) {
+            return draw({66, 46}, [&](GdiCanvas& c) {
+                c.setBrushStyle(BrushClear);
+                c.setPenStyle(style);
+                figure(c);
+            });
+        };
+        const QImage solid = outline(PenSolid), dotted = outline(PenDot);
+        const int all = count(solid, redPx), kept = count(dotted, redPx);
+        for (int y = 0; y < 46; ++y)
+            for (int x = 0; x < 66; ++x)
+                if (dotted.pixel(x, y) == redPx)
+                    QCOMPARE(solid.pixel(x, y), redPx);
+        QVERIFY2(kept > all * 2 / 5 && kept < all * 3 / 5,
+                 QByteArray::number(kept) + " of " + QByteArray::number(all));
+    }
+}
+
+void TestGdiCanvas::textIsWhatQPainterDraws() {
+    // Texts are drawn from pixels kept from drawing them once: wherever they go, even
+    // partly off the image, they are QPainter's own, decorations included.
+    struct Sample {
+        QString font;
+        int size, style;
+        QPoint at;
+    };
+    const QList<Sample> samples = {{QStringLiteral("Arial"), 14, 0, {10, 5}},
+                                   {QStringLiteral("Arial"), 14, 0, {47, 31}},
+                                   {QStringLiteral("Times New Roman"), 20, FontUnderline, {-9, 40}},
+                                   {QStringLiteral("DejaVu Sans"), 9, FontStrikeOut, {150, 70}},
+                                   {QStringLiteral("Arial"), 11, FontBold | FontItalic, {30, 60}}};
+    const QString text = QStringLiteral("\u00c9tiquette 42 fjg");
+    QImage reference(200, 90, QImage::Format_RGB32);
+    reference.fill(whitePx);
+    const QImage canvas = draw(reference.size(), [&](GdiCanvas& c) {
+        c.setFontColor(blue);
+        c.setBrushStyle(BrushClear);
+        QPainter p(&reference);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setPen(QColor(bluePx));
+        for (const Sample& s : samples) {
+            c.setFontName(s.font);
+            c.setFontSize(s.size);
+            c.setFontStyle(s.style);
+            c.textOut(s.at.x(), s.at.y(), text);
+            QFont font = c.font();
+            font.setStyleStrategy(QFont::NoAntialias);
+            p.setFont(font);
+            p.drawText(s.at + QPoint(0, QFontMetrics(font).ascent()), text);
+        }
+    });
+    QCOMPARE(canvas, reference);
+}
+
+void TestGdiCanvas::otherImageFormatsGetTheSamePixels() {
+    // Images whose pixels are not 32-bit are painted through QPainter, with the same
+    // figures and texts.
+    const Paint label = [](GdiCanvas& c) {
+        c.setBrushStyle(BrushCross);
+        c.setPenWidth(3);
+        c.ellipse(5, 5, 60, 40);
+        c.arc(50, 10, 110, 70, 50, 10, 110, 70);
+        c.setPenWidth(1);
+        c.setPenStyle(PenDashDot);
+        c.roundRect(20, 30, 90, 75, 16, 16);
+        c.setPenStyle(PenSolid);
+        c.setBrushStyle(BrushSolid);
+        c.polygon({{70, 5}, {115, 20}, {80, 45}});
+        c.setFontName(QStringLiteral("Arial"));
+        c.setFontSize(12);
+        c.textOut(10, 50, QStringLiteral("Hxg"));
+    };
+    QImage packed(120, 80, QImage::Format_RGB888);
+    packed.fill(Qt::white);
+    GdiCanvas canvas(&packed);
+    canvas.setPenColor(red);
+    canvas.setBrushColor(green);
+    label(canvas);
+    canvas.flush();
+    QCOMPARE(packed.convertToFormat(QImage::Format_RGB32), draw({120, 80}, label));
 }
 
 QTEST_MAIN(TestGdiCanvas)
