@@ -125,7 +125,8 @@ void measureDragStep(const LineList& lines, const QString& path) {
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::sort(times.begin(), times.end());
-    std::printf("drag step      3000 objects, 50 selected: median %.3f ms\n", times[times.size() / 2]);
+    std::printf("drag step      3000 objects, 50 selected: median %.3f ms\n",
+                times[times.size() / 2]);
 }
 
 } // namespace

@@ -30,7 +30,9 @@ public:
 
 } // namespace
 
-bool isPngExport(int argc, char** argv) { return argc > 1 && std::strcmp(argv[1], "--png") == 0; }
+bool isPngExport(int argc, char** argv) {
+    return argc > 1 && std::strcmp(argv[1], "--png") == 0;
+}
 
 int exportPng(const QString& labelPath, const QString& pngPath) {
     Dialogs::install(std::make_shared<StderrDialogs>());

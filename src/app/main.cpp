@@ -1,7 +1,9 @@
-#include "CommandLine.h"
 #include "ErrorReportingApplication.h"
 #include "PngExport.h"
-#include "TEtiq.h"
+#include "StartUp.h"
+#include "TMainForm.h"
+
+#include <QDir>
 
 int main(int argc, char** argv) {
     // An export draws off screen, so it runs where there is no display at all.
@@ -10,15 +12,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ErrorReportingApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vorlap"));
-    app.setApplicationDisplayName(QStringLiteral("Vorlap"));
     if (png) {
         const QStringList args = app.arguments();
         return exportPng(args.value(3), args.value(2));
     }
 
-    TEtiq window;
-    window.resize(900, 650);
-    window.show();
-    openFromCommandLine(window, app.arguments());
+    // The settings file belongs to the directory the program was started in.
+    const std::unique_ptr<TMainForm> mainForm = startDesigner(app.arguments(), QDir::currentPath());
     return app.exec();
 }

@@ -29,7 +29,9 @@ int styleDigit(QByteArrayView text, qsizetype at) {
     return 0;
 }
 
-int hexOrZero(QByteArrayView digits) { return int(parseHex(digits).value_or(0)); }
+int hexOrZero(QByteArrayView digits) {
+    return int(parseHex(digits).value_or(0));
+}
 
 } // namespace
 
@@ -105,7 +107,9 @@ QByteArray writeRect(int left, int top, int right, int bottom) {
     return hex(left, 3) + hex(top, 3) + hex(right, 3) + hex(bottom, 3);
 }
 
-QByteArray writeRect(const LabelRect& r) { return writeRect(r.left, r.top, r.right, r.bottom); }
+QByteArray writeRect(const LabelRect& r) {
+    return writeRect(r.left, r.top, r.right, r.bottom);
+}
 
 QList<QPoint> readPoints(QByteArrayView list) {
     QList<QPoint> points;
@@ -191,21 +195,31 @@ QByteArray writePicture(const QImage& source) {
 
 int fontStyleFromDigit(int digit) {
     switch (digit) {
-    case 1: return FontBold;
-    case 2: return FontItalic;
-    case 3: return FontUnderline;
-    case 4: return FontStrikeOut;
-    default: return 0;
+    case 1:
+        return FontBold;
+    case 2:
+        return FontItalic;
+    case 3:
+        return FontUnderline;
+    case 4:
+        return FontStrikeOut;
+    default:
+        return 0;
     }
 }
 
 char fontStyleDigit(int flags) {
     switch (flags) {
-    case FontBold: return '1';
-    case FontItalic: return '2';
-    case FontUnderline: return '3';
-    case FontStrikeOut: return '4';
-    default: return '0';
+    case FontBold:
+        return '1';
+    case FontItalic:
+        return '2';
+    case FontUnderline:
+        return '3';
+    case FontStrikeOut:
+        return '4';
+    default:
+        return '0';
     }
 }
 
@@ -258,9 +272,13 @@ bool readHeader(QByteArrayView header, LabelFormatValues& format) {
     return true;
 }
 
-QByteArray defaultHeader() { return writeHeader(LabelFormatValues{}); }
+QByteArray defaultHeader() {
+    return writeHeader(LabelFormatValues{});
+}
 
-LineList newLabel(const LabelFormatValues& format) { return {writeHeader(format), kBlankRecord}; }
+LineList newLabel(const LabelFormatValues& format) {
+    return {writeHeader(format), kBlankRecord};
+}
 
 void dropMalformedLines(LineList& lines) {
     // Column 15 is index 14 once the line starts at column 1.

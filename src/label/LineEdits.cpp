@@ -29,7 +29,8 @@ LabelRect selectionRect(const QByteArray& line) {
     }
     int values[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4 && 3 * i < text.size(); ++i) {
-        const auto v = LineCodec::parseHex(text.sliced(3 * i, qMin<qsizetype>(3, text.size() - 3 * i)));
+        const auto v =
+            LineCodec::parseHex(text.sliced(3 * i, qMin<qsizetype>(3, text.size() - 3 * i)));
         if (!v)
             break;
         values[i] = int(*v);
@@ -86,12 +87,12 @@ namespace {
 
 // A line cut as the geometry edits see it.
 struct EditParts {
-    QByteArray head;    // mark and group digit
+    QByteArray head; // mark and group digit
     QByteArray keyword;
-    QByteArray rect;    // the 12 digits
-    QByteArray rest;    // point list, text or pixels
+    QByteArray rect; // the 12 digits
+    QByteArray rest; // point list, text or pixels
     bool hasTab = false;
-    QByteArray styles;  // everything after the TAB, arrow marker included
+    QByteArray styles; // everything after the TAB, arrow marker included
 };
 
 std::optional<EditParts> cut(const QByteArray& line) {
@@ -123,10 +124,14 @@ bool isPointList(const QByteArray& keyword) {
     return keyword.contains("POLY") || keyword.contains("DRAW");
 }
 
-bool inRange(int v) { return v >= 0 && v <= LineCodec::kMaxCoordinate; }
+bool inRange(int v) {
+    return v >= 0 && v <= LineCodec::kMaxCoordinate;
+}
 
 // Rounds to the nearest integer, a half to the even neighbour.
-int roundHalfEven(double v) { return int(std::nearbyint(v)); }
+int roundHalfEven(double v) {
+    return int(std::nearbyint(v));
+}
 
 } // namespace
 
@@ -153,12 +158,11 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
             moved.replace(at, 6, LineCodec::hex(int(*x) + dx, 3) + LineCodec::hex(int(*y) + dy, 3));
         }
         parts->rest = moved;
-    } else if (parts->keyword != "TEXT" && parts->keyword != "BITMAP" &&
-               parts->keyword != "META") {
+    } else if (parts->keyword != "TEXT" && parts->keyword != "BITMAP" && parts->keyword != "META") {
         parts->rest.clear();
     }
-    parts->rect = LineCodec::writeRect(rect->left + dx, rect->top + dy, rect->right + dx,
-                                       rect->bottom + dy);
+    parts->rect =
+        LineCodec::writeRect(rect->left + dx, rect->top + dy, rect->right + dx, rect->bottom + dy);
     return join(*parts);
 }
 
@@ -177,15 +181,48 @@ QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left,
         int x = int(*px);
         int y = int(*py);
         switch (handle) {
-        case 1: if (x != right && y != bottom) { x += dx; y += dy; } break;
-        case 2: if (x != left && y != bottom) { x += dx; y += dy; } break;
-        case 3: if (x != right && y != top) { x += dx; y += dy; } break;
-        case 4: if (x != left && y != top) { x += dx; y += dy; } break;
-        case 5: if (x != right) x += dx; break;
-        case 6: if (x != left) x += dx; break;
-        case 7: if (y != bottom) y += dy; break;
-        case 8: if (y != top) y += dy; break;
-        default: break;
+        case 1:
+            if (x != right && y != bottom) {
+                x += dx;
+                y += dy;
+            }
+            break;
+        case 2:
+            if (x != left && y != bottom) {
+                x += dx;
+                y += dy;
+            }
+            break;
+        case 3:
+            if (x != right && y != top) {
+                x += dx;
+                y += dy;
+            }
+            break;
+        case 4:
+            if (x != left && y != top) {
+                x += dx;
+                y += dy;
+            }
+            break;
+        case 5:
+            if (x != right)
+                x += dx;
+            break;
+        case 6:
+            if (x != left)
+                x += dx;
+            break;
+        case 7:
+            if (y != bottom)
+                y += dy;
+            break;
+        case 8:
+            if (y != top)
+                y += dy;
+            break;
+        default:
+            break;
         }
         moved.replace(at, 6, LineCodec::hex(x, 3) + LineCodec::hex(y, 3));
         outside = outside || !inRange(x) || !inRange(y);
@@ -207,10 +244,10 @@ QByteArray RedimText(const QByteArray& styles, const QByteArray& text, int left,
     // The font size sits after the arrow marker, if any, at characters 29-30 of the block.
     const qsizetype base = styles.startsWith('>') ? 2 : 0;
     if (resizeFontSize == 0)
-        resizeFontSize = styles.size() >= base + 30
-                             ? int(LineCodec::parseHex(QByteArrayView(styles).sliced(base + 28, 2))
-                                       .value_or(0))
-                             : 0;
+        resizeFontSize =
+            styles.size() >= base + 30
+                ? int(LineCodec::parseHex(QByteArrayView(styles).sliced(base + 28, 2)).value_or(0))
+                : 0;
     StyleBlock style;
     LineCodec::readStyles(QByteArrayView(styles).sliced(qMin(base, styles.size())), style);
     style.fontSize = resizeFontSize;
@@ -233,11 +270,28 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
     int l = rect->left, t = rect->top, r = rect->right, b = rect->bottom;
     const qint64 oldArea = qint64(r - l) * (b - t);
     switch (handle) {
-    case 4: case 6: case 8: r += dx; b += dy; break;
-    case 1: case 5: case 7: l += dx; t += dy; break;
-    case 2: t += dy; r += dx; break;
-    case 3: l += dx; b += dy; break;
-    default: return line;
+    case 4:
+    case 6:
+    case 8:
+        r += dx;
+        b += dy;
+        break;
+    case 1:
+    case 5:
+    case 7:
+        l += dx;
+        t += dy;
+        break;
+    case 2:
+        t += dy;
+        r += dx;
+        break;
+    case 3:
+        l += dx;
+        b += dy;
+        break;
+    default:
+        return line;
     }
     if (isPointList(parts->keyword))
         parts->rest = RedimPoly(parts->rest, handle, dx, dy, l, t, r, b);

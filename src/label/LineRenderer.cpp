@@ -77,8 +77,22 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         return false;
     }
 
-    enum Kind { Line, LineUp, Rect, Ellipse, RoundRect, ArcL, ArcH, ArcLU, ArcHU, Polygon,
-                Polyline, Text, Picture, None };
+    enum Kind {
+        Line,
+        LineUp,
+        Rect,
+        Ellipse,
+        RoundRect,
+        ArcL,
+        ArcH,
+        ArcLU,
+        ArcHU,
+        Polygon,
+        Polyline,
+        Text,
+        Picture,
+        None
+    };
     Kind kind = None;
     if (keyword == "LINE")
         kind = Line;
@@ -125,16 +139,28 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         canvas_.moveTo(l, b);
         canvas_.lineTo(r, t);
         break;
-    case Rect: canvas_.rectangle(l, t, r, b); break;
-    case Ellipse: canvas_.ellipse(l, t, r, b); break;
+    case Rect:
+        canvas_.rectangle(l, t, r, b);
+        break;
+    case Ellipse:
+        canvas_.ellipse(l, t, r, b);
+        break;
     case RoundRect:
         canvas_.roundRect(l, t, r, b, (state.objectRect.left - state.objectRect.right) / 2,
                           (state.objectRect.top - state.objectRect.bottom) / 2);
         break;
-    case ArcL: canvas_.arc(l, t, r, b, l, t, r, b); break;
-    case ArcH: canvas_.arc(l, t, r, b, r, b, l, t); break;
-    case ArcLU: canvas_.arc(l, b, r, t, l, b, r, t); break;
-    case ArcHU: canvas_.arc(l, b, r, t, r, t, l, b); break;
+    case ArcL:
+        canvas_.arc(l, t, r, b, l, t, r, b);
+        break;
+    case ArcH:
+        canvas_.arc(l, t, r, b, r, b, l, t);
+        break;
+    case ArcLU:
+        canvas_.arc(l, b, r, t, l, b, r, t);
+        break;
+    case ArcHU:
+        canvas_.arc(l, b, r, t, r, t, l, b);
+        break;
     case Polygon:
     case Polyline: {
         state.points = LineCodec::readPoints(kindData);
@@ -161,7 +187,8 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
             canvas_.stretchDraw(l, t, r, b, picture);
         break;
     }
-    case None: break;
+    case None:
+        break;
     }
     return kind == Polygon || kind == Polyline;
 }

@@ -4,16 +4,16 @@
 #include "ErrorReportingApplication.h"
 #include "LabelFile.h"
 #include "LineEdits.h"
-#include <QImageReader>
+#include "PictureDecoders.h"
 #include "SurfaceWidget.h"
 #include "UserError.h"
 #include "Windows1252.h"
 
 #include <QCloseEvent>
-#include <QMouseEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QRegion>
 #include <QScrollArea>
@@ -25,7 +25,9 @@ constexpr int kCdFrame = 378;
 // Coordinates are three hex digits, so nothing beyond 4096 pixels can be addressed.
 constexpr int kLargestFrame = 4096;
 
-bool isCdFormat(int width, int height) { return width == 126 && height == 126; }
+bool isCdFormat(int width, int height) {
+    return width == 126 && height == 126;
+}
 
 } // namespace
 
@@ -57,7 +59,9 @@ TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
     FormCreate();
 }
 
-TEtiq::~TEtiq() { canvas_.setDevice(nullptr); }
+TEtiq::~TEtiq() {
+    canvas_.setDevice(nullptr);
+}
 
 void TEtiq::FormCreate() {
     FileName.clear();
@@ -209,8 +213,8 @@ bool TEtiq::SaveQuery() {
         return true;
     const QString text = QStringLiteral("Enregistrer modifications dans ") +
                          QFileInfo(FileName).fileName() + QStringLiteral(" ?");
-    const auto answer = Dialogs::warning(
-        this, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer =
+        Dialogs::warning(this, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::No)
         return true;
     if (answer != QMessageBox::Yes)
@@ -224,7 +228,9 @@ bool TEtiq::SaveQuery() {
     }
 }
 
-void TEtiq::FormCloseQuery(bool& canClose) { canClose = SaveQuery(); }
+void TEtiq::FormCloseQuery(bool& canClose) {
+    canClose = SaveQuery();
+}
 
 void TEtiq::FormClose() {
     Lines.clear();
@@ -316,7 +322,9 @@ void TEtiq::RedimForm() {
     canvas_.setDevice(&surface_);
 }
 
-QSize TEtiq::frameSize() const { return Panel1->size(); }
+QSize TEtiq::frameSize() const {
+    return Panel1->size();
+}
 
 void TEtiq::Deselectionne() {
     if (HasSelection)
@@ -348,8 +356,7 @@ QByteArray TEtiq::GetRect(int x, int y) {
     } else if (Tool == ToolPicture) {
         kindData = LineCodec::writePicture(PictureBitmap);
     }
-    return LineCodec::writeRect(qMin(x0, x1), qMin(y0, y1), qMax(x0, x1), qMax(y0, y1)) +
-           kindData;
+    return LineCodec::writeRect(qMin(x0, x1), qMin(y0, y1), qMax(x0, x1), qMax(y0, y1)) + kindData;
 }
 
 QByteArray TEtiq::GetStyles() const {
@@ -367,22 +374,35 @@ QByteArray TEtiq::GetStyles() const {
 }
 
 void TEtiq::EcritForme() {
-    if (!CollectingPoints && qAbs(AnchorPoint.x() - CurrentPoint.x()) +
-                                     qAbs(AnchorPoint.y() - CurrentPoint.y()) <
-                                 5)
+    if (!CollectingPoints &&
+        qAbs(AnchorPoint.x() - CurrentPoint.x()) + qAbs(AnchorPoint.y() - CurrentPoint.y()) < 5)
         return;
     const QByteArray styles = GetStyles();
     const bool upward = CurrentPoint.y() < AnchorPoint.y();
     const QByteArray rect = GetRect(CurrentPoint.x(), CurrentPoint.y());
     QByteArray body;
     switch (Tool) {
-    case ToolLine: body = (upward ? "LINEU " : "LINE ") + rect; break;
-    case ToolRect: body = "RECT " + rect; break;
-    case ToolEllipse: body = "ELLIPSE " + rect; break;
-    case ToolRoundRect: body = "ROUNDRECT " + rect; break;
-    case ToolPolygon: body = "POLYG " + rect; break;
-    case ToolPolyline: body = "POLYL " + rect; break;
-    case ToolText: body = "TEXT " + rect + CurrentText; break;
+    case ToolLine:
+        body = (upward ? "LINEU " : "LINE ") + rect;
+        break;
+    case ToolRect:
+        body = "RECT " + rect;
+        break;
+    case ToolEllipse:
+        body = "ELLIPSE " + rect;
+        break;
+    case ToolRoundRect:
+        body = "ROUNDRECT " + rect;
+        break;
+    case ToolPolygon:
+        body = "POLYG " + rect;
+        break;
+    case ToolPolyline:
+        body = "POLYL " + rect;
+        break;
+    case ToolText:
+        body = "TEXT " + rect + CurrentText;
+        break;
     case ToolPicture:
         if (PictureKind == 1)
             body = "BITMAP " + rect;
@@ -395,7 +415,8 @@ void TEtiq::EcritForme() {
         else
             body = (CtrlPressed ? "ARCL " : "ARCH ") + rect;
         break;
-    default: break;
+    default:
+        break;
     }
     if (body.size() > 14) {
         UndoLines = Lines;
@@ -404,14 +425,18 @@ void TEtiq::EcritForme() {
     Modified = true;
 }
 
-void TEtiq::SetRect(const QByteArray& geometry) { ObjectRect = LineCodec::readRect(geometry); }
+void TEtiq::SetRect(const QByteArray& geometry) {
+    ObjectRect = LineCodec::readRect(geometry);
+}
 
 void TEtiq::SetArray(const QByteArray& pointList) {
     PointBuffer = LineCodec::readPoints(pointList);
     LastPointIndex = int(PointBuffer.size()) - 1;
 }
 
-void TEtiq::SetStyles(const QByteArray& block) { LineRenderer(canvas_).applyStyles(block); }
+void TEtiq::SetStyles(const QByteArray& block) {
+    LineRenderer(canvas_).applyStyles(block);
+}
 
 RenderOptions TEtiq::renderOptions() const {
     RenderOptions options;
@@ -428,7 +453,9 @@ void TEtiq::Efface() {
     RestoreStyles();
 }
 
-void TEtiq::DessinCd() { LineRenderer(canvas_).drawCdTemplate(LabelWidth, LabelHeight); }
+void TEtiq::DessinCd() {
+    LineRenderer(canvas_).drawCdTemplate(LabelWidth, LabelHeight);
+}
 
 void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
     LineRenderer renderer(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
@@ -486,9 +513,13 @@ void TEtiq::Dessine() {
         reportError(firstError);
 }
 
-void TEtiq::FormPaint() { Dessine(); }
+void TEtiq::FormPaint() {
+    Dessine();
+}
 
-void TEtiq::Redessine() { Dessine(); }
+void TEtiq::Redessine() {
+    Dessine();
+}
 
 void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
     canvas_.setPenMode(mode);
@@ -498,13 +529,19 @@ void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
         canvas_.lineTo(to.x(), to.y());
         break;
     case ToolRect:
-    case ToolPointer: canvas_.rectangle(from.x(), from.y(), to.x(), to.y()); break;
-    case ToolEllipse: canvas_.ellipse(from.x(), from.y(), to.x(), to.y()); break;
+    case ToolPointer:
+        canvas_.rectangle(from.x(), from.y(), to.x(), to.y());
+        break;
+    case ToolEllipse:
+        canvas_.ellipse(from.x(), from.y(), to.x(), to.y());
+        break;
     case ToolRoundRect:
         canvas_.roundRect(from.x(), from.y(), to.x(), to.y(), (from.x() - to.x()) / 2,
                           (from.y() - to.y()) / 2);
         break;
-    case ToolPolygon: canvas_.polygon(PointBuffer.mid(0, LastPointIndex + 1)); break;
+    case ToolPolygon:
+        canvas_.polygon(PointBuffer.mid(0, LastPointIndex + 1));
+        break;
     case ToolPolyline: {
         // The anchor is kept just past the last point without being counted.
         PointBuffer[LastPointIndex + 1] = AnchorPoint;
@@ -517,7 +554,8 @@ void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
         else
             canvas_.arc(from.x(), from.y(), to.x(), to.y(), to.x(), to.y(), from.x(), from.y());
         break;
-    default: break;
+    default:
+        break;
     }
     canvas_.flush();
     PaintBox1->update();
@@ -549,45 +587,63 @@ void TEtiq::Affsel() {
     canvas_.setPenMode(PenMode::NotXor);
 }
 
-void TEtiq::PenSize(int width) { canvas_.setPenWidth(width); }
+void TEtiq::PenSize(int width) {
+    canvas_.setPenWidth(width);
+}
 
 void TEtiq::SetColors(ColorRef penColor, ColorRef brushColor) {
     canvas_.setPenColor(penColor);
     canvas_.setBrushColor(brushColor);
 }
 
-void TEtiq::SetPenStyle(int style) { canvas_.setPenStyle(style); }
+void TEtiq::SetPenStyle(int style) {
+    canvas_.setPenStyle(style);
+}
 
 void TEtiq::SetBrush(int style) {
     canvas_.setBrushStyle(style);
     CurBrushStyle = style;
 }
 
-void TEtiq::SetFontName(const QString& name) { canvas_.setFontName(name); }
+void TEtiq::SetFontName(const QString& name) {
+    canvas_.setFontName(name);
+}
 
-void TEtiq::SetFontSize(int size) { canvas_.setFontSize(size); }
+void TEtiq::SetFontSize(int size) {
+    canvas_.setFontSize(size);
+}
 
 void TEtiq::setFontStyleFlag(int flag, char change) {
     const int style = canvas_.fontStyle();
     canvas_.setFontStyle(change == '-' ? (style & ~flag) : (style | flag));
 }
 
-void TEtiq::SetStyle1(char change) { setFontStyleFlag(FontBold, change); }
-void TEtiq::SetStyle2(char change) { setFontStyleFlag(FontItalic, change); }
-void TEtiq::SetStyle3(char change) { setFontStyleFlag(FontUnderline, change); }
+void TEtiq::SetStyle1(char change) {
+    setFontStyleFlag(FontBold, change);
+}
+void TEtiq::SetStyle2(char change) {
+    setFontStyleFlag(FontItalic, change);
+}
+void TEtiq::SetStyle3(char change) {
+    setFontStyleFlag(FontUnderline, change);
+}
 
-QString TEtiq::caption() const { return windowTitle(); }
+QString TEtiq::caption() const {
+    return windowTitle();
+}
 
 void TEtiq::updateCaption() {
     setWindowTitle(FileName.isEmpty() ? QStringLiteral("Sans titre")
                                       : QFileInfo(FileName).fileName());
 }
 
-// ---- Pointer handlers -------------------------------------------------------------------
+void TEtiq::setSurfaceCursor(Qt::CursorShape shape) {
+    PaintBox1->setCursor(shape);
+}
 
-void TEtiq::setSurfaceCursor(Qt::CursorShape shape) { PaintBox1->setCursor(shape); }
-
-Qt::CursorShape TEtiq::surfaceCursor() const { return PaintBox1->cursor().shape(); }
+Qt::CursorShape TEtiq::surfaceCursor() const {
+    return PaintBox1->cursor().shape();
+}
 
 void TEtiq::refreshSurface() {
     canvas_.flush();
@@ -599,8 +655,7 @@ void TEtiq::showPosition(int x, int y) {
         toolBar_->showStatus(QStringLiteral("Position : (%1,%2)").arg(x).arg(y));
 }
 
-void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers,
-                          Qt::MouseButtons buttons) {
+void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
     AnchorPoint = QPoint(x, y);
     ResizeFontSize = 0;
     if (HasSelection) {
@@ -700,8 +755,11 @@ void TEtiq::PaintBox1Click() {
         refreshSurface();
         break;
     }
-    case ToolPicture: InsertPicture(); break;
-    default: break;
+    case ToolPicture:
+        InsertPicture();
+        break;
+    default:
+        break;
     }
 }
 
@@ -716,17 +774,14 @@ void TEtiq::PaintBox1DblClick() {
 
 void TEtiq::InsertPicture() {
     const QString path = Dialogs::openFileName(this, QStringLiteral("Ouvrir une image"), QString(),
-                                               QStringLiteral("Tous  (*.bmp *.ico *.png)"));
+                                               PictureDecoders::openPictureFilter());
     if (path.isEmpty())
         return;
     // A file that cannot be decoded throws with its message; nothing is recorded.
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw UserError(QStringLiteral("Ne peut lire l'image %1").arg(path));
+    const DecodedPicture decoded = PictureDecoders::decodePicture(path);
     PictureFile = path.toUpper();
-    PictureBitmap = image.convertToFormat(QImage::Format_RGB32);
-    PictureKind = 1;
+    PictureBitmap = decoded.image;
+    PictureKind = decoded.kind;
     if (qint64(PictureBitmap.width()) * PictureBitmap.height() >= 21801) {
         Dialogs::warning(this, QStringLiteral("Image trop grande"));
         return;
@@ -762,8 +817,8 @@ bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
         const auto* e = static_cast<QMouseEvent*>(event);
         const int x = int(e->position().x());
         const int y = int(e->position().y());
-        const bool click = e->button() == Qt::LeftButton && !doubleClickPress_ &&
-                           PaintBox1->rect().contains(x, y);
+        const bool click =
+            e->button() == Qt::LeftButton && !doubleClickPress_ && PaintBox1->rect().contains(x, y);
         doubleClickPress_ = false;
         if (click) {
             // The release still ends the gesture when the click's command fails.
@@ -778,11 +833,10 @@ bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
         FormMouseUp(x, y);
         return true;
     }
-    default: return QWidget::eventFilter(watched, event);
+    default:
+        return QWidget::eventFilter(watched, event);
     }
 }
-
-// ---- Selection --------------------------------------------------------------------------
 
 bool TEtiq::Insel(const QByteArray& line) {
     const LabelRect r = LineEdits::selectionRect(line);
@@ -838,10 +892,10 @@ void TEtiq::CurseurSel() {
         QPoint at;
         Qt::CursorShape cursor;
     } handles[8] = {
-        {{b.left, b.top}, Qt::SizeFDiagCursor},      {{b.right, b.top}, Qt::SizeBDiagCursor},
-        {{b.left, b.bottom}, Qt::SizeBDiagCursor},   {{b.right, b.bottom}, Qt::SizeFDiagCursor},
-        {{b.left, b.top + e}, Qt::SizeHorCursor},    {{b.right, b.top + e}, Qt::SizeHorCursor},
-        {{b.left + d, b.top}, Qt::SizeVerCursor},    {{b.left + d, b.bottom}, Qt::SizeVerCursor},
+        {{b.left, b.top}, Qt::SizeFDiagCursor},    {{b.right, b.top}, Qt::SizeBDiagCursor},
+        {{b.left, b.bottom}, Qt::SizeBDiagCursor}, {{b.right, b.bottom}, Qt::SizeFDiagCursor},
+        {{b.left, b.top + e}, Qt::SizeHorCursor},  {{b.right, b.top + e}, Qt::SizeHorCursor},
+        {{b.left + d, b.top}, Qt::SizeVerCursor},  {{b.left + d, b.bottom}, Qt::SizeVerCursor},
     };
     for (int h = 0; h < 8; ++h) {
         if (qAbs(x - handles[h].at.x()) < 5 && qAbs(y - handles[h].at.y()) < 5) {
@@ -876,8 +930,6 @@ void TEtiq::RedimSel() {
             Lines[i] = LineEdits::RedimXY(Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
     Modified = true;
 }
-
-// ---- Clipboard and undo -----------------------------------------------------------------
 
 void TEtiq::Copier(LineList& clipboard) {
     if (!HasSelection) {
@@ -923,15 +975,11 @@ void TEtiq::Annuler() {
     Dessine();
 }
 
-// ---- Dialog hand-overs ------------------------------------------------------------------
-
 void TEtiq::Liste() {
     if (!dialogs_)
         return;
     LineList edited = Lines;
     const int chosen = dialogs_->objectList(edited);
-    if (chosen == -2)
-        return;
     takeSnapshot();
     Lines = edited;
     Modified = true;

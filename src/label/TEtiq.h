@@ -82,7 +82,8 @@ public:
     // the user cancelled the name); throws UserError when the file cannot be written.
     bool Sauve(int mode);
     bool SaveAs();
-    // Asks whether to save a changed label; false means stop (cancelled, or the save did not happen).
+    // Asks whether to save a changed label; false means stop (cancelled, or the save did not
+    // happen).
     bool SaveQuery();
     void FormCloseQuery(bool& canClose);
     void FormClose();

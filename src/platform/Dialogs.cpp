@@ -11,7 +11,9 @@ QMessageBox::StandardButton DesktopDialogs::message(QWidget* parent, QMessageBox
     return QMessageBox::StandardButton(box.exec());
 }
 
-int DesktopDialogs::runModal(QDialog* dialog) { return dialog->exec(); }
+int DesktopDialogs::runModal(QDialog* dialog) {
+    return dialog->exec();
+}
 
 QString DesktopDialogs::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                      const QString& filter) {
@@ -38,7 +40,9 @@ QString title() {
 
 } // namespace
 
-DialogProvider& provider() { return *current(); }
+DialogProvider& provider() {
+    return *current();
+}
 
 std::shared_ptr<DialogProvider> install(std::shared_ptr<DialogProvider> provider) {
     auto previous = current();
@@ -64,7 +68,9 @@ void information(QWidget* parent, const QString& text) {
     provider().message(parent, QMessageBox::Information, title(), text, QMessageBox::Ok);
 }
 
-int runModal(QDialog* dialog) { return provider().runModal(dialog); }
+int runModal(QDialog* dialog) {
+    return provider().runModal(dialog);
+}
 
 QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                      const QString& filter) {

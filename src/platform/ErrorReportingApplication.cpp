@@ -17,4 +17,6 @@ bool ErrorReportingApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void reportError(const QString& message) { Dialogs::error(QApplication::activeWindow(), message); }
+void reportError(const QString& message) {
+    Dialogs::error(QApplication::activeWindow(), message);
+}

@@ -82,7 +82,8 @@ void TestLabelFile::extension() {
 
 void TestLabelFile::windows1252() {
     QCOMPARE(Windows1252::toUnicode("\xE9t\xE9 \x80"), QString::fromUtf8("été €"));
-    QCOMPARE(Windows1252::fromUnicode(QString::fromUtf8("Noël œ €")), QByteArray("No\xEBl \x9C \x80"));
+    QCOMPARE(Windows1252::fromUnicode(QString::fromUtf8("Noël œ €")),
+             QByteArray("No\xEBl \x9C \x80"));
     // No byte for it: '?'; TAB and line breaks would break the line.
     QCOMPARE(Windows1252::fromUnicode(QString::fromUtf8("a\tb\nc\r✓😀")), QByteArray("a b c ??"));
     QByteArray all;

@@ -109,16 +109,27 @@ void TestLineCodec::pointLists() {
 
 void TestLineCodec::pictures() {
     // Column by column, each pixel blue, green, red.
-    QImage p = readPicture("002002" "0000FF" "00FF00" "FF0000" "FFFFFF");
+    QImage p = readPicture("002002"
+                           "0000FF"
+                           "00FF00"
+                           "FF0000"
+                           "FFFFFF");
     QCOMPARE(p.size(), QSize(2, 2));
     QCOMPARE(p.pixel(0, 0), qRgb(255, 0, 0));
     QCOMPARE(p.pixel(0, 1), qRgb(0, 255, 0));
     QCOMPARE(p.pixel(1, 0), qRgb(0, 0, 255));
     QCOMPARE(p.pixel(1, 1), qRgb(255, 255, 255));
-    QCOMPARE(writePicture(p), QByteArray("002002" "0000FF" "00FF00" "FF0000" "FFFFFF"));
+    QCOMPARE(writePicture(p), QByteArray("002002"
+                                         "0000FF"
+                                         "00FF00"
+                                         "FF0000"
+                                         "FFFFFF"));
 
     // A short list leaves the rest unset (white); a bad entry leaves its pixel unset.
-    p = readPicture("003002" "000000" "0Z0000" "000000");
+    p = readPicture("003002"
+                    "000000"
+                    "0Z0000"
+                    "000000");
     QCOMPARE(p.pixel(0, 0), qRgb(0, 0, 0));
     QCOMPARE(p.pixel(0, 1), qRgb(255, 255, 255));
     QCOMPARE(p.pixel(1, 0), qRgb(0, 0, 0));
@@ -176,8 +187,14 @@ void TestLineCodec::header() {
 }
 
 void TestLineCodec::malformedObjectLinesAreDropped() {
-    LineList lines{"header", "bg", " 0RECT 000000010010\t0", " 0LINE 000\t0", " 0RECT 000000010010",
-                   " 0X 1234567890\tz", " 0X 12345678901\tz", ""};
+    LineList lines{"header",
+                   "bg",
+                   " 0RECT 000000010010\t0",
+                   " 0LINE 000\t0",
+                   " 0RECT 000000010010",
+                   " 0X 1234567890\tz",
+                   " 0X 12345678901\tz",
+                   ""};
     dropMalformedLines(lines);
     // The TAB must stand beyond column 15; lines 0 and 1 are exempt.
     QCOMPARE(lines, (LineList{"header", "bg", " 0RECT 000000010010\t0", " 0X 12345678901\tz"}));

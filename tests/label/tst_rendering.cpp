@@ -76,11 +76,11 @@ void TestRendering::cdTemplateAndBackgroundOverIt() {
     Label label(126, 126);
     const QImage& cd = label.draw({});
     const QRgb silver = qRgb(192, 192, 192);
-    QCOMPARE(cd.pixel(1, 1), silver);     // the square behind the disc
-    QCOMPARE(cd.pixel(60, 188), silver);  // the ring
-    QCOMPARE(cd.pixel(177, 177), silver); // the hole
-    QVERIFY(near(cd, 125, 177, qRgb(0, 0, 0)));  // the hole's outline
-    QVERIFY(near(cd, 4, 188, qRgb(0, 0, 0)));    // the disc's outline
+    QCOMPARE(cd.pixel(1, 1), silver);           // the square behind the disc
+    QCOMPARE(cd.pixel(60, 188), silver);        // the ring
+    QCOMPARE(cd.pixel(177, 177), silver);       // the hole
+    QVERIFY(near(cd, 125, 177, qRgb(0, 0, 0))); // the hole's outline
+    QVERIFY(near(cd, 4, 188, qRgb(0, 0, 0)));   // the disc's outline
 
     // A background covers the whole template.
     label.etiq.Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x0000FF00, 0, 1, 0);
@@ -152,8 +152,13 @@ void TestRendering::pictures() {
     Label label;
     // A stretched 2 x 2 picture: red top-left, green bottom-left, blue top-right, black
     // bottom-right (column by column, blue green red).
-    const QByteArray picture = "002002" "0000FF" "00FF00" "FF0000" "000000";
-    const QImage& image = label.draw({" 0BITMAP 014014078078" + picture + '\t' + style(1, 0, 0, 1, 0)});
+    const QByteArray picture = "002002"
+                               "0000FF"
+                               "00FF00"
+                               "FF0000"
+                               "000000";
+    const QImage& image =
+        label.draw({" 0BITMAP 014014078078" + picture + '\t' + style(1, 0, 0, 1, 0)});
     QCOMPARE(image.pixel(20, 20), qRgb(255, 0, 0));
     QCOMPARE(image.pixel(69, 20), qRgb(255, 0, 0));
     QCOMPARE(image.pixel(20, 119), qRgb(0, 255, 0));
@@ -163,8 +168,8 @@ void TestRendering::pictures() {
     QCOMPARE(image.pixel(120, 120), kWhite);
 
     // Drawn the same with and without the cache, and decoded once for two equal pictures.
-    const QImage cached = label.draw({" 0BITMAP 014014078078" + picture + "\t1",
-                                      " 0META 0A00A00C80C8" + picture + "\t1"});
+    const QImage cached = label.draw(
+        {" 0BITMAP 014014078078" + picture + "\t1", " 0META 0A00A00C80C8" + picture + "\t1"});
     QCOMPARE(label.etiq.pictureCache().size(), 1);
     label.etiq.setPictureCacheEnabled(false);
     label.etiq.Dessine();
@@ -173,7 +178,10 @@ void TestRendering::pictures() {
 
     // A short pixel list: what is missing stays white.
     label.etiq.setPictureCacheEnabled(true);
-    const QImage& shortList = label.draw({" 0BITMAP 014014078078002002" "0000FF" "00FF00" "\t1"});
+    const QImage& shortList = label.draw({" 0BITMAP 014014078078002002"
+                                          "0000FF"
+                                          "00FF00"
+                                          "\t1"});
     QCOMPARE(shortList.pixel(20, 20), qRgb(255, 0, 0));
     QCOMPARE(shortList.pixel(119, 20), kWhite);
     QCOMPARE(shortList.pixel(119, 119), kWhite);
@@ -182,9 +190,10 @@ void TestRendering::pictures() {
 void TestRendering::unDrawnKindsStillSetAttributes() {
     Label label;
     label.etiq.Lines[1] = " 0MOSAIC 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0x000000FF);
-    const QImage& image = label.draw({" 0CHORDL 000000064064\t" + style(0, 0x00FF0000, 0, 3, 0x000000FF),
-                                      " 0LINE 00A03C0C803C"}); // no style block of its own
-    QCOMPARE(image.pixel(50, 20), kWhite); // inside the chord: nothing drawn
+    const QImage& image =
+        label.draw({" 0CHORDL 000000064064\t" + style(0, 0x00FF0000, 0, 3, 0x000000FF),
+                    " 0LINE 00A03C0C803C"}); // no style block of its own
+    QCOMPARE(image.pixel(50, 20), kWhite);   // inside the chord: nothing drawn
     QCOMPARE(image.pixel(100, 60), qRgb(255, 0, 0));
     QCOMPARE(image.pixel(100, 61), qRgb(255, 0, 0)); // the chord's 3-pixel pen
     QCOMPARE(label.etiq.canvas().penWidth(), 3);
@@ -213,13 +222,15 @@ void TestRendering::fontStyleButtons() {
 
 void TestRendering::clearBrushOutlinesOnly() {
     Label label;
-    const QImage& image = label.draw({" 0RECT 00A00A06406E\t" + style(1, 0x000000FF, 0, 1, 0x00FF0000)});
+    const QImage& image =
+        label.draw({" 0RECT 00A00A06406E\t" + style(1, 0x000000FF, 0, 1, 0x00FF0000)});
     QCOMPARE(image.pixel(50, 50), kWhite);
     QCOMPARE(image.pixel(10, 50), qRgb(0, 0, 255));
     QCOMPARE(image.pixel(99, 50), qRgb(0, 0, 255)); // right edge is right - 1
     QCOMPARE(image.pixel(100, 50), kWhite);
     QCOMPARE(image.pixel(50, 109), qRgb(0, 0, 255));
-    const QImage& solid = label.draw({" 0RECT 00A00A06406E\t" + style(0, 0x000000FF, 0, 1, 0x00FF0000)});
+    const QImage& solid =
+        label.draw({" 0RECT 00A00A06406E\t" + style(0, 0x000000FF, 0, 1, 0x00FF0000)});
     QCOMPARE(solid.pixel(50, 50), qRgb(255, 0, 0));
 }
 
@@ -236,7 +247,8 @@ void TestRendering::arcHalves() {
                  {"ARCLU", lowerRight, upperLeft}};
     for (const auto& c : cases) {
         Label label(70, 42);
-        const QImage& image = label.draw({" 0" + c.keyword + " 00A00A06E06E\t" + style(1, 0, 0, 1, 0)});
+        const QImage& image =
+            label.draw({" 0" + c.keyword + " 00A00A06E06E\t" + style(1, 0, 0, 1, 0)});
         QVERIFY2(near(image, c.drawn.x(), c.drawn.y(), ink), c.keyword.constData());
         QVERIFY2(!near(image, c.missing.x(), c.missing.y(), ink), c.keyword.constData());
         QCOMPARE(image.pixel(60, 60), kWhite); // a curve only, never filled
@@ -248,7 +260,8 @@ void TestRendering::brokenLineIsReportedOnceAndTheRestDrawn() {
     const QImage& image = label.draw({" 0RECT 00A0ZZ06406E\t" + style(0, 0x000000FF, 0, 1, 0),
                                       " 0RECT 07807808C08C\t" + style(0, 0x000000FF, 0, 1, 0)});
     QCOMPARE(label.script->messages.size(), 1);
-    QCOMPARE(label.script->messages[0].text, QString("'$0ZZ' n'est pas une valeur entière correcte"));
+    QCOMPARE(label.script->messages[0].text,
+             QString("'$0ZZ' n'est pas une valeur entière correcte"));
     QCOMPARE(image.pixel(130, 130), qRgb(255, 0, 0));
     label.etiq.Dessine();
     label.etiq.Dessine();

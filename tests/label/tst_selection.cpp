@@ -15,7 +15,9 @@ QByteArray object(const QByteArray& keyword, int l, int t, int r, int b,
     return " 0" + keyword + ' ' + LineCodec::writeRect(l, t, r, b) + kind + '\t' + kStyles;
 }
 
-LabelRect rectOf(const QByteArray& line) { return LineEdits::selectionRect(line); }
+LabelRect rectOf(const QByteArray& line) {
+    return LineEdits::selectionRect(line);
+}
 
 struct Window {
     ScriptedDialogsScope script;
@@ -137,7 +139,10 @@ void TestSelection::movingKeepsObjectsInRange() {
     w.click(20, 20, Qt::ControlModifier);
     w.drag({150, 120}, {170, 110});
     QCOMPARE(rectOf(w.line(2)), (LabelRect{120, 90, 220, 140}));
-    QCOMPARE(LineCodec::splitLine(w.line(3)).geometry, QByteArrayView("01E00003C014" "01E000" "03C014" "03200A"));
+    QCOMPARE(LineCodec::splitLine(w.line(3)).geometry, QByteArrayView("01E00003C014"
+                                                                      "01E000"
+                                                                      "03C014"
+                                                                      "03200A"));
     QVERIFY(w.etiq.Modified);
     // The release re-selects what lies under the pointer: the rectangle alone.
     QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith(' '));
@@ -214,9 +219,17 @@ void TestSelection::textResizeScalesTheFont() {
 void TestSelection::editsNeverCorruptALine() {
     // Whatever the step, an edited line keeps its grammar and its coordinates in range.
     QRandomGenerator rng(5);
-    const LineList samples{object("RECT", 5, 5, 90, 60), object("POLYL", 0, 0, 30, 40, "000000" "01E028" "00A005"),
-                           object("TEXT", 3, 4, 50, 20, "Texte"), object("BITMAP", 1, 1, 3, 3, "001001FFFFFF"),
-                           " 0BLANK", "garbage", "*0RECT 0Z0000000000\t1", " 0DRAW 000000FFFFFF00\t"};
+    const LineList samples{object("RECT", 5, 5, 90, 60),
+                           object("POLYL", 0, 0, 30, 40,
+                                  "000000"
+                                  "01E028"
+                                  "00A005"),
+                           object("TEXT", 3, 4, 50, 20, "Texte"),
+                           object("BITMAP", 1, 1, 3, 3, "001001FFFFFF"),
+                           " 0BLANK",
+                           "garbage",
+                           "*0RECT 0Z0000000000\t1",
+                           " 0DRAW 000000FFFFFF00\t"};
     for (int round = 0; round < 3000; ++round) {
         QByteArray line = samples[rng.bounded(samples.size())];
         int size = 0;
@@ -246,7 +259,8 @@ void TestSelection::copyCutPasteAndUndo() {
     const LineList before = w.etiq.Lines;
     w.etiq.Couper(w.clipboard);
     QCOMPARE(w.etiq.Lines.size(), 3);
-    QCOMPARE(w.clipboard, (LineList{object("RECT", 10, 10, 20, 20), object("RECT", 30, 30, 40, 40)}));
+    QCOMPARE(w.clipboard,
+             (LineList{object("RECT", 10, 10, 20, 20), object("RECT", 30, 30, 40, 40)}));
     QVERIFY(w.etiq.Modified);
     w.etiq.Redessine(); // a repaint does not spoil the undo
     w.etiq.Annuler();
@@ -256,8 +270,9 @@ void TestSelection::copyCutPasteAndUndo() {
 
     w.etiq.Couper(w.clipboard);
     w.etiq.Coller(w.clipboard);
-    QCOMPARE(w.etiq.Lines.mid(2), (LineList{object("RECT", 50, 50, 60, 60), object("RECT", 10, 10, 20, 20),
-                                            object("RECT", 30, 30, 40, 40)}));
+    QCOMPARE(w.etiq.Lines.mid(2),
+             (LineList{object("RECT", 50, 50, 60, 60), object("RECT", 10, 10, 20, 20),
+                       object("RECT", 30, 30, 40, 40)}));
     w.etiq.Annuler();
     QCOMPARE(w.etiq.Lines.size(), 3);
 

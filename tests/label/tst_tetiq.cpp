@@ -38,8 +38,9 @@ QByteArray fittedText(const QByteArray& text, const QByteArray& styles, int left
     StyleBlock style;
     LineCodec::readStyles(styles, style);
     const QSize extent = LineEdits::textObjectExtent(text, style);
-    return " 0TEXT " + LineCodec::writeRect(left, top, left + extent.width(), top + extent.height()) +
-           text + '\t' + styles;
+    return " 0TEXT " +
+           LineCodec::writeRect(left, top, left + extent.width(), top + extent.height()) + text +
+           '\t' + styles;
 }
 
 } // namespace
@@ -66,7 +67,9 @@ private:
     QTemporaryDir dir_;
 };
 
-void TestEtiq::init() { QVERIFY(dir_.isValid()); }
+void TestEtiq::init() {
+    QVERIFY(dir_.isValid());
+}
 
 void TestEtiq::newLabelIsTwoLines() {
     ScriptedDialogsScope script;
@@ -137,7 +140,8 @@ void TestEtiq::roundTripKeepsEveryByte() {
     LineList changed = lines;
     changed[0] = "08Cxyz005003";
     changed[2][0] = '*';
-    changed[18] = " 0TEXT 01401E000000" + accented + "\t1FFFFFFFF00100000000000000000E1Times New Roman";
+    changed[18] =
+        " 0TEXT 01401E000000" + accented + "\t1FFFFFFFF00100000000000000000E1Times New Roman";
     QByteArray unixEndings = changed.join('\n');
     writeBytes(path, unixEndings);
     etiq.Charge(path);
@@ -401,8 +405,8 @@ void TestEtiq::clearKeepsSizeAndName() {
     ScriptedDialogsScope script;
     TEtiq etiq;
     const QString path = dir_.filePath("clear.etq");
-    writeBytes(path, "064032000000\r\n 0COLOR 000000000000\t" + kStyles + "\r\n 0RECT 000000010010\t" +
-                         kStyles + "\r\n");
+    writeBytes(path, "064032000000\r\n 0COLOR 000000000000\t" + kStyles +
+                         "\r\n 0RECT 000000010010\t" + kStyles + "\r\n");
     etiq.Charge(path);
     const LineList before = etiq.Lines;
     etiq.Effacer();
@@ -435,8 +439,8 @@ void TestEtiq::toolChoice() {
     QCOMPARE(etiq.canvas().fontName(), QString("Courier New"));
     QCOMPARE(etiq.canvas().fontStyle(), int(FontBold));
 
-    const QList<QPair<int, int>> mapping{{1, 4}, {2, 0}, {3, 1}, {4, 2},  {5, 3}, {6, 7},
-                                         {8, 8}, {9, 6}, {10, 9}, {11, 10}};
+    const QList<QPair<int, int>> mapping{{1, 4}, {2, 0}, {3, 1}, {4, 2},  {5, 3},
+                                         {6, 7}, {8, 8}, {9, 6}, {10, 9}, {11, 10}};
     for (const auto& [number, tool] : mapping) {
         toolBar.state.toolNumber = number;
         etiq.RestoreStyles();

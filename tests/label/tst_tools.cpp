@@ -24,7 +24,7 @@ public:
         ++textRuns;
         return texts.isEmpty() ? QString() : texts.takeFirst();
     }
-    int objectList(LineList&) override { return -2; }
+    int objectList(LineList&) override { return -1; }
     void properties(const QString&, const LineList&) override {}
 };
 
@@ -58,7 +58,9 @@ struct Window {
     }
 };
 
-QByteArray geometry(const QByteArray& line) { return line.left(line.indexOf('\t')); }
+QByteArray geometry(const QByteArray& line) {
+    return line.left(line.indexOf('\t'));
+}
 
 } // namespace
 
@@ -121,7 +123,8 @@ void TestTools::recordedStyleIsTheToolBars() {
     w.toolBar.state.fontSize = 14;
     w.toolBar.state.italic = true;
     w.drag({10, 10}, {40, 30});
-    QCOMPARE(w.objects()[0], QByteArray(" 0ELLIPSE 00A00A02801E\t00000FF00003000000FF000000000E2Courier New"));
+    QCOMPARE(w.objects()[0],
+             QByteArray(" 0ELLIPSE 00A00A02801E\t00000FF00003000000FF000000000E2Courier New"));
 }
 
 void TestTools::polygonsByClicks() {
@@ -143,7 +146,10 @@ void TestTools::polygonsByClicks() {
     line.click({10, 10});
     line.click({50, 10});
     line.doubleClick({50, 50});
-    QCOMPARE(geometry(line.objects()[0]), QByteArray(" 0POLYL 00A00A032032" "00A00A" "03200A" "032032"));
+    QCOMPARE(geometry(line.objects()[0]), QByteArray(" 0POLYL 00A00A032032"
+                                                     "00A00A"
+                                                     "03200A"
+                                                     "032032"));
 }
 
 void TestTools::choosingAToolRecordsTheCollectedPoints() {
@@ -254,7 +260,10 @@ void TestTools::realMouseEvents() {
     QTest::mouseDClick(surface, Qt::LeftButton, {}, QPoint(60, 100));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(60, 100));
     QCOMPARE(etiq.Lines.size(), 4);
-    QCOMPARE(geometry(etiq.Lines[3]), QByteArray(" 0POLYG 00A03C03C064" "00A03C" "03C03C" "03C064"));
+    QCOMPARE(geometry(etiq.Lines[3]), QByteArray(" 0POLYG 00A03C03C064"
+                                                 "00A03C"
+                                                 "03C03C"
+                                                 "03C064"));
 }
 
 QTEST_MAIN(TestTools)

@@ -38,4 +38,6 @@ QString ScriptedDialogs::saveFileName(QWidget*, const QString& caption, const QS
 ScriptedDialogsScope::ScriptedDialogsScope()
     : script_(std::make_shared<ScriptedDialogs>()), previous_(Dialogs::install(script_)) {}
 
-ScriptedDialogsScope::~ScriptedDialogsScope() { Dialogs::install(previous_); }
+ScriptedDialogsScope::~ScriptedDialogsScope() {
+    Dialogs::install(previous_);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "GdiCanvas.h"
+
+#include <QFrame>
+
+// A panel that shows one colour and reports clicks: the pen and fill colour panels and
+// the palette's swatches.
+class ColorPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit ColorPanel(ColorRef color, QWidget* parent = nullptr);
+
+    ColorRef color() const { return color_; }
+    void setColor(ColorRef color);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    ColorRef color_;
+    bool pressed_ = false;
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+// Every command of the main menu. The label window carries most of them out; an entry
+// whose command has no handler yet is shown greyed out.
+enum class Command {
+    FileNew,
+    FileOpen,
+    FileSave,
+    FileSaveAs,
+    PrinterSetup,
+    PageSetup,
+    Preview,
+    Print,
+    Quit,
+    Undo,
+    Cut,
+    Copy,
+    Paste,
+    Delete,
+    SelectAll,
+    DeselectAll,
+    Lock,
+    UnlockAll,
+    ClearLabel,
+    Resize,
+    ToFront,
+    ToBack,
+    OneDown,
+    OneUp,
+    Position,
+    Size,
+    Modify,
+    Background,
+    Palette,
+    Redraw,
+    ObjectList,
+    Properties,
+    Calendar,
+    Calculator,
+    Clock,
+    HelpIndex,
+    HelpSearch,
+    HelpHowTo,
+    About,
+};
+
+struct MenuEntry {
+    QString title;
+    // The help page a press of F1 opens while the menu is open.
+    int helpContext = 0;
+};
+
+struct CommandEntry {
+    int menu = 0; // index into menuEntries()
+    Command command = Command::FileNew;
+    QString objectName;
+    QString caption;
+    QString hint;
+    QKeySequence shortcut;
+    // Hint of the tool-bar button that runs the same command, empty when there is none.
+    QString buttonHint;
+    bool separatorBefore = false;
+    bool visible = true;
+};
+
+const QList<MenuEntry>& menuEntries();
+const QList<CommandEntry>& commandEntries();
+
+// Reaches the hidden "Fond de page..." entry from the keyboard.
+QKeySequence backgroundShortcut();

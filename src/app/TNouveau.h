@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+class SpinEdit;
+
+// The label format dialog: width, height and the spacings between copies, in millimetres.
+// "Nouveau" opens it before a new label, "Redimensionner" before a resize.
+class TNouveau : public QDialog {
+    Q_OBJECT
+public:
+    explicit TNouveau(QWidget* parent = nullptr);
+
+    void Init(int width, int height, int hspacing, int vspacing);
+    void Init2(int width, int height, int hspacing, int vspacing);
+    // width becomes 0 unless the dialog was last closed with "OK"; the other three are
+    // written only then.
+    void Result(int& width, int& height, int& hspacing, int& vspacing) const;
+
+    void Button1Click();
+    void Button2Click();
+    bool accepted() const { return accepted_; }
+
+    // The close box and Alt+F4 land here: they leave the answer as it was.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void fill(int width, int height, int hspacing, int vspacing);
+
+    SpinEdit* SpinEdit1;
+    SpinEdit* SpinEdit2;
+    SpinEdit* SpinEdit3;
+    SpinEdit* SpinEdit4;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    bool accepted_ = false;
+};

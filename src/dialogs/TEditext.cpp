@@ -1,0 +1,98 @@
+#include "TEditext.h"
+
+#include "Dialogs.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+bool breaksLine(QChar c) {
+    return c == u'\t' || c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+} // namespace
+
+TEditext::TEditext(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Editeur de texte"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMinimumWidth(320);
+    Edit1->installEventFilter(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Edit1);
+    setFocusProxy(Edit1);
+
+    // A text object is one line of a line-based file: a TAB or line break pasted into the
+    // field becomes a blank at once, so what is seen is what is stored.
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (std::none_of(text.begin(), text.end(), breaksLine))
+            return;
+        QString clean = text;
+        std::replace_if(clean.begin(), clean.end(), breaksLine, QChar(u' '));
+        const int cursor = Edit1->cursorPosition();
+        Edit1->setText(clean);
+        Edit1->setCursorPosition(cursor);
+    });
+}
+
+void TEditext::Init() {
+    accepted_ = false;
+    FormActivate();
+}
+
+int TEditext::Execute() {
+    return Dialogs::runModal(this);
+}
+
+QString TEditext::Result() const {
+    return accepted_ ? Edit1->text() : QString();
+}
+
+void TEditext::FormActivate() {
+    Edit1->clear();
+    Edit1->setFocus();
+}
+
+bool TEditext::FormKeyPress(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        accept();
+        return true;
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true; // no TAB in a text, and nowhere else for the focus to go
+    default:
+        return false;
+    }
+}
+
+// Closing by the title bar's box counts as Escape, whatever the previous answer was.
+void TEditext::done(int result) {
+    accepted_ = result == QDialog::Accepted;
+    QDialog::done(result);
+}
+
+void TEditext::showEvent(QShowEvent* event) {
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+void TEditext::keyPressEvent(QKeyEvent* event) {
+    if (!FormKeyPress(event))
+        QDialog::keyPressEvent(event);
+}
+
+bool TEditext::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return FormKeyPress(static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}

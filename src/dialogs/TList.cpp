@@ -1,0 +1,256 @@
+#include "TList.h"
+
+#include "Dialogs.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace ObjectList {
+
+namespace {
+
+QString kindName(QByteArrayView keyword) {
+    static const QList<std::pair<QByteArrayView, QString>> names{
+        {"LINE", QStringLiteral("Ligne descendante")},
+        {"LINEU", QStringLiteral("Ligne montante")},
+        {"RECT", QStringLiteral("Rectangle")},
+        {"POLYG", QStringLiteral("Polygone")},
+        {"POLYL", QStringLiteral("Ligne brisée")},
+        {"DRAW", QStringLiteral("Dessin libre")},
+        {"ELLIPSE", QStringLiteral("Ellipse")},
+        {"ROUNDRECT", QStringLiteral("Rectangle arrondi")},
+        {"ARCH", QStringLiteral("Arc convexe descendant")},
+        {"ARCL", QStringLiteral("Arc concave descendant")},
+        {"ARCHU", QStringLiteral("Arc convexe montant")},
+        {"ARCLU", QStringLiteral("Arc concave montant")},
+        {"CHORDH", QStringLiteral("Hémisphère convexe descendant")},
+        {"CHORDL", QStringLiteral("Hémisphère concave descendant")},
+        {"CHORDHU", QStringLiteral("Hémisphère convexe montant")},
+        {"CHORDLU", QStringLiteral("Hémisphère concave montant")},
+        {"TEXT", QStringLiteral("Texte")},
+        {"BITMAP", QStringLiteral("Image bitmap")},
+        {"META", QStringLiteral("Image Metafile")},
+    };
+    for (const auto& [word, name] : names)
+        if (word == keyword)
+            return name;
+    return QStringLiteral("????????????");
+}
+
+// A document with no object line has nothing to move or delete.
+bool holds(const LineList& lines, int position) {
+    return lines.size() >= 3 && position >= 0 && position + 2 < lines.size();
+}
+
+} // namespace
+
+QString entryText(const QByteArray& line) {
+    const LineParts parts = LineCodec::splitLine(line);
+    // A field that does not convert shows 0, and so do the fields after it.
+    const QByteArrayView field = parts.geometry.first(qMin<qsizetype>(12, parts.geometry.size()));
+    int values[4] = {0, 0, 0, 0};
+    for (qsizetype i = 0; i < 4 && 3 * i < field.size(); ++i) {
+        const auto v = LineCodec::parseHex(
+            field.sliced(3 * i).first(qMin<qsizetype>(3, field.size() - 3 * i)));
+        if (!v)
+            break;
+        values[i] = int(*v);
+    }
+    return QStringLiteral("%1  (%2,%3,%4,%5)")
+        .arg(kindName(parts.keyword))
+        .arg(values[0])
+        .arg(values[1])
+        .arg(values[2])
+        .arg(values[3]);
+}
+
+QStringList entries(const LineList& lines) {
+    QStringList list;
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        list.append(entryText(lines[i]));
+    return list;
+}
+
+bool moveBack(LineList& lines, int position) {
+    if (!holds(lines, position) || position == 0)
+        return false;
+    lines.swapItemsAt(position + 2, position + 1);
+    return true;
+}
+
+bool moveForward(LineList& lines, int position) {
+    if (!holds(lines, position) || position + 3 >= lines.size())
+        return false;
+    lines.swapItemsAt(position + 2, position + 3);
+    return true;
+}
+
+bool remove(LineList& lines, int position) {
+    if (!holds(lines, position))
+        return false;
+    lines.removeAt(position + 2);
+    return true;
+}
+
+} // namespace ObjectList
+
+TList::TList(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Liste des objets"));
+    auto makeButton = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoRaise(true);
+        button->setToolTip(hint);
+        button->setStatusTip(hint);
+        button->setIcon(style()->standardIcon(icon));
+        return button;
+    };
+    SpeedButton1 = makeButton("SpeedButton1", QStringLiteral("Un arrière"), QStyle::SP_ArrowUp);
+    SpeedButton2 = makeButton("SpeedButton2", QStringLiteral("Un avant"), QStyle::SP_ArrowDown);
+    SpeedButton3 = makeButton("SpeedButton3", QStringLiteral("Supprimer"), QStyle::SP_TrashIcon);
+    Button1 = new QPushButton(QStringLiteral("Fermer"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->installEventFilter(this);
+
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(SpeedButton1);
+    strip->addWidget(SpeedButton2);
+    strip->addWidget(SpeedButton3);
+    strip->addStretch();
+    strip->addWidget(Button1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(strip);
+    layout->addWidget(ListBox1, 1);
+    resize(360, 300);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, &TList::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TList::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TList::SpeedButton3Click);
+    connect(Button1, &QPushButton::clicked, this, &TList::Button1Click);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TList::ListBox1DblClick);
+}
+
+void TList::Init(const LineList& lines) {
+    hasCopy_ = lines.size() >= 3;
+    copy_ = hasCopy_ ? lines : LineList();
+    changed_ = false;
+    chosen_ = -1;
+    closedByUser_ = false;
+    Affiche();
+}
+
+int TList::Execute() {
+    return Dialogs::runModal(this);
+}
+
+int TList::Result(LineList& lines) {
+    int line = -1;
+    if (closedByUser_ && hasCopy_) {
+        if (changed_)
+            lines = copy_;
+        if (chosen_ >= 0)
+            line = chosen_ + 2;
+    }
+    copy_.clear();
+    hasCopy_ = false;
+    return line;
+}
+
+void TList::Affiche() {
+    ListBox1->clear();
+    ListBox1->addItems(ObjectList::entries(copy_));
+}
+
+void TList::Supprime() {
+    if (!ObjectList::remove(copy_, selectedPosition()))
+        return;
+    Affiche();
+    changed_ = true;
+    chosen_ = -1;
+}
+
+void TList::SpeedButton1Click() {
+    const int i = selectedPosition();
+    if (!ObjectList::moveBack(copy_, i))
+        return;
+    Affiche();
+    changed_ = true;
+    chosen_ = -1;
+    select(i - 1);
+}
+
+void TList::SpeedButton2Click() {
+    const int i = selectedPosition();
+    if (!ObjectList::moveForward(copy_, i))
+        return;
+    Affiche();
+    changed_ = true;
+    chosen_ = -1;
+    select(i + 1);
+}
+
+void TList::SpeedButton3Click() {
+    Supprime();
+}
+
+void TList::ListBox1DblClick() {
+    choose();
+}
+
+void TList::Button1Click() {
+    closedByUser_ = true;
+    accept();
+}
+
+bool TList::ListBox1KeyDown(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        Supprime();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        choose();
+        return true;
+    case Qt::Key_Escape:
+        Button1Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        Button1Click();
+    else
+        QDialog::keyPressEvent(event);
+}
+
+bool TList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress)
+        return ListBox1KeyDown(static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+int TList::selectedPosition() const {
+    const QList<QListWidgetItem*> items = ListBox1->selectedItems();
+    return items.isEmpty() ? -1 : ListBox1->row(items.first());
+}
+
+void TList::select(int position) {
+    ListBox1->setCurrentRow(position, QItemSelectionModel::ClearAndSelect);
+}
+
+void TList::choose() {
+    chosen_ = selectedPosition();
+    closedByUser_ = true;
+    accept();
+}

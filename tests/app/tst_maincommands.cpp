@@ -1,0 +1,451 @@
+#include "HelpViewer.h"
+#include "LabelFile.h"
+#include "MainFormFixture.h"
+#include "TNouveau.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+const QByteArray kEllipseLine = " 0ELLIPSE 010010050050\t100FFFFFF00100000000000000000C0Arial";
+
+using Probe = std::function<void(MainFormFixture&, QAction*)>;
+
+// Remembers the dialog a modal run showed, and answers it.
+struct ShownDialog {
+    QString name;
+    QString title;
+    QString texts;
+    std::function<int(QDialog*)> answer(int result) {
+        return [this, result](QDialog* d) {
+            name = d->objectName();
+            title = d->windowTitle();
+            for (QLabel* label : d->findChildren<QLabel*>())
+                texts += label->text() + '|';
+            return result;
+        };
+    }
+};
+
+QList<int> boxValues(QDialog* dialog) {
+    QList<int> values;
+    for (int i = 1; i <= 4; ++i)
+        values.append(dialog->findChild<SpinEdit*>(QStringLiteral("SpinEdit%1").arg(i))->value());
+    return values;
+}
+
+void openFile(MainFormFixture& f, const QString& name) {
+    f.script->fileAnswers.enqueue(f.path(name));
+    f.form->FileOpenItemClick();
+}
+
+} // namespace
+
+class TestMainCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void everyMenuEntry();
+    void menuHelpContextsAndTheHiddenBackground();
+    void toolBarButtonsAreTheMenuCommands();
+    void newWithTheFormatDialog();
+    void newStopsWhenTheSaveQuestionIsCancelled();
+    void openReadsTheChosenFile();
+    void openCancelledAtTheSaveQuestionReadsNothing();
+    void openOfAnUnreadableFileChangesNothing();
+    void resizeShowsTheLastFormatChosenWithNew();
+    void resizeChangesTheHeaderOnlyWhenAccepted();
+    void quitAsksAboutChangesAndFailuresAreReported();
+};
+
+void TestMainCommands::everyMenuEntry() {
+    ShownDialog shown;
+    const Probe later = [](MainFormFixture&, QAction* a) { QVERIFY(!a->isEnabled()); };
+    const Probe hidden = [](MainFormFixture&, QAction* a) { QVERIFY(!a->isVisible()); };
+    const Probe modal = [&](MainFormFixture& f, QAction* a) {
+        f.script->modalAnswers.enqueue(shown.answer(QDialog::Rejected));
+        a->trigger();
+        QCOMPARE(f.script->modalRuns, 1);
+    };
+    const Probe helpPage = [](MainFormFixture& f, QAction* a) {
+        a->trigger();
+        QVERIFY(f.form->helpViewer()->isVisible());
+    };
+    struct Row {
+        const char* menu;
+        const char* caption;
+        const char* hint;
+        const char* shortcut;
+        Probe probe;
+        // What the probe left to compare, if anything.
+        std::function<QString(MainFormFixture&)> outcome = {};
+        QString expected = {};
+    };
+    auto pageName = [](MainFormFixture& f) {
+        return f.form->helpViewer()->currentPage().fileName();
+    };
+    auto lines = [](MainFormFixture& f) { return QString::number(f.etiq().Lines.size()); };
+    const QList<Row> rows = {
+        {"&Fichier", "&Nouveau...", "Créer un nouveau fichier", "",
+         [&](MainFormFixture& f, QAction* a) {
+             f.addObject(kRectLine);
+             f.script->messageAnswers.enqueue(QMessageBox::No);
+             modal(f, a);
+         },
+         [&](MainFormFixture& f) { return shown.title + lines(f); }, "Nouveau2"},
+        {"&Fichier", "&Ouvrir...", "Ouvrir un fichier existant", "",
+         [](MainFormFixture&, QAction* a) { a->trigger(); },
+         [](MainFormFixture& f) { return f.script->fileCaptions.join(','); }, "Ouvrir"},
+        {"&Fichier", "&Enregistrer", "Enregistrer le fichier en cours", "Ctrl+S",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().FileName = f.path("a.etq");
+             f.addObject(kRectLine);
+             a->trigger();
+         },
+         [](MainFormFixture& f) {
+             return QString::number(fileBytes(f.path("a.etq")).count('\n') +
+                                    f.script->fileCaptions.size());
+         },
+         "3"},
+        {"&Fichier", "Enregistrer &sous...", "Enregistrer le fichier en cours sous...", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().FileName = f.path("a.etq");
+             f.script->fileAnswers.enqueue(f.path("b"));
+             a->trigger();
+         },
+         [](MainFormFixture& f) {
+             return QString("%1%2")
+                 .arg(QFile::exists(f.path("a.etq")))
+                 .arg(QFile::exists(f.path("b.etq")));
+         },
+         "01"},
+        {"&Fichier", "&Configuration imprimante...", "Configuer l'imprimante", "", later},
+        {"&Fichier", "&Mise en page...", "Définir les marges", "", later},
+        {"&Fichier", "&Aperçu avant impression", "Aperçu avant impression", "", later},
+        {"&Fichier", "&Imprimer...", "Imprimer", "", later},
+        {"&Fichier", "&Quitter", "Quitter l'application", "",
+         [](MainFormFixture&, QAction* a) { a->trigger(); },
+         [](MainFormFixture& f) {
+             return QString("%1 ").arg(f.form->isVisible()) + fileBytes(f.path("Vorlap.ini"));
+         },
+         "0 0 0 0 0 100\r\n"},
+        {"&Edition", "&Annuler", "annuler modification", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().UndoLines = newLabel(70, 42);
+             f.addObject(kRectLine);
+             a->trigger();
+         },
+         lines, "2"},
+        {"&Edition", "&Couper", "Couper dans le Presse-papiers", "Ctrl+X",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().Lines.append('*' + kRectLine.mid(1));
+             f.etiq().HasSelection = true;
+             a->trigger();
+         },
+         [&](MainFormFixture& f) { return lines(f) + f.form->ObjectClipboard.value(0); },
+         "2" + kRectLine},
+        {"&Edition", "Co&pier", "Copier dans le Presse-papiers", "Ctrl+C",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().Lines.append('*' + kRectLine.mid(1));
+             f.etiq().HasSelection = true;
+             a->trigger();
+         },
+         [&](MainFormFixture& f) { return lines(f) + f.form->ObjectClipboard.value(0); },
+         "3" + kRectLine},
+        {"&Edition", "C&oller", "Coller depuis le Presse-papiers", "Ctrl+V",
+         [](MainFormFixture& f, QAction* a) {
+             f.form->ObjectClipboard = {kEllipseLine};
+             a->trigger();
+         },
+         [](MainFormFixture& f) { return QString(f.etiq().Lines.last()); }, kEllipseLine},
+        {"&Edition", "&Supprimer", "Supprimer l'obet", "Del", later},
+        {"&Edition", "&Tout sélectionner", "Slectiooner tous les objets", "", later},
+        {"&Edition", "Tout &désélectionner", "Désélectionne tous les objets", "", later},
+        {"&Edition", "&Verrouiller", "Verrouiller l'objet", "", later},
+        {"&Edition", "Deverro&uiller tout", "Déverrouiller tous les objets", "", later},
+        {"&Outils", "&Effacer l'étiquette", "Efface le dessin", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().Lines.append(kRectLine);
+             a->trigger();
+         },
+         [&](MainFormFixture& f) { return lines(f) + QString::number(f.etiq().Modified); }, "21"},
+        {"&Outils", "&Redimensionner", "Redimensionner l'étiquette", "", modal,
+         [&](MainFormFixture&) { return shown.name + ' ' + shown.title; },
+         "Nouveau Redimensionner"},
+        {"&Outils", "A&vant plan", "Mettre en avant plan", "", later},
+        {"&Outils", "&A&rrière plan", "Mettre en arrière plan", "", later},
+        {"&Outils", "&Un dessous", "", "", later},
+        {"&Outils", "Un &dessus", "", "", later},
+        {"&Outils", "&Position...", "Modifier position", "", later},
+        {"&Outils", "&Taiile...", "Modifier taille", "", later},
+        {"&Outils", "&Modifier...", "Modifier objet", "", later},
+        {"&Outils", "&Fond de page...", "Fond de page", "", hidden},
+        {"&Affichage", "&Palette des couleurs", "Afficher la palette des couleurs", "",
+         [](MainFormFixture&, QAction* a) { a->trigger(); },
+         [](MainFormFixture& f) { return QString::number(f.find("Panel3")->isVisible()); }, "0"},
+        {"&Affichage", "&Redessiner", "", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().canvas().setBrushStyle(BrushSolid);
+             f.etiq().canvas().setBrushColor(0);
+             f.etiq().canvas().fillRect(0, 0, 50, 50);
+             a->trigger();
+         },
+         [](MainFormFixture& f) { return f.etiq().surface().pixelColor(10, 10).name(); },
+         "#ffffff"},
+        {"&Affichage", "&Liste des objets", "Afficher la liste des objets", "", modal},
+        {"&Affichage", "&Propriétés", "Attributs de l'image", "", modal},
+        {"&Utilitaires", "&Calendrier", "Calendrier", "", later},
+        {"&Utilitaires", "C&alculatrice", "Calculatrice", "", later},
+        {"&Utilitaires", "&Horloge", "Horloge", "", later},
+        {"&?", "&Index", "Sommaire de l'aide", "", helpPage, pageName, "sommaire.html"},
+        {"&?", "&Rechercher", "&Rechercher dans l'aide", "", helpPage,
+         [](MainFormFixture& f) {
+             const HelpViewer* v = f.form->helpViewer();
+             return QString::number(v->findChild<QTabWidget*>()->currentIndex()) +
+                    v->findChild<QLineEdit*>("SearchField")->text();
+         },
+         "1"},
+        {"&?", "&Utiliser l'aide", "Comment utiliser l'aide", "", helpPage, pageName,
+         "utiliser-aide.html"},
+        {"&?", "&A propos", "Informations sur le logiciel, version", "", modal,
+         [&](MainFormFixture&) { return shown.name + ' ' + shown.texts; },
+         "AboutBox |Vorlap 2002|Version 3.0|"},
+    };
+
+    auto entries = [](TMainForm& form) {
+        QList<QPair<QString, QAction*>> list;
+        for (QAction* title : form.menuBar()->actions())
+            for (QAction* item : title->menu()->actions())
+                if (!item->isSeparator())
+                    list.append({title->text(), item});
+        return list;
+    };
+    QCOMPARE(entries(*MainFormFixture().form).size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        MainFormFixture f;
+        shown = {};
+        const auto [menu, action] = entries(*f.form).at(i);
+        QCOMPARE(menu, QString::fromUtf8(row.menu));
+        QCOMPARE(action->text(), QString::fromUtf8(row.caption));
+        QCOMPARE(action->statusTip(), QString::fromUtf8(row.hint));
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut)));
+        row.probe(f, action);
+        if (QTest::currentTestFailed())
+            QFAIL(row.caption);
+        // A disabled entry would do nothing, so each outcome also shows the entry works.
+        const QString outcome = row.outcome ? row.outcome(f) : QString();
+        QVERIFY2(outcome == row.expected, qPrintable(QString(row.caption) + ": " + outcome));
+        // Only the save question of "Nouveau" may come up.
+        QCOMPARE(f.script->messages.size(), i == 0 ? 1 : 0);
+    }
+}
+
+void TestMainCommands::menuHelpContextsAndTheHiddenBackground() {
+    MainFormFixture f;
+    const QList<QPair<int, QString>> expected = {
+        {3, "fichier.html"},   {4, "edition.html"},     {6, "outils.html"},
+        {7, "affichage.html"}, {8, "utilitaires.html"}, {10, "menu-aide.html"},
+    };
+    for (int i = 0; i < expected.size(); ++i) {
+        QMenu* menu = f.form->menu(i);
+        QCOMPARE(menu->property("helpContext").toInt(), expected[i].first);
+        QTest::keyClick(menu, Qt::Key_F1); // F1 while the menu is open
+        QCOMPARE(f.form->helpViewer()->currentPage().fileName(), expected[i].second);
+    }
+    // "Fond de page..." is never shown; a window key reaches it once its dialog exists.
+    QVERIFY(!f.form->action(Command::Background)->isVisible());
+    auto* key = f.find<QAction>("BackgroundShortcut");
+    QCOMPARE(key->shortcut(), QKeySequence("Ctrl+Shift+F"));
+    QVERIFY(f.form->actions().contains(key));
+    QVERIFY(!key->isEnabled());
+}
+
+void TestMainCommands::toolBarButtonsAreTheMenuCommands() {
+    MainFormFixture f;
+    const QList<std::tuple<const char*, Command, const char*>> buttons = {
+        {"NewButton", Command::FileNew, "Nouveau"},
+        {"OpenButton", Command::FileOpen, "Ouvrir"},
+        {"SaveButton", Command::FileSave, "Enregistrer"},
+        {"PrintButton", Command::Print, "Imprimer"},
+        {"PreviewButton", Command::Preview, "Aperçu avant impression"},
+        {"UndoButton", Command::Undo, "Annuler"},
+        {"CutButton", Command::Cut, "Couper"},
+        {"CopyButton", Command::Copy, "Copier"},
+        {"PasteButton", Command::Paste, "Coller"},
+    };
+    for (const auto& [name, command, hint] : buttons) {
+        auto* button = f.find<QToolButton>(name);
+        QCOMPARE(button->defaultAction(), f.form->action(command));
+        QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
+    }
+    QVERIFY(!f.find("PrintButton")->isEnabled());
+    f.click("OpenButton");
+    QCOMPARE(f.script->fileCaptions, QStringList{"Ouvrir"});
+}
+
+void TestMainCommands::newWithTheFormatDialog() {
+    MainFormFixture f;
+    f.script->modalAnswers.enqueue(formatAnswer({"100", "50", "3", "4"}));
+    f.form->FileNewItemClick();
+    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
+    QCOMPARE(f.etiq().frameSize(), QSize(400, 200));
+    QVERIFY(!f.etiq().Modified);
+
+    // "Annuler" still clears the label, in the format chosen before.
+    f.etiq().FileName = f.path("x.etq");
+    f.etiq().Lines.append(kRectLine);
+    f.script->modalAnswers.enqueue(formatAnswer({"120", "60"}, "Button1"));
+    f.form->FileNewItemClick();
+    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
+    QVERIFY(f.etiq().FileName.isEmpty());
+
+    // The test is "wider than 10": 10 itself keeps the format before.
+    f.script->modalAnswers.enqueue(formatAnswer({"10", "80", "0", "0"}));
+    f.form->FileNewItemClick();
+    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
+    QCOMPARE(f.form->LabelFormat.width, 100);
+
+    f.script->modalAnswers.enqueue(formatAnswer({"126", "126", "0", "0"}));
+    f.form->FileNewItemClick();
+    QVERIFY(f.etiq().CdLabel);
+    QCOMPARE(f.etiq().frameSize(), QSize(378, 378));
+
+    // The new label takes the tool bar's state and the page setup.
+    f.click("EllipseButton");
+    f.click("DotPen");
+    f.form->PageSetup = {5, 6, 7, 8, 150};
+    f.etiq().Tool = TEtiq::ToolLine;
+    f.form->FileNewItemClick();
+    QCOMPARE(f.etiq().Tool, int(TEtiq::ToolEllipse));
+    QCOMPARE(f.etiq().canvas().penStyle(), int(PenDot));
+    QCOMPARE((QList<int>{f.etiq().MarginLeft, f.etiq().MarginBottom, f.etiq().Zoom}),
+             (QList<int>{5, 8, 150}));
+}
+
+void TestMainCommands::newStopsWhenTheSaveQuestionIsCancelled() {
+    MainFormFixture f;
+    f.addObject(kRectLine);
+    const LineList before = f.etiq().Lines;
+    f.script->messageAnswers.enqueue(QMessageBox::Cancel);
+    f.form->FileNewItemClick();
+    QCOMPARE(f.script->modalRuns, 0);
+    QCOMPARE(f.etiq().Lines, before);
+    QVERIFY(f.etiq().Modified);
+}
+
+void TestMainCommands::openReadsTheChosenFile() {
+    MainFormFixture f;
+    f.form->PageSetup = {1, 2, 3, 4, 120};
+    const LineList label = newLabel(100, 50, 10, 5) + LineList{kRectLine};
+    LabelFile::write(f.path("cent.etq"), label);
+    openFile(f, "cent.etq");
+    QCOMPARE(f.etiq().Lines, label);
+    QCOMPARE(f.etiq().FileName, f.path("cent.etq"));
+    QCOMPARE(f.etiq().LabelWidth, 100);
+    QCOMPARE(f.etiq().Zoom, 120);
+    QCOMPARE(f.form->windowTitle(), QString("cent.etq - Vorlap"));
+}
+
+void TestMainCommands::openCancelledAtTheSaveQuestionReadsNothing() {
+    MainFormFixture f;
+    LabelFile::write(f.path("autre.etq"), newLabel(100, 50) + LineList{kEllipseLine});
+    f.etiq().FileName = f.path("mien.etq");
+    f.addObject(kRectLine);
+    const LineList before = f.etiq().Lines;
+    // The file is chosen first: cancelling that asks nothing.
+    f.form->FileOpenItemClick();
+    QVERIFY(f.script->messages.isEmpty());
+
+    f.script->messageAnswers.enqueue(QMessageBox::Cancel);
+    openFile(f, "autre.etq");
+    QCOMPARE(f.script->messages.size(), 1);
+    QCOMPARE(f.script->messages[0].text, QString("Enregistrer modifications dans mien.etq ?"));
+    QCOMPARE(f.etiq().Lines, before);
+    QCOMPARE(f.etiq().FileName, f.path("mien.etq"));
+    QVERIFY(f.etiq().Modified);
+}
+
+void TestMainCommands::openOfAnUnreadableFileChangesNothing() {
+    MainFormFixture f;
+    f.script->modalAnswers.enqueue(formatAnswer({"100", "50", "0", "0"}));
+    f.form->FileNewItemClick();
+    f.etiq().FileName = f.path("garde.etq");
+    f.etiq().Lines.append(kRectLine);
+    const LineList before = f.etiq().Lines;
+    f.script->fileAnswers.enqueue(f.path("absent.etq"));
+    f.form->action(Command::FileOpen)->trigger();
+    QCOMPARE(f.script->messages.size(), 1);
+    QCOMPARE(f.script->messages[0].text,
+             QString("Ne peut ouvrir le fichier %1").arg(f.path("absent.etq")));
+    QCOMPARE(f.etiq().Lines, before);
+    QCOMPARE(f.etiq().FileName, f.path("garde.etq"));
+    QCOMPARE(f.etiq().LabelWidth, 100);
+    QCOMPARE(f.etiq().LabelHeight, 50);
+}
+
+void TestMainCommands::resizeShowsTheLastFormatChosenWithNew() {
+    MainFormFixture f;
+    LabelFile::write(f.path("cent.etq"), newLabel(100, 50));
+    QList<int> offered;
+    auto look = [&](QDialog* d) {
+        offered = boxValues(d);
+        return int(QDialog::Rejected);
+    };
+    openFile(f, "cent.etq");
+    f.script->modalAnswers.enqueue(look);
+    f.form->Redimensionner1Click();
+    QCOMPARE(offered, (QList<int>{70, 42, 0, 0}));
+
+    f.script->modalAnswers.enqueue(formatAnswer({"80", "40", "1", "2"}));
+    f.form->FileNewItemClick();
+    openFile(f, "cent.etq");
+    f.script->modalAnswers.enqueue(look);
+    f.form->Redimensionner1Click();
+    QCOMPARE(offered, (QList<int>{80, 40, 1, 2}));
+}
+
+void TestMainCommands::resizeChangesTheHeaderOnlyWhenAccepted() {
+    MainFormFixture f;
+    LabelFile::write(f.path("cent.etq"), newLabel(100, 50) + LineList{kRectLine});
+    openFile(f, "cent.etq");
+    // Cancelled, or 10 mm wide: nothing changes.
+    f.script->modalAnswers.enqueue(formatAnswer({"90"}, "Button1"));
+    f.form->Redimensionner1Click();
+    f.script->modalAnswers.enqueue(formatAnswer({"10", "20", "0", "0"}));
+    f.form->Redimensionner1Click();
+    QCOMPARE(f.etiq().Lines, newLabel(100, 50) + LineList{kRectLine});
+    QVERIFY(!f.etiq().Modified);
+
+    f.script->modalAnswers.enqueue(formatAnswer({"90", "45", "2", "3"}));
+    f.form->Redimensionner1Click();
+    QCOMPARE(f.etiq().Lines, newLabel(90, 45, 2, 3) + LineList{kRectLine});
+    QVERIFY(f.etiq().Modified);
+    QCOMPARE(f.form->LabelFormat.width, 90);
+}
+
+void TestMainCommands::quitAsksAboutChangesAndFailuresAreReported() {
+    MainFormFixture f;
+    f.etiq().FileName = f.path("absent/dossier/x.etq");
+    f.addObject(kRectLine);
+    f.form->action(Command::FileSave)->trigger();
+    QCOMPARE(f.script->messages.size(), 1);
+    QVERIFY(f.script->messages[0].text.startsWith("Ne peut créer le fichier"));
+
+    f.script->messageAnswers.enqueue(QMessageBox::Cancel);
+    QVERIFY(!f.form->close());
+    QVERIFY(f.form->isVisible());
+    QVERIFY(!QFile::exists(f.path("Vorlap.ini")));
+    f.script->messageAnswers.enqueue(QMessageBox::No);
+    QVERIFY(f.form->close());
+    QCOMPARE(f.script->messages[2].text, QString("Enregistrer modifications dans x.etq ?"));
+    QVERIFY(QFile::exists(f.path("Vorlap.ini")));
+}
+
+QTEST_MAIN(TestMainCommands)
+#include "tst_maincommands.moc"

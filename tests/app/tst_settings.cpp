@@ -1,0 +1,114 @@
+#include "LabelFile.h"
+#include "MainFormFixture.h"
+#include "SettingsFile.h"
+
+#include <QDir>
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void readingTakesTheIntegersInOrder_data();
+    void readingTakesTheIntegersInOrder();
+    void writingIsOneLineEndedByCrLf();
+    void firstStartWithoutAFile();
+    void aShortFileFillsTheValuesItHas();
+    void theFileStaysInTheStartUpDirectory();
+};
+
+void TestSettings::readingTakesTheIntegersInOrder_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QList<int>>("values");
+    QTest::newRow("five") << QByteArray("10 15 10 15 100\r\n") << QList<int>{10, 15, 10, 15, 100};
+    QTest::newRow("two") << QByteArray("5 5") << QList<int>{5, 5, 0, 0, 100};
+    QTest::newRow("any blanks") << QByteArray("  1\t2\n3\r\n 4   5") << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("unchecked") << QByteArray("-3 0 0 0 5\r\n") << QList<int>{-3, 0, 0, 0, 5};
+    QTest::newRow("more than five") << QByteArray("1 2 3 4 5 6") << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("stops at a word") << QByteArray("7 abc 9") << QList<int>{7, 0, 0, 0, 100};
+    QTest::newRow("empty") << QByteArray() << QList<int>{0, 0, 0, 0, 100};
+}
+
+void TestSettings::readingTakesTheIntegersInOrder() {
+    QFETCH(QByteArray, content);
+    QFETCH(QList<int>, values);
+    QTemporaryDir dir;
+    writeBytes(SettingsFile::pathIn(dir.path()), content);
+    const PageSetupValues v = SettingsFile::read(SettingsFile::pathIn(dir.path()), {});
+    QCOMPARE((QList<int>{v.left, v.top, v.right, v.bottom, v.zoom}), values);
+}
+
+void TestSettings::writingIsOneLineEndedByCrLf() {
+    QTemporaryDir dir;
+    const QString path = SettingsFile::pathIn(dir.path());
+    QCOMPARE(QFileInfo(path).fileName(), QString("Vorlap.ini"));
+    QVERIFY(SettingsFile::write(path, {10, 20, 30, 40, 150}));
+    QCOMPARE(fileBytes(path), QByteArray("10 20 30 40 150\r\n"));
+    QVERIFY(SettingsFile::write(path, {-5, 0, 0, 0, 100}));
+    QCOMPARE(fileBytes(path), QByteArray("-5 0 0 0 100\r\n"));
+    // Neither a missing file nor a directory that cannot be written is an error.
+    QVERIFY(!SettingsFile::write(dir.filePath("absent/Vorlap.ini"), {}));
+    QCOMPARE(SettingsFile::read(dir.filePath("absent/Vorlap.ini"), {1, 2, 3, 4, 5}),
+             (PageSetupValues{1, 2, 3, 4, 5}));
+}
+
+void TestSettings::firstStartWithoutAFile() {
+    MainFormFixture f;
+    QCOMPARE(f.form->PageSetup, (PageSetupValues{0, 0, 0, 0, 100}));
+    QVERIFY(!QFile::exists(f.path("Vorlap.ini")));
+    QVERIFY(f.form->close());
+    QCOMPARE(fileBytes(f.path("Vorlap.ini")), QByteArray("0 0 0 0 100\r\n"));
+}
+
+void TestSettings::aShortFileFillsTheValuesItHas() {
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("Vorlap.ini"), "5 5\r\n");
+    ScriptedDialogsScope script;
+    TMainForm form(dir.path());
+    form.show();
+    QCOMPARE(form.PageSetup, (PageSetupValues{5, 5, 0, 0, 100}));
+    // The label window has the page setup as soon as the window shows.
+    const TEtiq& etiq = *form.etiq();
+    QCOMPARE((QList<int>{etiq.MarginLeft, etiq.MarginTop, etiq.MarginRight, etiq.Zoom}),
+             (QList<int>{5, 5, 0, 100}));
+    form.PageSetup = {10, 20, 30, 40, 150};
+    QVERIFY(form.close());
+    QCOMPARE(fileBytes(dir.filePath("Vorlap.ini")), QByteArray("10 20 30 40 150\r\n"));
+}
+
+void TestSettings::theFileStaysInTheStartUpDirectory() {
+    QTemporaryDir elsewhere;
+    const QString previous = QDir::currentPath();
+    MainFormFixture f;
+    LabelFile::write(elsewhere.filePath("ailleurs.etq"), newLabel(70, 42));
+    f.script->fileAnswers.enqueue(elsewhere.filePath("ailleurs.etq"));
+    f.form->FileOpenItemClick();
+    QDir::setCurrent(elsewhere.path());
+    f.etiq().Zoom = 300; // a zoom changed in the preview is not the page setup
+    const bool closed = f.form->close();
+    QDir::setCurrent(previous);
+    QVERIFY(closed);
+    QCOMPARE(fileBytes(f.path("Vorlap.ini")), QByteArray("0 0 0 0 100\r\n"));
+    QVERIFY(!QFile::exists(elsewhere.filePath("Vorlap.ini")));
+
+    // A start-up directory that is gone loses the settings but never blocks quitting.
+    auto gone = std::make_unique<QTemporaryDir>();
+    TMainForm form(gone->path());
+    form.show();
+    const QString path = gone->path();
+    gone.reset();
+    QVERIFY(form.close());
+    QVERIFY(!QFile::exists(path + "/Vorlap.ini"));
+    QVERIFY(f.script->messages.isEmpty());
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
