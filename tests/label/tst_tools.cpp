@@ -1,6 +1,7 @@
 #include "LineCodec.h"
 #include "ScriptedDialogs.h"
 #include "TEtiq.h"
+#include "UserError.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -223,6 +224,21 @@ void TestTools::pictureTool() {
     QCOMPARE(back.pixel(0, 0), qRgb(255, 0, 0));
 
     w.drag({10, 10}, {60, 60}); // cancelled dialog: nothing
+    QCOMPARE(w.objects().size(), 1);
+
+    // A picture that does not decode: its message names the file; nothing is recorded.
+    const QString corrupt = dir.filePath("broken.jpg");
+    QFile file(corrupt);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xFF\xD8\xFF\xE0 not really a JPEG");
+    file.close();
+    w.script->fileAnswers.enqueue(corrupt);
+    try {
+        w.click({10, 10});
+        QFAIL("no error");
+    } catch (const UserError& e) {
+        QVERIFY(e.message().contains(corrupt));
+    }
     QCOMPARE(w.objects().size(), 1);
 }
 
