@@ -22,6 +22,9 @@ QImage PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
     }
     if (found.isNull()) {
         found = LineCodec::readPicture(data);
+        if (bytes_ + found.sizeInBytes() > kBudgetBytes)
+            return found;
+        bytes_ += found.sizeInBytes();
         byContent_.insert(key, Entry{data.toByteArray(), found, true});
     }
     if (owner)
@@ -32,6 +35,7 @@ QImage PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
 void PictureCache::sweep() {
     for (auto it = byContent_.begin(); it != byContent_.end();) {
         if (!it->used) {
+            bytes_ -= it->picture.sizeInBytes();
             it = byContent_.erase(it);
         } else {
             it->used = false;
@@ -49,6 +53,7 @@ void PictureCache::sweep() {
 }
 
 void PictureCache::clear() {
+    bytes_ = 0;
     byContent_.clear();
     byBuffer_.clear();
 }

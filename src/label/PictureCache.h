@@ -6,7 +6,9 @@
 #include <QImage>
 
 // Pictures rebuilt from their pixel lists, kept by the content of the list so that a
-// redraw decodes each picture once. Pictures no redraw asked for are dropped.
+// redraw decodes each picture once. Pictures no redraw asked for are dropped, and the
+// pictures kept stay within a memory budget: a file that declares huge pictures with few
+// pixels gets them decoded at each redraw instead of filling the memory.
 class PictureCache {
 public:
     // The picture for a "width height pixels" text, decoded on first use. `owner`, when
@@ -17,6 +19,8 @@ public:
     void sweep();
     void clear();
     qsizetype size() const { return byContent_.size(); }
+
+    static constexpr qint64 kBudgetBytes = 256ll * 1024 * 1024;
 
 private:
     struct Entry {
@@ -30,6 +34,7 @@ private:
         QImage picture;
         bool used = false;
     };
+    qint64 bytes_ = 0;
     QMultiHash<size_t, Entry> byContent_;
     QHash<const char*, Holder> byBuffer_;
 };

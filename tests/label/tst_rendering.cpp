@@ -176,6 +176,15 @@ void TestRendering::pictures() {
     QCOMPARE(label.etiq.surface(), cached);
     QCOMPARE(label.etiq.pictureCache().size(), 0);
 
+    // Pictures declared far larger than their pixels are drawn but not kept in memory.
+    label.etiq.Lines = {label.etiq.Lines[0], label.etiq.Lines[1]};
+    for (int i = 0; i < 6; ++i)
+        label.etiq.Lines.append(" 0BITMAP 0000000100" + LineCodec::hex(10 + i, 2) +
+                                "FFFFFF0000FF\t1");
+    label.etiq.Dessine();
+    QVERIFY(label.etiq.pictureCache().size() < 6);
+    QCOMPARE(label.etiq.surface().pixel(5, 5), kWhite);
+
     // A short pixel list: what is missing stays white.
     label.etiq.setPictureCacheEnabled(true);
     const QImage& shortList = label.draw({" 0BITMAP 014014078078002002"
