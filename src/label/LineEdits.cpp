@@ -171,6 +171,10 @@ QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left,
     if (list.size() < 18)
         return list.toByteArray();
     QByteArray moved = list.toByteArray();
+    const bool movesX = handle != 7 && handle != 8;
+    const bool movesY = handle != 5 && handle != 6;
+    const int heldX = (handle == 1 || handle == 3 || handle == 5) ? right : left;
+    const int heldY = (handle == 1 || handle == 2 || handle == 7) ? bottom : top;
     int minX = 8192, minY = 8192, maxX = 0, maxY = 0;
     bool outside = false;
     for (qsizetype at = 0; at + 6 <= moved.size(); at += 6) {
@@ -180,49 +184,14 @@ QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left,
             continue;
         int x = int(*px);
         int y = int(*py);
-        switch (handle) {
-        case 1:
-            if (x != right && y != bottom) {
+        // A point on the edge the handle holds stays; corners move both ways, middle
+        // handles one axis only.
+        const bool free = (!movesX || x != heldX) && (!movesY || y != heldY);
+        if (free && handle >= 1 && handle <= 8) {
+            if (movesX)
                 x += dx;
+            if (movesY)
                 y += dy;
-            }
-            break;
-        case 2:
-            if (x != left && y != bottom) {
-                x += dx;
-                y += dy;
-            }
-            break;
-        case 3:
-            if (x != right && y != top) {
-                x += dx;
-                y += dy;
-            }
-            break;
-        case 4:
-            if (x != left && y != top) {
-                x += dx;
-                y += dy;
-            }
-            break;
-        case 5:
-            if (x != right)
-                x += dx;
-            break;
-        case 6:
-            if (x != left)
-                x += dx;
-            break;
-        case 7:
-            if (y != bottom)
-                y += dy;
-            break;
-        case 8:
-            if (y != top)
-                y += dy;
-            break;
-        default:
-            break;
         }
         moved.replace(at, 6, LineCodec::hex(x, 3) + LineCodec::hex(y, 3));
         outside = outside || !inRange(x) || !inRange(y);
