@@ -6,6 +6,7 @@
 #include "TAboutBox.h"
 #include "TNouveau.h"
 #include "TSplash.h"
+#include "UserError.h"
 
 #include <QAction>
 #include <QMenu>
@@ -49,6 +50,7 @@ class TestStartUp : public QObject {
 private slots:
     void startsInOrderWithEveryFormOnce();
     void makesSavesAndQuitsThroughTheMenus();
+    void aFailingCommandIsShownAndTheProgramGoesOn();
 };
 
 void TestStartUp::startsInOrderWithEveryFormOnce() {
@@ -106,6 +108,37 @@ void TestStartUp::makesSavesAndQuitsThroughTheMenus() {
     QVERIFY(saved[2].startsWith(" 0RECT 00A00A03C028\t"));
     QCOMPARE(fileBytes(dir.filePath("Vorlap.ini")), QByteArray("0 0 0 0 100\r\n"));
     QVERIFY(script->messages.isEmpty());
+}
+
+void TestStartUp::aFailingCommandIsShownAndTheProgramGoesOn() {
+    QTemporaryDir dir;
+    ScriptedDialogsScope script;
+    auto form = startDesigner({"vorlap"}, dir.path());
+    // A menu command whose file cannot be read: the handler at the top of the event loop
+    // shows the French message, and the next command still runs.
+    script->fileAnswers.enqueue(dir.filePath("absent.etq"));
+    menuEntry(*form, "&Fichier", "&Ouvrir...")->trigger();
+    QTest::qWait(0);
+    QCOMPARE(script->messages.size(), 1);
+    QCOMPARE(script->messages[0].text, "Ne peut ouvrir le fichier " + dir.filePath("absent.etq"));
+    QCOMPARE(script->messages[0].icon, QMessageBox::Critical);
+
+    // An exception thrown by any event handler meets the same handler.
+    class Failing : public QObject {
+    public:
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::User)
+                throw UserError(QStringLiteral("'$0ZZ' n'est pas une valeur entière correcte"));
+            return QObject::event(e);
+        }
+    } failing;
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents(&failing, QEvent::User);
+    QCOMPARE(script->messages.size(), 2);
+    QCOMPARE(script->messages[1].text, QString("'$0ZZ' n'est pas une valeur entière correcte"));
+    QVERIFY(form->isVisible());
+    form->etiq()->Modified = false;
+    form->close();
 }
 
 int main(int argc, char** argv) {
