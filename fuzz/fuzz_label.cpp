@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes through the label file reader, the renderer and the line edits.
+#include "FuzzApplication.h"
 #include "GdiCanvas.h"
 #include "LabelFile.h"
 #include "LineCodec.h"
@@ -7,16 +8,12 @@
 #include "PictureCache.h"
 #include "UserError.h"
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdint>
-#include <memory>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static auto* app = new QGuiApplication(*argc, *argv);
-    Q_UNUSED(app);
+    startFuzzApplication(argc, argv);
     return 0;
 }
 

@@ -120,6 +120,17 @@ QByteArray join(const EditParts& p) {
     return line;
 }
 
+// A line cut for editing, with its rectangle read; nothing for a line without one.
+std::optional<std::pair<EditParts, LabelRect>> cutWithRect(const QByteArray& line) {
+    auto parts = cut(line);
+    if (!parts)
+        return std::nullopt;
+    const auto rect = LineCodec::tryReadRect(parts->rect);
+    if (!rect)
+        return std::nullopt;
+    return std::make_pair(std::move(*parts), *rect);
+}
+
 bool isPointList(const QByteArray& keyword) {
     return keyword.contains("POLY") || keyword.contains("DRAW");
 }
@@ -136,18 +147,16 @@ int roundHalfEven(double v) {
 } // namespace
 
 QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
-    auto parts = cut(line);
-    if (!parts)
+    auto cutLine = cutWithRect(line);
+    if (!cutLine)
         return line;
-    const auto rect = LineCodec::tryReadRect(parts->rect);
-    if (!rect)
-        return line;
+    auto& [parts, rect] = *cutLine;
     // The rectangle and the points move together or not at all.
-    if (!inRange(rect->left + dx) || !inRange(rect->top + dy) || !inRange(rect->right + dx) ||
-        !inRange(rect->bottom + dy))
+    if (!inRange(rect.left + dx) || !inRange(rect.top + dy) || !inRange(rect.right + dx) ||
+        !inRange(rect.bottom + dy))
         return line;
-    if (isPointList(parts->keyword)) {
-        QByteArray moved = parts->rest;
+    if (isPointList(parts.keyword)) {
+        QByteArray moved = parts.rest;
         for (qsizetype at = 0; at + 6 <= moved.size(); at += 6) {
             const auto x = LineCodec::parseHex(QByteArrayView(moved).sliced(at, 3));
             const auto y = LineCodec::parseHex(QByteArrayView(moved).sliced(at + 3, 3));
@@ -157,13 +166,13 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
                 return line;
             moved.replace(at, 6, LineCodec::hex(int(*x) + dx, 3) + LineCodec::hex(int(*y) + dy, 3));
         }
-        parts->rest = moved;
-    } else if (parts->keyword != "TEXT" && parts->keyword != "BITMAP" && parts->keyword != "META") {
-        parts->rest.clear();
+        parts.rest = moved;
+    } else if (parts.keyword != "TEXT" && parts.keyword != "BITMAP" && parts.keyword != "META") {
+        parts.rest.clear();
     }
-    parts->rect =
-        LineCodec::writeRect(rect->left + dx, rect->top + dy, rect->right + dx, rect->bottom + dy);
-    return join(*parts);
+    parts.rect =
+        LineCodec::writeRect(rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy);
+    return join(parts);
 }
 
 QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left, int& top,
@@ -230,13 +239,11 @@ QByteArray RedimText(const QByteArray& styles, const QByteArray& text, int left,
 }
 
 QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resizeFontSize) {
-    auto parts = cut(line);
-    if (!parts)
+    auto cutLine = cutWithRect(line);
+    if (!cutLine)
         return line;
-    const auto rect = LineCodec::tryReadRect(parts->rect);
-    if (!rect)
-        return line;
-    int l = rect->left, t = rect->top, r = rect->right, b = rect->bottom;
+    auto& [parts, rect] = *cutLine;
+    int l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
     const qint64 oldArea = qint64(r - l) * (b - t);
     switch (handle) {
     case 4:
@@ -262,19 +269,19 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
     default:
         return line;
     }
-    if (isPointList(parts->keyword))
-        parts->rest = RedimPoly(parts->rest, handle, dx, dy, l, t, r, b);
-    if (parts->keyword == "TEXT" && parts->hasTab)
-        parts->styles = RedimText(parts->styles, parts->rest, l, r, resizeFontSize);
-    if (parts->keyword == "BITMAP" || parts->keyword == "META") {
+    if (isPointList(parts.keyword))
+        parts.rest = RedimPoly(parts.rest, handle, dx, dy, l, t, r, b);
+    if (parts.keyword == "TEXT" && parts.hasTab)
+        parts.styles = RedimText(parts.styles, parts.rest, l, r, resizeFontSize);
+    if (parts.keyword == "BITMAP" || parts.keyword == "META") {
         const qint64 newArea = qint64(r - l) * (b - t);
         if (newArea > 21000 && oldArea < newArea)
             return line;
     }
     if (!inRange(l) || !inRange(t) || !inRange(r) || !inRange(b))
         return line;
-    parts->rect = LineCodec::writeRect(l, t, r, b);
-    return join(*parts);
+    parts.rect = LineCodec::writeRect(l, t, r, b);
+    return join(parts);
 }
 
 } // namespace LineEdits
