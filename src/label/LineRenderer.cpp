@@ -93,33 +93,21 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         Picture,
         None
     };
+    static constexpr struct {
+        const char* keyword;
+        Kind kind;
+    } kinds[] = {{"LINE", Line},       {"LINEU", LineUp},        {"RECT", Rect},
+                 {"ELLIPSE", Ellipse}, {"ROUNDRECT", RoundRect}, {"ARCL", ArcL},
+                 {"ARCH", ArcH},       {"ARCLU", ArcLU},         {"ARCHU", ArcHU},
+                 {"POLYG", Polygon},   {"POLYL", Polyline},      {"DRAW", Polyline},
+                 {"TEXT", Text},       {"BITMAP", Picture},      {"META", Picture}};
     Kind kind = None;
-    if (keyword == "LINE")
-        kind = Line;
-    else if (keyword == "LINEU")
-        kind = LineUp;
-    else if (keyword == "RECT")
-        kind = Rect;
-    else if (keyword == "ELLIPSE")
-        kind = Ellipse;
-    else if (keyword == "ROUNDRECT")
-        kind = RoundRect;
-    else if (keyword == "ARCL")
-        kind = ArcL;
-    else if (keyword == "ARCH")
-        kind = ArcH;
-    else if (keyword == "ARCLU")
-        kind = ArcLU;
-    else if (keyword == "ARCHU")
-        kind = ArcHU;
-    else if (keyword == "POLYG")
-        kind = Polygon;
-    else if (keyword == "POLYL" || keyword == "DRAW")
-        kind = Polyline;
-    else if (keyword == "TEXT")
-        kind = Text;
-    else if (keyword == "BITMAP" || keyword == "META")
-        kind = Picture;
+    for (const auto& entry : kinds) {
+        if (keyword == entry.keyword) {
+            kind = entry.kind;
+            break;
+        }
+    }
     if (kind == None)
         return false;
 
