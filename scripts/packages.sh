@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is missing.
 set -euo pipefail
-packages=(qt6-base-dev libgif-dev libjpeg-dev fonts-liberation2 fonts-dejavu-core
+packages=(qt6-base-dev libgif-dev libjpeg-dev fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
           cmake ninja-build pkg-config g++)
 missing=()
 for p in "${packages[@]}"; do

@@ -17,16 +17,17 @@ void ColorPanel::setColor(ColorRef color) {
 }
 
 void ColorPanel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    pressed_ = event->button();
     QFrame::mousePressEvent(event);
 }
 
 void ColorPanel::mouseReleaseEvent(QMouseEvent* event) {
-    // A click is a press and release of the left button over the panel.
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    pressed_ = false;
+    // A click is a press and release of one button over the panel.
+    const bool click = pressed_ == event->button() && rect().contains(event->position().toPoint());
+    pressed_ = Qt::NoButton;
     QFrame::mouseReleaseEvent(event);
-    if (click)
+    if (click && event->button() == Qt::LeftButton)
         emit clicked();
+    else if (click && event->button() == Qt::RightButton)
+        emit rightClicked();
 }

@@ -16,6 +16,7 @@ public:
 
 signals:
     void clicked();
+    void rightClicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -23,5 +24,5 @@ protected:
 
 private:
     ColorRef color_;
-    bool pressed_ = false;
+    Qt::MouseButton pressed_ = Qt::NoButton;
 };

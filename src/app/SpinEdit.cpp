@@ -25,6 +25,26 @@ void SpinEdit::setText(const QString& text) {
     lineEdit()->setText(text);
 }
 
+QValidator::State SpinEdit::validate(QString& input, int& /*pos*/) const {
+    // Any integer may be typed, even beyond the range: "350" must not stop at "35"; it is
+    // brought to the nearer bound when the focus leaves the box.
+    const QString text = input.trimmed();
+    qsizetype digits = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128)
+            ++digits;
+        else if (i != 0 || (c != u'-' && c != u'+'))
+            return QValidator::Invalid;
+    }
+    if (digits > 9)
+        return QValidator::Invalid;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable
+                                                          : QValidator::Intermediate;
+}
+
 void SpinEdit::fixup(QString& input) const {
     input = QString::number(valueOf(input));
 }

@@ -24,6 +24,7 @@ signals:
     void entered();
 
 protected:
+    QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
     void focusOutEvent(QFocusEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "LabelDialogSet.h"
 
+#include "BusyCursor.h"
 #include "ButtonIcons.h"
 #include "ColorPanel.h"
 #include "Dialogs.h"
@@ -342,7 +343,7 @@ void TMainForm::buildToolColumn() {
     brushGroup_->setExclusive(true);
     QToolButton* solid =
         makeButton(Panel1, QStringLiteral("SolidBrush"), 1, 293, ButtonPicture::SolidBrush,
-                   QStringLiteral("Moti de remplissage"));
+                   QStringLiteral("Motif de remplissage"));
     QToolButton* clear =
         makeButton(Panel1, QStringLiteral("ClearBrush"), 26, 293, ButtonPicture::ClearBrush,
                    QStringLiteral("Motif de remplissage"));
@@ -363,6 +364,8 @@ void TMainForm::buildPalette() {
         swatch->setGeometry(4 + 20 * i, 2, 20, 20);
         connect(swatch, &ColorPanel::clicked, this,
                 [this, swatch] { ForeColor->setColor(swatch->color()); });
+        connect(swatch, &ColorPanel::rightClicked, this,
+                [this, swatch] { Backcolor->setColor(swatch->color()); });
     }
 }
 
@@ -387,25 +390,31 @@ void TMainForm::connectControls() {
         else
             etiq_->SetFrame(item.frameCode);
         ToolNumber = item.toolNumber;
+        focusLabel();
     });
     connect(penGroup_, &QButtonGroup::buttonClicked, this, &TMainForm::penStyleClicked);
     connect(brushGroup_, &QButtonGroup::idClicked, this, [this](int style) {
         etiq_->SetBrush(style);
         BrushStyleCode = style;
+        focusLabel();
     });
     connect(SpinEdit1, &SpinEdit::changed, this, [this](int width) { etiq_->PenSize(width); });
+    connect(SpinEdit1, &SpinEdit::stepped, this, &TMainForm::focusLabel);
+    connect(SpinEdit1, &SpinEdit::entered, this, &TMainForm::focusLabel);
     connect(ForeColor, &ColorPanel::clicked, this, [this] { chooseColor(ForeColor); });
     connect(Backcolor, &ColorPanel::clicked, this, [this] { chooseColor(Backcolor); });
 
     connect(FontName, &QComboBox::currentTextChanged, this,
             [this](const QString& name) { etiq_->SetFontName(name); });
     // Back to the label once a name is chosen, not at every letter typed.
-    connect(FontName, &QComboBox::activated, this, [this] { etiq_->setFocus(); });
+    connect(FontName, &QComboBox::activated, this, &TMainForm::focusLabel);
     connect(SpinEdit2, &SpinEdit::changed, this, [this](int size) { etiq_->SetFontSize(size); });
-    connect(SpinEdit2, &SpinEdit::stepped, this, [this] { etiq_->setFocus(); });
-    connect(SpinEdit2, &SpinEdit::entered, this, [this] { etiq_->setFocus(); });
-    for (QToolButton* toggle : {BoldButton, ItalButton, UnderButton})
+    connect(SpinEdit2, &SpinEdit::stepped, this, &TMainForm::focusLabel);
+    connect(SpinEdit2, &SpinEdit::entered, this, &TMainForm::focusLabel);
+    for (QToolButton* toggle : {BoldButton, ItalButton, UnderButton}) {
         connect(toggle, &QToolButton::clicked, this, &TMainForm::SetStyle123);
+        connect(toggle, &QToolButton::clicked, this, &TMainForm::focusLabel);
+    }
 }
 
 void TMainForm::penStyleClicked(QAbstractButton* button) {
@@ -417,6 +426,12 @@ void TMainForm::penStyleClicked(QAbstractButton* button) {
     }
     etiq_->SetPenStyle(style);
     PenStyleCode = style;
+    focusLabel();
+}
+
+void TMainForm::focusLabel() {
+    // Keys typed, Ctrl+C/X/V and Del are meant for the label, not for the last control used.
+    etiq_->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainForm::chooseColor(ColorPanel* panel) {
@@ -424,6 +439,7 @@ void TMainForm::chooseColor(ColorPanel* panel) {
     if (Dialogs::runModal(ColorDialog1) == QDialog::Accepted)
         panel->setColor(refFromColor(ColorDialog1->currentColor()));
     etiq_->SetColors(ForeColor->color(), Backcolor->color());
+    focusLabel();
 }
 
 void TMainForm::layoutClient() {
@@ -499,6 +515,7 @@ void TMainForm::FormShow() {
     // The label window starts with the tool bar's tool, not a tool of its own.
     etiq_->RestoreStyles();
     Timer1Timer();
+    focusLabel();
 }
 
 void TMainForm::GetFontNames() {
@@ -508,6 +525,11 @@ void TMainForm::GetFontNames() {
         if (!names.contains(name))
             names.append(name);
     }
+    // Label files name these three; fontconfig draws them with their metric twins even
+    // though no font file carries their names.
+    for (const char* stored : {"Arial", "Times New Roman", "Courier New"})
+        if (!names.contains(QLatin1String(stored)))
+            names.append(QLatin1String(stored));
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
@@ -574,18 +596,22 @@ void TMainForm::FileNewItemClick() {
 void TMainForm::FileOpenItemClick() {
     const QString folder =
         etiq_->FileName.isEmpty() ? QString() : QFileInfo(etiq_->FileName).absolutePath();
-    const QString path = Dialogs::openFileName(
-        this, QStringLiteral("Ouvrir"), folder,
-        QStringLiteral("Fichiers Vorlap uettes(*.etq);;Tous les fichiers (*)"));
+    const QString path =
+        Dialogs::openFileName(this, QStringLiteral("Ouvrir"), folder,
+                              QStringLiteral("Fichiers étiquettes (*.etq);;Tous les fichiers (*)"));
     if (path.isEmpty())
         return;
     if (!etiq_->SaveQuery())
         return;
+    const BusyCursor busy;
+    ShowHint(QStringLiteral("Ouverture de %1...").arg(QFileInfo(path).fileName()));
+    statusPanel0_->repaint();
     // Resetting the label window forgets its name and size, so a file that cannot be read
     // must be found out before.
     LabelFile::read(path);
     resetLabelWindow();
     etiq_->Charge(path);
+    ShowHint(QString());
 }
 
 void TMainForm::Redimensionner1Click() {
@@ -651,6 +677,8 @@ void TMainForm::runCommand(Command command) {
     } catch (const UserError& error) {
         reportError(error.message());
     }
+    if (command != Command::Quit)
+        focusLabel();
 }
 
 void TMainForm::registerCommands() {

@@ -106,6 +106,7 @@ private:
     void resetLabelWindow();
     void chooseColor(ColorPanel* panel);
     void penStyleClicked(QAbstractButton* button);
+    void focusLabel();
     QToolButton* makeButton(QWidget* parent, const QString& name, int x, int y,
                             ButtonPicture picture, const QString& hint);
 

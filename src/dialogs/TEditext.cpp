@@ -2,8 +2,10 @@
 
 #include "Dialogs.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,8 +25,24 @@ TEditext::TEditext(QWidget* parent) : QDialog(parent) {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMinimumWidth(320);
     Edit1->installEventFilter(this);
+    // Buttons for the mouse beside Enter and Escape; the keyboard stays in the field.
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("Annuler"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    for (QPushButton* button : {OKButton, CancelButton}) {
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Edit1);
+    layout->addLayout(buttons);
     setFocusProxy(Edit1);
 
     // A text object is one line of a line-based file: a TAB or line break pasted into the

@@ -5,6 +5,7 @@
 
 class QKeyEvent;
 class QLineEdit;
+class QPushButton;
 
 // The one-line text entry of the text tool: Enter gives the typed text, Escape nothing.
 class TEditext : public QDialog {
@@ -28,6 +29,8 @@ public:
     void done(int result) override;
 
     QLineEdit* Edit1 = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

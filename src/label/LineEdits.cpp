@@ -271,8 +271,14 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
     }
     if (isPointList(parts.keyword))
         parts.rest = RedimPoly(parts.rest, handle, dx, dy, l, t, r, b);
-    if (parts.keyword == "TEXT" && parts.hasTab)
+    if (parts.keyword == "TEXT" && parts.hasTab) {
         parts.styles = RedimText(parts.styles, parts.rest, l, r, resizeFontSize);
+        // A text below one point is an invisible dot nobody can click again.
+        const qsizetype base = parts.styles.startsWith('>') ? 2 : 0;
+        const auto size = LineCodec::parseHex(QByteArrayView(parts.styles.mid(base + 28, 2)));
+        if (size && *size < 1)
+            return line;
+    }
     if (parts.keyword == "BITMAP" || parts.keyword == "META") {
         const qint64 newArea = qint64(r - l) * (b - t);
         if (newArea > 21000 && oldArea < newArea)

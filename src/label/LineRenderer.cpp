@@ -201,6 +201,14 @@ void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {
 void LineRenderer::drawCdTemplate(int width, int height, QPoint offset) {
     const int x = offset.x();
     const int y = offset.y();
+    // The guide outline has a pen of its own; the tool bar's pen comes back after it.
+    const ColorRef penColor = canvas_.penColor();
+    const int penStyle = canvas_.penStyle();
+    const int penWidth = canvas_.penWidth();
+    canvas_.setPenColor(0);
+    canvas_.setPenStyle(PenSolid);
+    canvas_.setPenWidth(1);
+    canvas_.setPenMode(PenMode::Copy);
     canvas_.setBrushStyle(BrushSolid);
     canvas_.setBrushColor(kSilver);
     canvas_.fillRect(x, y, x + 3 * width, y + 3 * height);
@@ -208,4 +216,7 @@ void LineRenderer::drawCdTemplate(int width, int height, QPoint offset) {
     canvas_.setBrushColor(kSilver);
     canvas_.ellipse(x + 125, y + 125, x + 230, y + 230);
     canvas_.setBrushColor(kWhite);
+    canvas_.setPenColor(penColor);
+    canvas_.setPenStyle(penStyle);
+    canvas_.setPenWidth(penWidth);
 }

@@ -1,5 +1,6 @@
 #include "TEtiq.h"
 
+#include "BusyCursor.h"
 #include "Dialogs.h"
 #include "ErrorReportingApplication.h"
 #include "LabelFile.h"
@@ -53,6 +54,9 @@ TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
     PaintBox1 = new SurfaceWidget(&surface_, Panel1);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
     scrollArea_->setWidget(sheet_);
+    // The keyboard belongs to the label: the scroll area takes it for the window.
+    scrollArea_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(scrollArea_);
     PaintBox1->installEventFilter(this);
     PointBuffer.resize(301);
 
@@ -116,11 +120,16 @@ void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
     else
         Lines[0] = LineCodec::writeHeader(format());
     RedimForm();
+    // The old size's lines would come back under the new size.
+    UndoLines.clear();
     Modified = true;
     Dessine();
 }
 
 void TEtiq::SetNew() {
+    // A new label has nothing to undo, whatever the old one had.
+    UndoLines.clear();
+    reportedBadLines_.clear();
     Modified = false;
     updateCaption();
 }
@@ -133,10 +142,15 @@ void TEtiq::Effacer() {
 }
 
 void TEtiq::Charge(const QString& path) {
+    const BusyCursor busy;
     // Read first: a file that cannot be read leaves the window as it was.
     LineList loaded = LabelFile::read(path);
     FileName = path;
     Lines = std::move(loaded);
+    // "Annuler" must never bring back the previous label's objects under this name, and
+    // this file's broken lines are reported again even if an earlier file had them.
+    UndoLines.clear();
+    reportedBadLines_.clear();
     // A file of fewer than two lines lacks its header or background record.
     if (Lines.isEmpty())
         Lines.append(LineCodec::defaultHeader());
@@ -180,6 +194,7 @@ bool TEtiq::Sauve(int mode) {
         return true;
 
     const QString path = LabelFile::withExtension(FileName);
+    const BusyCursor busy;
     Deselectionne();
     Lines[0] = LineCodec::writeHeader(format());
     try {
@@ -200,7 +215,7 @@ bool TEtiq::Sauve(int mode) {
 bool TEtiq::SaveAs() {
     const QString dir = FileName.isEmpty() ? QString() : QFileInfo(FileName).absolutePath();
     const QString chosen = Dialogs::saveFileName(this, QStringLiteral("Enregistrer sous"), dir,
-                                                 QStringLiteral("Fichiers Vorlapuette (*.etq)"));
+                                                 QStringLiteral("Fichiers étiquettes (*.etq)"));
     if (chosen.isEmpty())
         return false;
     FileName = LabelFile::withExtension(chosen);
@@ -282,8 +297,14 @@ void TEtiq::RestoreStyles() {
 void TEtiq::SetFrame(int tool) {
     if (CollectingPoints)
         PaintBox1DblClick();
-    if (HasSelection)
-        PaintBox1Click();
+    if (HasSelection) {
+        // A selection would cancel the drawing tool's first drag: a drawing tool starts
+        // from a label with nothing selected.
+        if (tool != ToolPointer)
+            dropSelection();
+        else
+            PaintBox1Click();
+    }
     Tool = tool;
     setSurfaceCursor(Qt::ArrowCursor);
     if (toolBar_)
@@ -291,6 +312,8 @@ void TEtiq::SetFrame(int tool) {
 }
 
 void TEtiq::SetText() {
+    if (HasSelection)
+        dropSelection();
     Tool = ToolText;
     setSurfaceCursor(Qt::IBeamCursor);
 }
@@ -320,6 +343,25 @@ void TEtiq::RedimForm() {
     surface_ = QImage(inside, QImage::Format_RGB32);
     surface_.fill(Qt::white);
     canvas_.setDevice(&surface_);
+}
+
+LabelRect TEtiq::markedBox() const {
+    LabelRect box{8182, 8182, 0, 0};
+    for (qsizetype i = 2; i < Lines.size(); ++i) {
+        if (!Lines[i].startsWith('*'))
+            continue;
+        const LabelRect r = LineEdits::selectionRect(Lines[i]);
+        box.left = qMin(box.left, qMin(r.left, r.right));
+        box.top = qMin(box.top, qMin(r.top, r.bottom));
+        box.right = qMax(box.right, qMax(r.left, r.right));
+        box.bottom = qMax(box.bottom, qMax(r.top, r.bottom));
+    }
+    return box;
+}
+
+void TEtiq::dropSelection() {
+    Deselectionne();
+    Dessine();
 }
 
 QSize TEtiq::frameSize() const {
@@ -379,11 +421,14 @@ void TEtiq::EcritForme() {
         return;
     const QByteArray styles = GetStyles();
     const bool upward = CurrentPoint.y() < AnchorPoint.y();
+    const bool leftward = CurrentPoint.x() < AnchorPoint.x();
     const QByteArray rect = GetRect(CurrentPoint.x(), CurrentPoint.y());
     QByteArray body;
     switch (Tool) {
     case ToolLine:
-        body = (upward ? "LINEU " : "LINE ") + rect;
+        // The rectangle is normalised, so the keyword alone says which diagonal was drawn.
+        body =
+            ((leftward ? CurrentPoint.y() > AnchorPoint.y() : upward) ? "LINEU " : "LINE ") + rect;
         break;
     case ToolRect:
         body = "RECT " + rect;
@@ -410,10 +455,7 @@ void TEtiq::EcritForme() {
             body = "META " + rect;
         break;
     case ToolArc:
-        if (upward)
-            body = (CtrlPressed ? "ARCLU " : "ARCHU ") + rect;
-        else
-            body = (CtrlPressed ? "ARCL " : "ARCH ") + rect;
+        body = arcKeyword(upward, leftward) + rect;
         break;
     default:
         break;
@@ -425,13 +467,24 @@ void TEtiq::EcritForme() {
     Modified = true;
 }
 
+QByteArray TEtiq::arcKeyword(bool upward, bool leftward) const {
+    // The band runs from the press to the release (with Ctrl) or back; the keyword names
+    // the corner of the normalised rectangle it starts from.
+    if (!leftward)
+        return upward ? (CtrlPressed ? "ARCLU " : "ARCHU ") : (CtrlPressed ? "ARCL " : "ARCH ");
+    return upward ? (CtrlPressed ? "ARCH " : "ARCL ") : (CtrlPressed ? "ARCHU " : "ARCLU ");
+}
+
 void TEtiq::SetRect(const QByteArray& geometry) {
     ObjectRect = LineCodec::readRect(geometry);
 }
 
 void TEtiq::SetArray(const QByteArray& pointList) {
-    PointBuffer = LineCodec::readPoints(pointList);
-    LastPointIndex = int(PointBuffer.size()) - 1;
+    // The polygon tool writes into the buffer up to its last entry: it keeps its size.
+    const QList<QPoint> points = LineCodec::readPoints(pointList);
+    for (qsizetype i = 0; i < points.size(); ++i)
+        PointBuffer[i] = points[i];
+    LastPointIndex = int(points.size()) - 1;
 }
 
 void TEtiq::SetStyles(const QByteArray& block) {
@@ -483,6 +536,7 @@ void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
 }
 
 void TEtiq::Dessine() {
+    const BusyCursor busy(isHeavy());
     Efface();
     if (CdLabel)
         DessinCd();
@@ -511,6 +565,16 @@ void TEtiq::Dessine() {
     PaintBox1->update();
     if (!firstError.isEmpty())
         reportError(firstError);
+}
+
+bool TEtiq::isHeavy() const {
+    // Beyond a few thousand objects or a megabyte of pictures a redraw is felt.
+    if (Lines.size() > 5000)
+        return true;
+    qsizetype bytes = 0;
+    for (const QByteArray& line : Lines)
+        bytes += line.size();
+    return bytes > 1024 * 1024;
 }
 
 void TEtiq::FormPaint() {
@@ -580,11 +644,20 @@ void TEtiq::RectSel(const QByteArray& line) {
 }
 
 void TEtiq::Affsel() {
+    // The frame's dotted 5-pixel pen is the frame's own: it must not reach the tool bar's
+    // pen-width box or the next object recorded.
+    const int penWidth = canvas_.penWidth();
+    const int penStyle = canvas_.penStyle();
+    const int brushStyle = canvas_.brushStyle();
+    const PenMode mode = canvas_.penMode();
     canvas_.setPenMode(PenMode::NotXor);
     for (qsizetype i = 2; i < Lines.size(); ++i)
         if (Lines[i].startsWith('*'))
             RectSel(Lines[i]);
-    canvas_.setPenMode(PenMode::NotXor);
+    canvas_.setPenWidth(penWidth);
+    canvas_.setPenStyle(penStyle);
+    canvas_.setBrushStyle(brushStyle);
+    canvas_.setPenMode(mode);
 }
 
 void TEtiq::PenSize(int width) {
@@ -664,7 +737,9 @@ void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers, Qt::Mou
         MoveRes();
     }
     CtrlPressed = modifiers == Qt::ControlModifier && buttons == Qt::LeftButton;
-    if (Tool != ToolPointer)
+    gestureMoved_ = false;
+    // A press that moves or resizes the selection draws nothing, whatever the tool.
+    if (Tool != ToolPointer && !Moving && ResizeHandle == 0)
         Drawing = true;
     if (Drawing)
         RestoreStyles();
@@ -684,6 +759,7 @@ void TEtiq::FormMouseMove(int x, int y) {
         else
             RedimSel();
         Affsel();
+        gestureMoved_ = true;
         refreshSurface();
         return;
     }
@@ -701,6 +777,9 @@ void TEtiq::FormMouseMove(int x, int y) {
 }
 
 void TEtiq::FormMouseUp(int x, int y) {
+    // The selection stays with the objects it dragged; its box follows them.
+    if (gestureMoved_ && (Moving || ResizeHandle > 0))
+        SelectionBox = markedBox();
     if (Moving) {
         Moving = false;
         Dessine();
@@ -711,7 +790,11 @@ void TEtiq::FormMouseUp(int x, int y) {
     }
     if (!Drawing)
         return;
-    DrawShape(AnchorPoint, QPoint(x, y), PenMode::Copy);
+    // After the double click that records a polygon its points are gone: drawing them
+    // would leave a dot at the corner.
+    const bool pointTool = Tool == ToolPolygon || Tool == ToolPolyline;
+    if (!pointTool || CollectingPoints)
+        DrawShape(AnchorPoint, QPoint(x, y), PenMode::Copy);
     CurrentPoint = QPoint(x, y);
     // Text and pictures are recorded by the click itself; a release away from the press
     // must not record a second copy.
@@ -734,6 +817,9 @@ void TEtiq::PaintBox1Click() {
     }
     switch (Tool) {
     case ToolPointer:
+        // The click that ends a move or resize keeps the selection that was dragged.
+        if (gestureMoved_ && (Moving || ResizeHandle > 0))
+            break;
         SelectionChanged = false;
         if (!CtrlPressed)
             Deselectionne();
@@ -747,6 +833,8 @@ void TEtiq::PaintBox1Click() {
         if (CurrentText.isEmpty())
             break;
         const QString shown = Windows1252::toUnicode(CurrentText);
+        // A new text takes the colour chosen on the palette, not the last line's.
+        canvas_.setFontColor(CurPenColor);
         canvas_.setPenMode(PenMode::Copy);
         canvas_.textOut(AnchorPoint.x(), AnchorPoint.y(), shown);
         const QSize extent = canvas_.textExtent(shown);
@@ -970,8 +1058,11 @@ void TEtiq::Coller(const LineList& clipboard) {
 }
 
 void TEtiq::Annuler() {
-    if (UndoLines.size() >= 2)
+    // An undo that changes the lines is a change the save question must know about.
+    if (UndoLines.size() >= 2 && UndoLines != Lines) {
         Lines = UndoLines;
+        Modified = true;
+    }
     Dessine();
 }
 

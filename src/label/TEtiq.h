@@ -187,6 +187,12 @@ private:
     LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
 
     void showPosition(int x, int y);
+    QByteArray arcKeyword(bool upward, bool leftward) const;
+    void dropSelection();
+    // The union of the selected objects' rectangles.
+    LabelRect markedBox() const;
+    // Whether a redraw may take long enough to show the busy cursor.
+    bool isHeavy() const;
     void takeSnapshot() { UndoLines = Lines; }
     void setSurfaceCursor(Qt::CursorShape shape);
     void refreshSurface();
@@ -195,6 +201,8 @@ private:
     LabelDialogs* dialogs_ = nullptr;
     // The press being handled came as the second press of a double click.
     bool doubleClickPress_ = false;
+    // The move or resize gesture under way has moved something.
+    bool gestureMoved_ = false;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* sheet_ = nullptr;
     QFrame* Panel1 = nullptr;

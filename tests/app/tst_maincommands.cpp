@@ -124,7 +124,7 @@ void TestMainCommands::everyMenuEntry() {
                  .arg(QFile::exists(f.path("b.etq")));
          },
          "01"},
-        {"&Fichier", "&Configuration imprimante...", "Configuer l'imprimante", "", later},
+        {"&Fichier", "&Configuration imprimante...", "Configurer l'imprimante", "", later},
         {"&Fichier", "&Mise en page...", "Définir les marges", "", later},
         {"&Fichier", "&Aperçu avant impression", "Aperçu avant impression", "", later},
         {"&Fichier", "&Imprimer...", "Imprimer", "", later},
@@ -134,7 +134,7 @@ void TestMainCommands::everyMenuEntry() {
              return QString("%1 ").arg(f.form->isVisible()) + fileBytes(f.path("Vorlap.ini"));
          },
          "0 0 0 0 0 100\r\n"},
-        {"&Edition", "&Annuler", "annuler modification", "",
+        {"&Edition", "&Annuler", "annuler modification", "Ctrl+Z",
          [](MainFormFixture& f, QAction* a) {
              f.etiq().UndoLines = newLabel(70, 42);
              f.addObject(kRectLine);
@@ -163,8 +163,8 @@ void TestMainCommands::everyMenuEntry() {
              a->trigger();
          },
          [](MainFormFixture& f) { return QString(f.etiq().Lines.last()); }, kEllipseLine},
-        {"&Edition", "&Supprimer", "Supprimer l'obet", "Del", later},
-        {"&Edition", "&Tout sélectionner", "Slectiooner tous les objets", "", later},
+        {"&Edition", "&Supprimer", "Supprimer l'objet", "Del", later},
+        {"&Edition", "&Tout sélectionner", "Sélectionner tous les objets", "", later},
         {"&Edition", "Tout &désélectionner", "Désélectionne tous les objets", "", later},
         {"&Edition", "&Verrouiller", "Verrouiller l'objet", "", later},
         {"&Edition", "Deverro&uiller tout", "Déverrouiller tous les objets", "", later},
@@ -178,11 +178,11 @@ void TestMainCommands::everyMenuEntry() {
          [&](MainFormFixture&) { return shown.name + ' ' + shown.title; },
          "Nouveau Redimensionner"},
         {"&Outils", "A&vant plan", "Mettre en avant plan", "", later},
-        {"&Outils", "&A&rrière plan", "Mettre en arrière plan", "", later},
+        {"&Outils", "&Arrière plan", "Mettre en arrière plan", "", later},
         {"&Outils", "&Un dessous", "", "", later},
         {"&Outils", "Un &dessus", "", "", later},
         {"&Outils", "&Position...", "Modifier position", "", later},
-        {"&Outils", "&Taiile...", "Modifier taille", "", later},
+        {"&Outils", "&Taille...", "Modifier taille", "", later},
         {"&Outils", "&Modifier...", "Modifier objet", "", later},
         {"&Outils", "&Fond de page...", "Fond de page", "", hidden},
         {"&Affichage", "&Palette des couleurs", "Afficher la palette des couleurs", "",

@@ -1,5 +1,6 @@
 #include "ColorPanel.h"
 #include "MainFormFixture.h"
+#include "StartUp.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -7,6 +8,8 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -34,6 +37,8 @@ private slots:
     void fontListIsTheMachinesFontsSorted();
     void statusBar();
     void clockShowsTheTimeAtOnceAndEverySecond();
+    void keyboardBelongsToTheLabel();
+    void qtDialogsSpeakFrench();
 };
 
 void TestMainForm::startValues() {
@@ -132,6 +137,10 @@ void TestMainForm::paletteSwatches() {
     QCOMPARE(f.etiq().canvas().penColor(), ColorRef(0x000000));
     QCOMPARE(f.form->GetStyles().penColor, ColorRef(0x0000FF));
     QCOMPARE(f.script->modalRuns, 0);
+    // A right click sets the fill colour.
+    QTest::mouseClick(f.find("Panel8"), Qt::RightButton);
+    QCOMPARE(colorOf(f, "Backcolor"), paletteColor(4));
+    QCOMPARE(colorOf(f, "ForeColor"), ColorRef(0x0000FF));
 }
 
 void TestMainForm::toolButtons_data() {
@@ -270,7 +279,8 @@ void TestMainForm::fontListIsTheMachinesFontsSorted() {
         listed.append(box->itemText(i));
     for (int i = 1; i < listed.size(); ++i)
         QVERIFY(QString::compare(listed[i - 1], listed[i], Qt::CaseInsensitive) <= 0);
-    QSet<QString> expected;
+    // The names label files use are offered even where only their metric twins exist.
+    QSet<QString> expected{"Arial", "Times New Roman", "Courier New"};
     for (const QString& family : QFontDatabase::families())
         expected.insert(family.left(32));
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()), expected);
@@ -308,6 +318,36 @@ void TestMainForm::clockShowsTheTimeAtOnceAndEverySecond() {
     QTimerEvent tick(timer->timerId());
     QCoreApplication::sendEvent(timer, &tick);
     QCOMPARE(f.form->statusText(1), "    " + longTimeText(QTime(13, 5, 10)));
+}
+
+void TestMainForm::keyboardBelongsToTheLabel() {
+    MainFormFixture f;
+    QApplication::setActiveWindow(f.form.get());
+    QTRY_VERIFY(f.etiq().hasFocus());
+    // Typing at start-up goes nowhere near the font name.
+    QTest::keyClicks(QApplication::focusWidget(), "xyz");
+    QCOMPARE(f.find<QComboBox>("FontName")->currentText(), QString("Arial"));
+    // The pen-width box gives the keyboard back once a value is entered.
+    auto* width = f.find<SpinEdit>("SpinEdit1");
+    width->setFocus();
+    QTest::keyClick(width, Qt::Key_Up);
+    QVERIFY(f.etiq().hasFocus());
+    f.click("RectangleButton");
+    QVERIFY(f.etiq().hasFocus());
+    // So Ctrl+C is the label's "Copier", with its message when nothing is selected.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(f.script->messages.value(0).text, QString("Aucun objet sélectionné"));
+}
+
+void TestMainForm::qtDialogsSpeakFrench() {
+    if (!installFrenchTranslations())
+        QSKIP("Qt's French translation is not installed (qt6-translations-l10n)");
+    QMessageBox box(QMessageBox::Warning, "", "",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text().remove('&'), QString("Oui"));
+    QCOMPARE(box.button(QMessageBox::No)->text().remove('&'), QString("Non"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove('&'), QString("Annuler"));
+    QCOMPARE(QLocale().language(), QLocale::French);
 }
 
 QTEST_MAIN(TestMainForm)

@@ -65,6 +65,17 @@ void TestNouveau::aWidthTypedBelowTheRangeBecomesTenWhenTheFocusLeaves() {
     QTest::mouseClick(d.button("Button2"), Qt::LeftButton);
     QCOMPARE(d.box(1)->text(), QString("10"));
     QCOMPARE(d.result().value(0), 10);
+
+    // Typed above the range, every digit stays until the focus leaves, then the bound.
+    d.open();
+    d.box(1)->setFocus();
+    d.box(1)->selectAll();
+    QTest::keyClicks(d.box(1), "350");
+    QCOMPARE(d.box(1)->text(), QString("350"));
+    d.box(2)->setFocus();
+    QCOMPARE(d.box(1)->text(), QString("300"));
+    QTest::mouseClick(d.button("Button2"), Qt::LeftButton);
+    QCOMPARE(d.result().value(0), 300);
 }
 
 void TestNouveau::boxesReadTheMinimumOrTheNearerBound() {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -55,6 +56,18 @@ void TestTEditext::enterGivesTheWord() {
     script->modalAnswers.enqueue(typing("Prix", Qt::Key_Enter));
     QCOMPARE(editor.Execute(), int(QDialog::Accepted));
     QCOMPARE(editor.Result(), QString("Prix"));
+
+    // The same with the mouse: "OK" gives the text, "Annuler" nothing.
+    for (const char* name : {"OKButton", "CancelButton"}) {
+        script->modalAnswers.enqueue([name](QDialog* dialog) {
+            dialog->show();
+            typeText(dialog->findChild<QLineEdit*>("Edit1"), "Souris");
+            QTest::mouseClick(dialog->findChild<QPushButton*>(name), Qt::LeftButton);
+            return dialog->result();
+        });
+        editor.Execute();
+        QCOMPARE(editor.Result(), QString(name == QByteArray("OKButton") ? "Souris" : ""));
+    }
 }
 
 void TestTEditext::escapeGivesNothing() {

@@ -144,10 +144,10 @@ void TestSelection::movingKeepsObjectsInRange() {
                                                                       "03C014"
                                                                       "03200A"));
     QVERIFY(w.etiq.Modified);
-    // The release re-selects what lies under the pointer: the rectangle alone.
-    QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith(' '));
+    // The click that ends the drag keeps what was dragged, and the box follows it.
+    QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith('*'));
+    QCOMPARE(w.etiq.SelectionBox, (LabelRect{30, 0, 220, 140}));
     // The polygon would leave the label upward: it stays; the rectangle still moves.
-    w.click(40, 10, Qt::ControlModifier);
     w.drag({150, 120}, {150, 100});
     QCOMPARE(rectOf(w.line(2)), (LabelRect{120, 70, 220, 120}));
     QVERIFY(LineCodec::splitLine(w.line(3)).geometry.startsWith("01E00003C014"));
@@ -204,6 +204,9 @@ void TestSelection::textResizeScalesTheFont() {
     const LineParts parts = LineCodec::splitLine(wider);
     QCOMPARE(parts.styles.sliced(28, 2), QByteArrayView("18"));
     QCOMPARE(rectOf(wider).right, fitted.right + width);
+    // Shrinking below one point is refused: the text would become an unclickable dot.
+    size = 0;
+    QCOMPARE(LineEdits::RedimXY(text, -width + 2, 0, 4, size), text);
 
     // A click elsewhere clears the selection and refits the rectangle to the text.
     Window w({wider});

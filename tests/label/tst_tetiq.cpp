@@ -62,6 +62,8 @@ private slots:
     void surfaceSizes();
     void clearKeepsSizeAndName();
     void toolChoice();
+    void undoBelongsToOneLabel();
+    void eachOpeningReportsItsBrokenLines();
 
 private:
     QTemporaryDir dir_;
@@ -462,6 +464,66 @@ void TestEtiq::toolChoice() {
     etiq.SetStyles("60000FF00301000000FF00FF00000C7Arial");
     QCOMPARE(etiq.canvas().fontStyle(), int(FontBold)); // digit 7 keeps the style
     QCOMPARE(etiq.canvas().brushStyle(), 6);
+}
+
+void TestEtiq::undoBelongsToOneLabel() {
+    ScriptedDialogsScope script;
+    TEtiq etiq;
+    const QString a = dir_.filePath("a.etq");
+    const QString b = dir_.filePath("b.etq");
+    writeBytes(a, "04602A000000\r\n 0BLANK\r\n 0RECT 000000010010\t" + kStyles + "\r\n");
+    writeBytes(b, "05002A000000\r\n 0BLANK\r\n 0ELLIPSE 000000020020\t" + kStyles + "\r\n");
+
+    // Opening, making and resizing a label leave nothing to undo.
+    etiq.Charge(a);
+    etiq.Effacer();
+    etiq.Charge(b);
+    const LineList bLines = etiq.Lines;
+    etiq.Annuler();
+    QCOMPARE(etiq.Lines, bLines);
+    QVERIFY(!etiq.Modified);
+    etiq.Effacer();
+    etiq.SetDim(70, 42, 0, 0);
+    etiq.SetNew();
+    etiq.Annuler();
+    QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK"}));
+    etiq.Charge(b);
+    etiq.SetDim(90, 60, 0, 0);
+    etiq.Annuler();
+    QCOMPARE(etiq.Lines[0], QByteArray("05A03C000000"));
+    QCOMPARE(etiq.Lines.size(), 3);
+
+    // Clearing can be taken back; an undo after a save is an unsaved change.
+    etiq.Charge(a);
+    const LineList aLines = etiq.Lines;
+    etiq.Effacer();
+    QVERIFY(etiq.Sauve(0));
+    QVERIFY(!etiq.Modified);
+    etiq.Annuler();
+    QCOMPARE(etiq.Lines, aLines);
+    QVERIFY(etiq.Modified);
+    etiq.Modified = false;
+    etiq.UndoLines = etiq.Lines;
+    etiq.Annuler(); // changes nothing, so nothing to ask about
+    QVERIFY(!etiq.Modified);
+
+    // Reading a point list never shrinks the buffer the polygon tool writes into.
+    etiq.SetArray("00A00A");
+    QCOMPARE(etiq.PointBuffer.size(), 301);
+    QCOMPARE(etiq.LastPointIndex, 0);
+}
+
+void TestEtiq::eachOpeningReportsItsBrokenLines() {
+    ScriptedDialogsScope script;
+    TEtiq etiq;
+    const QString path = dir_.filePath("broken.etq");
+    writeBytes(path, "04602A000000\r\n 0BLANK\r\n 0RECT 0ZZ000010010\t" + kStyles + "\r\n");
+    etiq.Charge(path);
+    etiq.Dessine();
+    QCOMPARE(script->messages.size(), 1);
+    etiq.Charge(path);
+    QCOMPARE(script->messages.size(), 2);
+    QCOMPARE(script->messages.last().text, QString("'$0ZZ' n'est pas une valeur entière correcte"));
 }
 
 QTEST_MAIN(TestEtiq)

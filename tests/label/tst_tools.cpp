@@ -12,8 +12,9 @@ class FakeToolBar : public ToolBarSource {
 public:
     ToolBarState state;
     QString status;
+    QList<int> penWidthsShown;
     ToolBarState GetStyles() override { return state; }
-    void setPenWidthField(int) override {}
+    void setPenWidthField(int width) override { penWidthsShown.append(width); }
     void showStatus(const QString& text) override { status = text; }
 };
 
@@ -73,7 +74,8 @@ private slots:
     void recordedStyleIsTheToolBars();
     void polygonsByClicks();
     void choosingAToolRecordsTheCollectedPoints();
-    void dragWithASelectionRecordsNothing();
+    void drawingToolsAndTheSelection();
+    void whatIsShownIsWhatIsStored();
     void textToolRecordsOncePerClick();
     void pictureTool();
     void coordinatesAreClamped();
@@ -112,6 +114,23 @@ void TestTools::linesAndArcsByDirection() {
     QVERIFY(got[1].startsWith(" 0ARCL 00A00A03C028"));
     QVERIFY(got[2].startsWith(" 0ARCHU 00A00A03C028"));
     QVERIFY(got[3].startsWith(" 0ARCLU 00A00A03C028"));
+
+    // Leftward drags: the keyword draws the diagonal or half that was dragged.
+    Window left(2);
+    left.drag({80, 20}, {40, 60});
+    left.drag({80, 60}, {40, 20});
+    QCOMPARE(geometry(left.objects()[0]), QByteArray(" 0LINEU 02801405003C"));
+    QCOMPARE(geometry(left.objects()[1]), QByteArray(" 0LINE 02801405003C"));
+    Window leftArcs(11);
+    leftArcs.drag({60, 10}, {10, 40});
+    leftArcs.drag({60, 10}, {10, 40}, Qt::ControlModifier);
+    leftArcs.drag({60, 40}, {10, 10});
+    leftArcs.drag({60, 40}, {10, 10}, Qt::ControlModifier);
+    const LineList back = leftArcs.objects();
+    QVERIFY(back[0].startsWith(" 0ARCLU 00A00A03C028"));
+    QVERIFY(back[1].startsWith(" 0ARCHU 00A00A03C028"));
+    QVERIFY(back[2].startsWith(" 0ARCL 00A00A03C028"));
+    QVERIFY(back[3].startsWith(" 0ARCH 00A00A03C028"));
 }
 
 void TestTools::recordedStyleIsTheToolBars() {
@@ -164,8 +183,9 @@ void TestTools::choosingAToolRecordsTheCollectedPoints() {
     QCOMPARE(w.etiq.Tool, int(TEtiq::ToolRect));
 }
 
-void TestTools::dragWithASelectionRecordsNothing() {
+void TestTools::drawingToolsAndTheSelection() {
     Window w(3);
+    w.toolBar.state.penWidth = 2;
     w.drag({10, 10}, {50, 50});
     w.toolBar.state.toolNumber = 1; // pointer
     w.etiq.RestoreStyles();
@@ -173,10 +193,71 @@ void TestTools::dragWithASelectionRecordsNothing() {
     QVERIFY(w.etiq.HasSelection);
     QVERIFY(w.objects()[0].startsWith('*'));
 
+    // Choosing a drawing tool drops the selection, so its first drag draws; the pen-width
+    // box shows the last object's pen, never the selection frame's.
     w.toolBar.state.toolNumber = 3;
-    w.etiq.SetFrame(TEtiq::ToolRect); // the click it runs keeps the object under the pointer
+    w.etiq.SetFrame(TEtiq::ToolRect);
+    QVERIFY(!w.etiq.HasSelection);
+    QVERIFY(w.objects()[0].startsWith(' '));
+    QCOMPARE(w.toolBar.penWidthsShown, QList<int>{2});
     w.drag({70, 70}, {90, 90});
-    QCOMPARE(w.objects().size(), 1);
+    QCOMPARE(w.objects().size(), 2);
+
+    // A selection made while a drawing tool stays chosen (the object list does that): a
+    // drag inside it moves it and records nothing else.
+    w.etiq.Lines[2][0] = '*';
+    w.etiq.HasSelection = true;
+    w.etiq.SelectionBox = LabelRect{10, 10, 50, 50};
+    w.etiq.FormMouseMove(30, 30);
+    w.drag({30, 30}, {34, 38});
+    QCOMPARE(w.objects().size(), 2);
+    QVERIFY(w.objects()[0].startsWith("*0RECT 00E01203603A"));
+    QVERIFY(w.objects()[0].endsWith(w.objects()[1].mid(w.objects()[1].indexOf('\t'))));
+    w.etiq.SetFrame(TEtiq::ToolEllipse);
+    QCOMPARE(w.toolBar.penWidthsShown.last(), 2);
+}
+
+void TestTools::whatIsShownIsWhatIsStored() {
+    // The band left by a drag is the shape the redraw gives, whatever the direction.
+    for (const bool ctrl : {false, true}) {
+        Window w(11);
+        w.drag({90, 20}, {20, 70}, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        w.etiq.canvas().flush();
+        const QImage band = w.etiq.surface().copy();
+        w.etiq.Dessine();
+        int differing = 0;
+        for (int y = 0; y < band.height(); ++y)
+            for (int x = 0; x < band.width(); ++x)
+                differing += band.pixel(x, y) != w.etiq.surface().pixel(x, y);
+        QVERIFY2(differing <= 4, qPrintable(QString::number(differing)));
+    }
+
+    // Ending a polygon leaves no dot at the corner.
+    Window poly(8);
+    poly.click({30, 30});
+    poly.doubleClick({60, 40});
+    poly.etiq.canvas().flush();
+    QCOMPARE(poly.etiq.surface().pixel(0, 0), qRgb(255, 255, 255));
+    QCOMPARE(poly.etiq.surface().pixel(1, 1), qRgb(255, 255, 255));
+
+    // A new text takes the pen colour of the tool bar, not the last object's font colour.
+    Window text(9);
+    text.etiq.Lines.append(" 0TEXT 00A00A03C028x\t100FFFFFF00100000000000FF000C0Arial");
+    text.etiq.Dessine();
+    text.toolBar.state.penColor = 0x000000FF;
+    text.dialogs.texts = {"rouge"};
+    text.click({20, 40});
+    QCOMPARE(LineCodec::splitLine(text.objects().last()).styles.sliced(20, 8),
+             QByteArrayView("000000FF"));
+
+    // The CD guide is drawn with its own thin black pen.
+    Window cd(3);
+    cd.toolBar.state.penColor = 0x000000FF;
+    cd.toolBar.state.penWidth = 9;
+    cd.etiq.SetDim(126, 126, 0, 0);
+    QCOMPARE(cd.etiq.surface().pixel(4, 189), qRgb(0, 0, 0));
+    QCOMPARE(cd.etiq.surface().pixel(6, 189), qRgb(192, 192, 192));
+    QCOMPARE(cd.etiq.canvas().penWidth(), 9);
 }
 
 void TestTools::textToolRecordsOncePerClick() {
