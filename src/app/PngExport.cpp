@@ -1,14 +1,21 @@
 #include "PngExport.h"
 
 #include "Dialogs.h"
+#include "SafeFile.h"
 #include "TEtiq.h"
 #include "UserError.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "vorlap: %s\n", text.toLocal8Bit().constData());
+}
 
 // Without a person to answer, every message is printed and every question cancelled.
 class StderrDialogs : public DialogProvider {
@@ -16,7 +23,7 @@ public:
     QMessageBox::StandardButton message(QWidget*, QMessageBox::Icon, const QString&,
                                         const QString& text,
                                         QMessageBox::StandardButtons buttons) override {
-        std::fprintf(stderr, "vorlap: %s\n", text.toLocal8Bit().constData());
+        printError(text);
         return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
     }
     int runModal(QDialog*) override { return 0; }
@@ -27,6 +34,17 @@ public:
         return {};
     }
 };
+
+void exportOrThrow(const QString& labelPath, const QString& pngPath) {
+    TEtiq etiq;
+    etiq.Charge(labelPath);
+    // Encoded in memory first, so that a disk that fills up leaves no half-written PNG.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !etiq.surface().save(&buffer, "PNG") ||
+        !SafeFile::writeAtomically(pngPath, png))
+        throw UserError::cannotCreate(QDir::toNativeSeparators(pngPath));
+}
 
 } // namespace
 
@@ -40,20 +58,23 @@ int exportPng(const QString& labelPath, const QString& pngPath) {
         std::fprintf(stderr, "usage: vorlap --png OUT.png FILE.etq\n");
         return 2;
     }
-    TEtiq etiq;
     try {
-        etiq.Charge(labelPath);
+        exportOrThrow(labelPath, pngPath);
+        return 0;
+    } catch (const std::exception&) {
+        return exportFailed();
+    }
+}
+
+int exportFailed() {
+    try {
+        throw;
     } catch (const UserError& error) {
-        std::fprintf(stderr, "vorlap: %s\n", error.message().toLocal8Bit().constData());
-        return 1;
+        printError(error.message());
+    } catch (const std::bad_alloc&) {
+        printError(QStringLiteral("Mémoire insuffisante"));
+    } catch (const std::exception& error) {
+        printError(QString::fromLocal8Bit(error.what()));
     }
-    if (!etiq.surface().save(pngPath, "PNG")) {
-        std::fprintf(stderr, "vorlap: %s\n",
-                     UserError::cannotCreate(QDir::toNativeSeparators(pngPath))
-                         .message()
-                         .toLocal8Bit()
-                         .constData());
-        return 1;
-    }
-    return 0;
+    return 1;
 }

@@ -1,8 +1,9 @@
 #include "SettingsFile.h"
 
+#include "SafeFile.h"
+#include "UserError.h"
+
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 namespace SettingsFile {
 
@@ -11,11 +12,13 @@ QString pathIn(const QString& directory) {
 }
 
 PageSetupValues read(const QString& path, PageSetupValues values) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray content;
+    try {
+        // The file is one short line; anything much longer is not a settings file.
+        content = SafeFile::readRegularFile(path, 64 * 1024);
+    } catch (const UserError&) {
         return values;
-    // The file is one short line; anything longer than this is not a settings file.
-    const QByteArray content = file.read(4096);
+    }
     int* const fields[] = {&values.left, &values.top, &values.right, &values.bottom, &values.zoom};
     int index = 0;
     for (const QByteArray& token : content.simplified().split(' ')) {
@@ -31,17 +34,13 @@ PageSetupValues read(const QString& path, PageSetupValues values) {
 }
 
 bool write(const QString& path, const PageSetupValues& v) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QStringLiteral("%1 %2 %3 %4 %5\r\n")
-                   .arg(v.left)
-                   .arg(v.top)
-                   .arg(v.right)
-                   .arg(v.bottom)
-                   .arg(v.zoom)
-                   .toLatin1());
-    return file.commit();
+    return SafeFile::writeAtomically(path, QStringLiteral("%1 %2 %3 %4 %5\r\n")
+                                               .arg(v.left)
+                                               .arg(v.top)
+                                               .arg(v.right)
+                                               .arg(v.bottom)
+                                               .arg(v.zoom)
+                                               .toLatin1());
 }
 
 } // namespace SettingsFile

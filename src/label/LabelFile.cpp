@@ -1,12 +1,19 @@
 #include "LabelFile.h"
 
+#include "SafeFile.h"
 #include "UserError.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 namespace LabelFile {
+
+namespace {
+
+// Far beyond the largest label, even one full of pictures; anything bigger is not a label
+// and would only exhaust memory.
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
+} // namespace
 
 LineList splitLines(const QByteArray& content) {
     LineList lines;
@@ -40,20 +47,11 @@ QByteArray joinLines(const LineList& lines) {
 }
 
 LineList read(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        throw UserError::cannotOpen(QDir::toNativeSeparators(path));
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw UserError::cannotOpen(QDir::toNativeSeparators(path));
-    return splitLines(content);
+    return splitLines(SafeFile::readRegularFile(path, kMaxFileBytes));
 }
 
 void write(const QString& path, const LineList& lines) {
-    QSaveFile file(path);
-    const QByteArray content = joinLines(lines);
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly) ||
-        file.write(content) != content.size() || !file.commit())
+    if (!SafeFile::writeAtomically(path, joinLines(lines)))
         throw UserError::cannotCreate(QDir::toNativeSeparators(path));
 }
 

@@ -12,7 +12,8 @@ LineList splitLines(const QByteArray& content);
 // Every line ended by CR LF.
 QByteArray joinLines(const LineList& lines);
 
-// Reads the whole file; throws UserError "Ne peut ouvrir le fichier %s" when it cannot.
+// Reads the whole file; throws UserError "Ne peut ouvrir le fichier %s" when it cannot,
+// including for anything but a regular file and for a file over 256 MiB.
 LineList read(const QString& path);
 // Replaces the file only once the new content is completely written; throws UserError
 // "Ne peut créer le fichier %s" and leaves the old file whole when it cannot.

@@ -1,10 +1,10 @@
 #include "PictureDecoders.h"
 
 #include "MetafilePlayer.h"
+#include "SafeFile.h"
 #include "UserError.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -28,7 +28,8 @@ namespace {
 // Beyond this many pixels a picture is refused before its pixels are allocated: a label
 // holds far smaller ones, and a damaged header must not claim gigabytes.
 constexpr qint64 kMaxPixels = qint64(1) << 24;
-constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+// Photos straight from a camera stay well below this; a label keeps far fewer pixels.
+constexpr qint64 kMaxFileBytes = qint64(64) << 20;
 constexpr qint64 kMetafileArea = 21000;
 
 UserError unreadable(const QString& name) {
@@ -480,14 +481,7 @@ DecodedPicture decodePictureData(QByteArrayView data, const QString& name, Forma
 }
 
 DecodedPicture decodePicture(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError::cannotOpen(path);
-    if (file.size() > kMaxFileBytes)
-        throw tooLarge();
-    const QByteArray data = file.readAll();
-    if (data.size() != file.size())
-        throw unreadable(path);
+    const QByteArray data = SafeFile::readRegularFile(path, kMaxFileBytes);
     return decodePictureData(data, path, formatFromExtension(path));
 }
 

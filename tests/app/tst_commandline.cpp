@@ -6,7 +6,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <functional>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+// AddressSanitizer cannot start under a limit of the address space.
+#if defined(__SANITIZE_ADDRESS__)
+#define VORLAP_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORLAP_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -16,6 +29,7 @@ private slots:
     void samplesLoad();
     void pngExportDrawsAsTheWindow();
     void pngExportOfUnreadableFileFails();
+    void pngExportFailsCleanlyOnSpecialFilesAndAFullDisk();
 };
 
 void TestCommandLine::opensTheNamedLabel() {
@@ -50,8 +64,10 @@ void TestCommandLine::samplesLoad() {
 
 namespace {
 
-QProcess* runHeadless(const QStringList& arguments) {
+QProcess* runHeadless(const QStringList& arguments, std::function<void()> inChild = {}) {
     auto* process = new QProcess;
+    if (inChild)
+        process->setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display at all: the export must not need one.
     env.remove("QT_QPA_PLATFORM");
@@ -61,6 +77,11 @@ QProcess* runHeadless(const QStringList& arguments) {
     process->start(VORLAP_BINARY, arguments);
     process->waitForFinished(60000);
     return process;
+}
+
+// Qt may print warnings of its own before the program's message.
+QString lastErrorLine(QProcess& process) {
+    return QString::fromLocal8Bit(process.readAllStandardError()).trimmed().split('\n').last();
 }
 
 } // namespace
@@ -85,11 +106,60 @@ void TestCommandLine::pngExportDrawsAsTheWindow() {
 
 void TestCommandLine::pngExportOfUnreadableFileFails() {
     QTemporaryDir dir;
-    std::unique_ptr<QProcess> process(runHeadless({"--png", dir.filePath("x.png"), "/nonexistent/y.etq"}));
+    std::unique_ptr<QProcess> process(
+        runHeadless({"--png", dir.filePath("x.png"), "/nonexistent/y.etq"}));
     QVERIFY(process->exitCode() != 0);
     QVERIFY(QString::fromLocal8Bit(process->readAllStandardError())
                 .contains(QString("Ne peut ouvrir le fichier /nonexistent/y.etq")));
     QVERIFY(!QFile::exists(dir.filePath("x.png")));
+}
+
+void TestCommandLine::pngExportFailsCleanlyOnSpecialFilesAndAFullDisk() {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("out.png");
+    const QString fifo = dir.filePath("pipe.etq");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& label : {QString("/dev/zero"), fifo}) {
+        std::unique_ptr<QProcess> process(runHeadless({"--png", png, label}));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 1);
+        QCOMPARE(lastErrorLine(*process), "vorlap: Ne peut ouvrir le fichier " + label);
+        QVERIFY(!QFile::exists(png));
+    }
+
+    // A disk that fills up half-way through the picture leaves no partial PNG behind.
+    std::unique_ptr<QProcess> process(
+        runHeadless({"--png", png, QFINDTESTDATA("../../examples/adresse.etq")}, [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 200;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }));
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process->exitCode(), 1);
+    QCOMPARE(lastErrorLine(*process), "vorlap: Ne peut créer le fichier " + png);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{"pipe.etq"});
+
+#ifndef VORLAP_ADDRESS_SANITIZER
+    // Memory that runs out ends the run with a message, not an abort: a (sparse) label of
+    // 250 MiB in a process that may map only 200 MiB.
+    const QString large = dir.filePath("large.etq");
+    QFile file(large);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(250) << 20));
+    file.close();
+    process.reset(runHeadless({"--png", png, large}, [] {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = rlim_t(200) << 20;
+        setrlimit(RLIMIT_AS, &limit);
+    }));
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process->exitCode(), 1);
+    QCOMPARE(lastErrorLine(*process), QString("vorlap: Mémoire insuffisante"));
+    QVERIFY(!QFile::exists(png));
+#endif
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "HelpViewer.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
@@ -61,6 +62,7 @@ private slots:
     void resizeShowsTheLastFormatChosenWithNew();
     void resizeChangesTheHeaderOnlyWhenAccepted();
     void quitAsksAboutChangesAndFailuresAreReported();
+    void saveOnAFullDiskKeepsTheOldFileAndTheChanges();
 };
 
 void TestMainCommands::everyMenuEntry() {
@@ -445,6 +447,36 @@ void TestMainCommands::quitAsksAboutChangesAndFailuresAreReported() {
     QVERIFY(f.form->close());
     QCOMPARE(f.script->messages[2].text, QString("Enregistrer modifications dans x.etq ?"));
     QVERIFY(QFile::exists(f.path("Vorlap.ini")));
+}
+
+void TestMainCommands::saveOnAFullDiskKeepsTheOldFileAndTheChanges() {
+    MainFormFixture f;
+    const QString path = f.path("petit.etq");
+    LabelFile::write(path, newLabel(70, 42));
+    const QByteArray before = fileBytes(path);
+    openFile(f, "petit.etq");
+    f.addObject(kRectLine);
+    f.addObject(kEllipseLine);
+    bool closed = true;
+    {
+        FileSizeLimit limit(before.size());
+        QVERIFY(limit.active());
+        f.form->runCommand(Command::FileSave);
+        QCOMPARE(f.script->messages.size(), 1);
+        QCOMPARE(f.script->messages[0].text, "Ne peut créer le fichier " + path);
+        QVERIFY(f.etiq().Modified);
+        QCOMPARE(fileBytes(path), before);
+
+        // "Oui" to saving the changes at closing: the save fails, so the window stays.
+        f.script->messageAnswers.enqueue(QMessageBox::Yes);
+        closed = f.form->close();
+    }
+    QVERIFY(!closed);
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(f.script->messages.size(), 3);
+    QCOMPARE(f.script->messages[2].text, "Ne peut créer le fichier " + path);
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"petit.etq"});
 }
 
 QTEST_MAIN(TestMainCommands)

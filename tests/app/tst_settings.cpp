@@ -1,8 +1,11 @@
+#include "FileSizeLimit.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
 #include "SettingsFile.h"
 
 #include <QDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,6 +26,8 @@ private slots:
     void firstStartWithoutAFile();
     void aShortFileFillsTheValuesItHas();
     void theFileStaysInTheStartUpDirectory();
+    void aFailedWriteKeepsTheOldFile();
+    void aPipeIsIgnoredLikeAMissingFile();
 };
 
 void TestSettings::readingTakesTheIntegersInOrder_data() {
@@ -108,6 +113,32 @@ void TestSettings::theFileStaysInTheStartUpDirectory() {
     QVERIFY(form.close());
     QVERIFY(!QFile::exists(path + "/Vorlap.ini"));
     QVERIFY(f.script->messages.isEmpty());
+}
+
+void TestSettings::aFailedWriteKeepsTheOldFile() {
+    QTemporaryDir dir;
+    const QString path = SettingsFile::pathIn(dir.path());
+    QVERIFY(SettingsFile::write(path, {1, 2, 3, 4, 100}));
+    bool written = true;
+    {
+        FileSizeLimit limit(5);
+        QVERIFY(limit.active());
+        written = SettingsFile::write(path, {10, 20, 30, 40, 150});
+    }
+    QVERIFY(!written);
+    QCOMPARE(fileBytes(path), QByteArray("1 2 3 4 100\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Vorlap.ini"});
+}
+
+void TestSettings::aPipeIsIgnoredLikeAMissingFile() {
+    QTemporaryDir dir;
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("Vorlap.ini")).constData(), 0600), 0);
+    ScriptedDialogsScope script;
+    TMainForm form(dir.path());
+    form.show();
+    QCOMPARE(form.PageSetup, (PageSetupValues{0, 0, 0, 0, 100}));
+    QVERIFY(form.close());
+    QVERIFY(script->messages.isEmpty());
 }
 
 QTEST_MAIN(TestSettings)

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "LabelFile.h"
 #include "UserError.h"
 #include "Windows1252.h"
@@ -5,8 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 class TestLabelFile : public QObject {
     Q_OBJECT
@@ -14,6 +14,7 @@ private slots:
     void lineEndings();
     void writesCrLfAndReadsBack();
     void failedWriteKeepsTheOldFile();
+    void onlyRegularFilesOfALabelsSizeAreRead();
     void extension();
     void windows1252();
 };
@@ -48,29 +49,65 @@ void TestLabelFile::writesCrLfAndReadsBack() {
 void TestLabelFile::failedWriteKeepsTheOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("old.etq");
-    LabelFile::write(path, {"04602A000000", " 0BLANK"});
+    const LineList old{"04602A000000", " 0BLANK", QByteArray(150, 'o')};
+    LabelFile::write(path, old);
 
-    // A file size limit makes the write fail half-way, whatever our privileges.
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool failed = false;
-    try {
-        LabelFile::write(path, {"04602A000000", QByteArray(100000, 'x')});
-    } catch (const UserError& e) {
-        failed = e.message() == "Ne peut créer le fichier " + path;
+    // A label smaller than any write buffer fails only when it reaches the disk.
+    const QByteArray rect = " 0RECT 0280280C8078\t100FFFFFF00100000000000000000C0Arial";
+    for (const LineList& label : {LineList{"04602A000000", " 0BLANK", rect, rect, rect, rect},
+                                  LineList{"04602A000000", QByteArray(100000, 'x')}}) {
+        QVERIFY(LabelFile::joinLines(label).size() > 200);
+        QString error;
+        {
+            FileSizeLimit limit(100);
+            QVERIFY(limit.active());
+            try {
+                LabelFile::write(path, label);
+            } catch (const UserError& e) {
+                error = e.message();
+            }
+        }
+        QCOMPARE(error, "Ne peut créer le fichier " + path);
+        QCOMPARE(LabelFile::read(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.etq"});
     }
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
-    QVERIFY(failed);
-    QCOMPARE(LabelFile::read(path), (LineList{"04602A000000", " 0BLANK"}));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.etq"});
 
     // A folder where the file should be cannot be written either.
     QVERIFY_THROWS_EXCEPTION(UserError, LabelFile::write(dir.path(), {"x"}));
+
+    // Replacing a file keeps who may read it.
+    QCOMPARE(chmod(QFile::encodeName(path).constData(), 0640), 0);
+    LabelFile::write(path, {"04602A000000", " 0BLANK"});
+    struct stat status {};
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0640));
+}
+
+void TestLabelFile::onlyRegularFilesOfALabelsSizeAreRead() {
+    QTemporaryDir dir;
+    auto messageFor = [](const QString& path) {
+        try {
+            LabelFile::read(path);
+        } catch (const UserError& e) {
+            return e.message();
+        }
+        return QString("read");
+    };
+
+    // Larger than any label: refused before a byte is read.
+    const QString huge = dir.filePath("huge.etq");
+    QFile file(huge);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(257) << 20));
+    file.close();
+    QCOMPARE(messageFor(huge),
+             "Ne peut ouvrir le fichier " + huge + " : fichier trop grand (plus de 256 Mo)");
+
+    // A named pipe without a writer would block the window for ever.
+    const QString fifo = dir.filePath("pipe.etq");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(messageFor(fifo), "Ne peut ouvrir le fichier " + fifo);
+    QCOMPARE(messageFor("/dev/zero"), QString("Ne peut ouvrir le fichier /dev/zero"));
+    QCOMPARE(messageFor(dir.path()), "Ne peut ouvrir le fichier " + dir.path());
 }
 
 void TestLabelFile::extension() {

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <gif_lib.h>
+#include <sys/stat.h>
 
 using namespace PictureDecoders;
 using namespace metafile_writer;
@@ -189,6 +190,7 @@ private slots:
     void damagedFilesGiveTheMessage_data();
     void damagedFilesGiveTheMessage();
     void hugePicturesAreRefusedBeforeDecoding();
+    void onlyRegularFilesOfAPicturesSizeAreRead();
     void mutatedFilesNeverCrash();
 
 private:
@@ -554,6 +556,26 @@ void TestPictureDecoders::hugePicturesAreRefusedBeforeDecoding() {
             QCOMPARE(e.message(), QString("Image trop grande"));
         }
     }
+}
+
+void TestPictureDecoders::onlyRegularFilesOfAPicturesSizeAreRead() {
+    auto messageFor = [](const QString& path) {
+        try {
+            decodePicture(path);
+        } catch (const UserError& e) {
+            return e.message();
+        }
+        return QString("read");
+    };
+    const QString huge = dir.filePath("huge.bmp");
+    QFile file(huge);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize((qint64(64) << 20) + 1));
+    file.close();
+    QCOMPARE(messageFor(huge),
+             "Ne peut ouvrir le fichier " + huge + " : fichier trop grand (plus de 64 Mo)");
+    const QString fifo = dir.filePath("pipe.bmp");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(messageFor(fifo), "Ne peut ouvrir le fichier " + fifo);
 }
 
 // Random damage to every kind of file: each one is read or refused with a message,

@@ -1,0 +1,155 @@
+#include "SafeFile.h"
+
+#include "UserError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace SafeFile {
+
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Some file systems report a failed write-back only here.
+    bool close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+UserError tooLarge(const QString& path, qint64 maxBytes) {
+    return UserError(
+        QStringLiteral("Ne peut ouvrir le fichier %1 : fichier trop grand (plus de %2 Mo)")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(maxBytes >> 20));
+}
+
+bool writeAll(int fd, QByteArrayView content) {
+    const char* data = content.data();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The file the path finally names: a link is followed rather than replaced by a file.
+QString resolvedTarget(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// Created next to the target, so that the rename stays within one file system.
+Descriptor createTemporary(const QString& target, QByteArray& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = QFile::encodeName(target) + '.' +
+               QByteArray::number(QRandomGenerator::global()->bounded(0x1000000), 16)
+                   .rightJustified(6, '0');
+        // 0666 lets the umask decide a new file's permissions, as for any file created.
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return Descriptor(fd);
+    }
+    return Descriptor();
+}
+
+void syncDirectoryOf(const QByteArray& file) {
+    const QByteArray dir = QFile::encodeName(QFileInfo(QFile::decodeName(file)).absolutePath());
+    Descriptor fd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
+    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
+    Descriptor fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (path.isEmpty() || !fd.valid() || ::fstat(fd.get(), &status) != 0 ||
+        !S_ISREG(status.st_mode))
+        throw UserError::cannotOpen(QDir::toNativeSeparators(path));
+    if (status.st_size > maxBytes)
+        throw tooLarge(path, maxBytes);
+
+    // The size is only a first guess: the file may grow while it is read, and some
+    // (those under /proc) report none at all.
+    QByteArray content(qsizetype(status.st_size), Qt::Uninitialized);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == content.size()) {
+            if (used > maxBytes)
+                throw tooLarge(path, maxBytes);
+            content.resize(qsizetype(qMin(qMax<qint64>(2 * used, 4096), maxBytes + 1)));
+        }
+        const ssize_t got = ::read(fd.get(), content.data() + used, size_t(content.size() - used));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw UserError::cannotOpen(QDir::toNativeSeparators(path));
+        if (got == 0)
+            break;
+        used += got;
+    }
+    content.truncate(used);
+    return content;
+}
+
+bool writeAtomically(const QString& path, QByteArrayView content) {
+    if (path.isEmpty())
+        return false;
+    const QString target = resolvedTarget(path);
+    const QByteArray targetName = QFile::encodeName(target);
+    struct stat old {};
+    const bool replacing = ::stat(targetName.constData(), &old) == 0;
+    // A pipe or a device is not a file to replace with a regular one.
+    if (replacing && !S_ISREG(old.st_mode))
+        return false;
+
+    QByteArray temporaryName;
+    Descriptor fd = createTemporary(target, temporaryName);
+    if (!fd.valid())
+        return false;
+    // Every byte must be on the disk before the rename, or a crash or a full disk could
+    // leave an empty or truncated file under the old name.
+    const bool written = (!replacing || ::fchmod(fd.get(), old.st_mode & 07777) == 0) &&
+                         writeAll(fd.get(), content) && ::fsync(fd.get()) == 0 && fd.close() &&
+                         ::rename(temporaryName.constData(), targetName.constData()) == 0;
+    if (!written) {
+        fd.close();
+        ::unlink(temporaryName.constData());
+        return false;
+    }
+    syncDirectoryOf(targetName);
+    return true;
+}
+
+} // namespace SafeFile
