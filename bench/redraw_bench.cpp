@@ -108,7 +108,7 @@ void measureDragStep(const LineList& lines, const QString& path) {
     TEtiq etiq;
     etiq.Charge(path);
     for (int i = 0; i < 50; ++i)
-        etiq.Lines[2 + i * 60][0] = '*';
+        etiq.document().Lines[2 + i * 60][0] = '*';
     etiq.HasSelection = true;
     etiq.Dessine();
     std::vector<double> times;

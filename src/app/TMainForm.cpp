@@ -594,8 +594,9 @@ void TMainForm::FileNewItemClick() {
 }
 
 void TMainForm::FileOpenItemClick() {
-    const QString folder =
-        etiq_->FileName.isEmpty() ? QString() : QFileInfo(etiq_->FileName).absolutePath();
+    const QString folder = etiq_->document().FileName.isEmpty()
+                               ? QString()
+                               : QFileInfo(etiq_->document().FileName).absolutePath();
     const QString path =
         Dialogs::openFileName(this, QStringLiteral("Ouvrir"), folder,
                               QStringLiteral("Fichiers étiquettes (*.etq);;Tous les fichiers (*)"));
@@ -608,9 +609,9 @@ void TMainForm::FileOpenItemClick() {
     statusPanel0_->repaint();
     // Resetting the label window forgets its name and size, so a file that cannot be read
     // must be found out before.
-    LabelFile::read(path);
+    LineList content = LabelFile::read(path);
     resetLabelWindow();
-    etiq_->Charge(path);
+    etiq_->Charge(path, std::move(content));
     ShowHint(QString());
 }
 

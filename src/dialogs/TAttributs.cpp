@@ -17,13 +17,8 @@ LabelProperties labelProperties(const QString& fileName, const LineList& lines, 
         p.date = info.lastModified().date();
     }
     if (!lines.isEmpty()) {
-        const QByteArrayView header = lines.first();
-        p.width =
-            int(LineCodec::parseHex(header.first(qMin<qsizetype>(3, header.size()))).value_or(0));
-        if (header.size() > 3)
-            p.height = int(
-                LineCodec::parseHex(header.sliced(3).first(qMin<qsizetype>(3, header.size() - 3)))
-                    .value_or(0));
+        p.width = LineCodec::headerField(lines.first(), 0).value_or(0);
+        p.height = LineCodec::headerField(lines.first(), 1).value_or(0);
     }
     p.objectCount = int(qMax<qsizetype>(0, lines.size() - 1));
     return p;

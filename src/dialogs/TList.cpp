@@ -1,6 +1,7 @@
 #include "TList.h"
 
 #include "Dialogs.h"
+#include "ObjectCommands.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -42,31 +43,18 @@ QString kindName(QByteArrayView keyword) {
     return QStringLiteral("????????????");
 }
 
-// A document with no object line has nothing to move or delete.
-bool holds(const LineList& lines, int position) {
-    return lines.size() >= 3 && position >= 0 && position + 2 < lines.size();
-}
-
 } // namespace
 
 QString entryText(const QByteArray& line) {
     const LineParts parts = LineCodec::splitLine(line);
     // A field that does not convert shows 0, and so do the fields after it.
-    const QByteArrayView field = parts.geometry.first(qMin<qsizetype>(12, parts.geometry.size()));
-    int values[4] = {0, 0, 0, 0};
-    for (qsizetype i = 0; i < 4 && 3 * i < field.size(); ++i) {
-        const auto v = LineCodec::parseHex(
-            field.sliced(3 * i).first(qMin<qsizetype>(3, field.size() - 3 * i)));
-        if (!v)
-            break;
-        values[i] = int(*v);
-    }
+    const LabelRect r = LineCodec::readRectLenient(parts.rectField);
     return QStringLiteral("%1  (%2,%3,%4,%5)")
         .arg(kindName(parts.keyword))
-        .arg(values[0])
-        .arg(values[1])
-        .arg(values[2])
-        .arg(values[3]);
+        .arg(r.left)
+        .arg(r.top)
+        .arg(r.right)
+        .arg(r.bottom);
 }
 
 QStringList entries(const LineList& lines) {
@@ -74,27 +62,6 @@ QStringList entries(const LineList& lines) {
     for (qsizetype i = 2; i < lines.size(); ++i)
         list.append(entryText(lines[i]));
     return list;
-}
-
-bool moveBack(LineList& lines, int position) {
-    if (!holds(lines, position) || position == 0)
-        return false;
-    lines.swapItemsAt(position + 2, position + 1);
-    return true;
-}
-
-bool moveForward(LineList& lines, int position) {
-    if (!holds(lines, position) || position + 3 >= lines.size())
-        return false;
-    lines.swapItemsAt(position + 2, position + 3);
-    return true;
-}
-
-bool remove(LineList& lines, int position) {
-    if (!holds(lines, position))
-        return false;
-    lines.removeAt(position + 2);
-    return true;
 }
 
 } // namespace ObjectList
@@ -170,7 +137,7 @@ void TList::Affiche() {
 }
 
 void TList::Supprime() {
-    if (!ObjectList::remove(copy_, selectedPosition()))
+    if (!ObjectCommands::remove(copy_, selectedPosition()))
         return;
     Affiche();
     changed_ = true;
@@ -179,7 +146,7 @@ void TList::Supprime() {
 
 void TList::SpeedButton1Click() {
     const int i = selectedPosition();
-    if (!ObjectList::moveBack(copy_, i))
+    if (!ObjectCommands::moveBack(copy_, i))
         return;
     Affiche();
     changed_ = true;
@@ -189,7 +156,7 @@ void TList::SpeedButton1Click() {
 
 void TList::SpeedButton2Click() {
     const int i = selectedPosition();
-    if (!ObjectList::moveForward(copy_, i))
+    if (!ObjectCommands::moveForward(copy_, i))
         return;
     Affiche();
     changed_ = true;

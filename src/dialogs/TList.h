@@ -11,20 +11,14 @@ class QListWidget;
 class QPushButton;
 class QToolButton;
 
-// The object list's work on a copy of the label document. Positions count the listed
-// objects: position p is document line p + 2 (the header and the background record
-// are never listed). Each edit returns whether it did anything.
+// What the object list shows of a copy of the label document: one entry per object,
+// position p being document line p + 2 (the header and the background record are never
+// listed). Its edits are the label's own (ObjectCommands).
 namespace ObjectList {
 
 // The French name of the object's kind, two blanks and its rectangle in decimal.
 QString entryText(const QByteArray& line);
 QStringList entries(const LineList& lines);
-
-// One step towards the back: swaps the object with the one drawn before it.
-bool moveBack(LineList& lines, int position);
-// One step towards the front: swaps the object with the one drawn after it.
-bool moveForward(LineList& lines, int position);
-bool remove(LineList& lines, int position);
 
 } // namespace ObjectList
 

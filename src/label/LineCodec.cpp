@@ -23,9 +23,9 @@ QByteArrayView field(QByteArrayView text, qsizetype from, qsizetype length) {
 }
 
 // A one-digit style code; anything but a decimal digit reads as 0.
-int styleDigit(QByteArrayView text, qsizetype at) {
-    if (at < text.size() && text[at] >= '0' && text[at] <= '9')
-        return text[at] - '0';
+int styleDigit(QByteArrayView digit) {
+    if (!digit.isEmpty() && digit[0] >= '0' && digit[0] <= '9')
+        return digit[0] - '0';
     return 0;
 }
 
@@ -54,33 +54,100 @@ std::optional<quint32> parseHex(QByteArrayView digits) {
     return value;
 }
 
-LineParts splitLine(const QByteArray& line) {
+LineParts splitLine(QByteArrayView line) {
     LineParts parts;
     if (!line.isEmpty())
         parts.mark = line[0];
     if (line.size() > 1)
         parts.group = line[1];
-    const QByteArrayView body = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
-    QByteArrayView geometry = body;
+    QByteArrayView body = line.sliced(qMin<qsizetype>(2, line.size()));
     const qsizetype tab = body.indexOf('\t');
     if (tab >= 0) {
         parts.hasTab = true;
-        geometry = body.first(tab);
         QByteArrayView styles = body.sliced(tab + 1);
-        styles = styles.first(qMin<qsizetype>(styles.size(), kMaxFieldText));
         if (styles.startsWith('>')) {
             parts.arrow = styles.first(qMin<qsizetype>(2, styles.size()));
             styles = styles.sliced(parts.arrow.size());
         }
         parts.styles = styles;
+        body = body.first(tab);
     }
-    const qsizetype blank = geometry.indexOf(' ');
+    parts.body = body;
+    const qsizetype blank = body.indexOf(' ');
     if (blank >= 0) {
-        parts.keyword = geometry.first(blank);
-        const QByteArrayView rest = geometry.sliced(blank + 1);
-        parts.geometry = rest.first(qMin<qsizetype>(rest.size(), kMaxFieldText));
+        parts.hasBlank = true;
+        parts.keyword = body.first(blank);
+        parts.geometry = body.sliced(blank + 1);
+        parts.rectField = parts.geometry.first(qMin<qsizetype>(12, parts.geometry.size()));
+        parts.kindData = parts.geometry.sliced(parts.rectField.size());
     }
     return parts;
+}
+
+QByteArray joinLine(const LineParts& p) {
+    QByteArray line;
+    line.reserve(4 + p.body.size() + p.rectField.size() + p.kindData.size() + p.arrow.size() +
+                 p.styles.size());
+    line += p.mark;
+    line += p.group;
+    if (p.hasBlank) {
+        line += p.keyword;
+        line += ' ';
+        line += p.rectField;
+        line += p.kindData;
+    } else {
+        line += p.body;
+    }
+    if (p.hasTab) {
+        line += '\t';
+        line += p.arrow;
+        line += p.styles;
+    }
+    return line;
+}
+
+QByteArray objectLine(QByteArrayView keyword, QByteArrayView rectField, QByteArrayView kindData,
+                      QByteArrayView styles) {
+    LineParts parts;
+    parts.hasBlank = true;
+    parts.keyword = keyword;
+    parts.rectField = rectField;
+    parts.kindData = kindData;
+    parts.hasTab = true;
+    parts.styles = styles;
+    return joinLine(parts);
+}
+
+QByteArrayView readerLimit(QByteArrayView text) {
+    return text.first(qMin<qsizetype>(text.size(), kMaxFieldText));
+}
+
+namespace {
+
+struct FieldPlace {
+    qsizetype at;
+    qsizetype width; // -1: the rest of the block
+};
+
+constexpr FieldPlace kStyleFields[] = {{0, 1},  {1, 8},  {9, 1},  {10, 2}, {12, 8},
+                                       {20, 8}, {28, 2}, {30, 1}, {31, -1}};
+
+} // namespace
+
+QByteArrayView styleField(QByteArrayView block, StyleField which) {
+    const FieldPlace place = kStyleFields[int(which)];
+    return field(block, place.at, place.width < 0 ? block.size() : place.width);
+}
+
+QByteArray withStyleField(QByteArrayView block, StyleField which, QByteArrayView value) {
+    const FieldPlace place = kStyleFields[int(which)];
+    QByteArray result = block.toByteArray();
+    if (place.at <= result.size())
+        result.replace(place.at,
+                       place.width < 0 ? result.size() - place.at
+                                       : qMin(place.width, result.size() - place.at),
+                       value.toByteArray());
+    return result;
 }
 
 std::optional<LabelRect> tryReadRect(QByteArrayView geometry) {
@@ -89,6 +156,17 @@ std::optional<LabelRect> tryReadRect(QByteArrayView geometry) {
         const auto v = parseHex(field(geometry, 3 * i, 3));
         if (!v)
             return std::nullopt;
+        values[i] = int(*v);
+    }
+    return LabelRect{values[0], values[1], values[2], values[3]};
+}
+
+LabelRect readRectLenient(QByteArrayView digits) {
+    int values[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        const auto v = parseHex(field(digits, 3 * i, 3));
+        if (!v)
+            break;
         values[i] = int(*v);
     }
     return LabelRect{values[0], values[1], values[2], values[3]};
@@ -224,21 +302,22 @@ char fontStyleDigit(int flags) {
 }
 
 void readStyles(QByteArrayView block, StyleBlock& style) {
-    const int brush = styleDigit(block, 0);
+    using F = StyleField;
+    const int brush = styleDigit(styleField(block, F::BrushStyle));
     if (brush <= 7)
         style.brushStyle = brush;
-    style.brushColor = ColorRef(parseHex(field(block, 1, 8)).value_or(0));
-    const int pen = styleDigit(block, 9);
+    style.brushColor = ColorRef(parseHex(styleField(block, F::BrushColor)).value_or(0));
+    const int pen = styleDigit(styleField(block, F::PenStyle));
     if (pen <= 6)
         style.penStyle = pen;
-    style.penWidth = hexOrZero(field(block, 10, 2));
-    style.penColor = ColorRef(parseHex(field(block, 12, 8)).value_or(0));
-    style.fontColor = ColorRef(parseHex(field(block, 20, 8)).value_or(0));
-    style.fontSize = hexOrZero(field(block, 28, 2));
-    const int font = styleDigit(block, 30);
+    style.penWidth = hexOrZero(styleField(block, F::PenWidth));
+    style.penColor = ColorRef(parseHex(styleField(block, F::PenColor)).value_or(0));
+    style.fontColor = ColorRef(parseHex(styleField(block, F::FontColor)).value_or(0));
+    style.fontSize = hexOrZero(styleField(block, F::FontSize));
+    const int font = styleDigit(styleField(block, F::FontStyle));
     if (font <= 4)
         style.fontStyle = fontStyleFromDigit(font);
-    style.fontName = field(block, 31, block.size()).toByteArray();
+    style.fontName = styleField(block, F::FontName).toByteArray();
 }
 
 QByteArray writeStyles(const StyleBlock& s) {
@@ -261,13 +340,18 @@ QByteArray writeHeader(const LabelFormatValues& f) {
     return hex(f.width, 3) + hex(f.height, 3) + hex(f.hspacing, 3) + hex(f.vspacing, 3);
 }
 
+std::optional<int> headerField(QByteArrayView header, int index) {
+    const auto v = parseHex(field(header, 3 * index, 3));
+    return v ? std::optional<int>(int(*v)) : std::nullopt;
+}
+
 bool readHeader(QByteArrayView header, LabelFormatValues& format) {
     int* targets[4] = {&format.width, &format.height, &format.hspacing, &format.vspacing};
     for (int i = 0; i < 4; ++i) {
-        const auto v = parseHex(field(header, 3 * i, 3));
+        const auto v = headerField(header, i);
         if (!v)
             return false;
-        *targets[i] = int(*v);
+        *targets[i] = *v;
     }
     return true;
 }

@@ -37,15 +37,35 @@ struct StyleBlock {
     bool operator==(const StyleBlock&) const = default;
 };
 
-// An object line cut into its parts. Views point into the line given to splitLine.
+// An object line cut into its parts: mark, group digit, keyword, rectangle field, kind data,
+// arrow marker and style block. splitLine gives views into the line it cut; joinLine puts
+// parts back together, the same ones or new pieces, into the same bytes.
 struct LineParts {
     char mark = ' ';
     char group = '0';
-    QByteArrayView keyword;  // empty when the geometry part holds no blank
-    QByteArrayView geometry; // after the keyword's blank: rectangle field and kind data
+    QByteArrayView body; // after mark and group digit, up to the TAB
+    bool hasBlank = false;
+    QByteArrayView keyword;   // empty when the body holds no blank
+    QByteArrayView geometry;  // after the keyword's blank: rectangle field and kind data
+    QByteArrayView rectField; // the first 12 characters of the geometry (fewer when short)
+    QByteArrayView kindData;  // after the rectangle field: points, text or pixels
     bool hasTab = false;
     QByteArrayView arrow;  // '>' and a digit, or empty
     QByteArrayView styles; // the style block without the arrow marker
+};
+
+// Fields of the style block, in their order: where each starts and how many characters it
+// takes (the font name takes the rest).
+enum class StyleField {
+    BrushStyle,
+    BrushColor,
+    PenStyle,
+    PenWidth,
+    PenColor,
+    FontColor,
+    FontSize,
+    FontStyle,
+    FontName
 };
 
 struct LabelFormatValues {
@@ -71,12 +91,27 @@ QByteArray hex(qint64 value, int width);
 // A field as the readers take it: hexadecimal digits of either case, nothing else.
 std::optional<quint32> parseHex(QByteArrayView digits);
 
-LineParts splitLine(const QByteArray& line);
+LineParts splitLine(QByteArrayView line);
+// The line the parts make; a body without a blank is kept as it is.
+QByteArray joinLine(const LineParts& parts);
+// A new object line: mark ' ', group '0'.
+QByteArray objectLine(QByteArrayView keyword, QByteArrayView rectField, QByteArrayView kindData,
+                      QByteArrayView styles);
+// What readers take of a field that runs to the end of the line or to the TAB.
+QByteArrayView readerLimit(QByteArrayView text);
+
+// One field of a style block (without arrow marker), possibly shorter than its width when
+// the block is cut short; and the block with that field replaced.
+QByteArrayView styleField(QByteArrayView block, StyleField field);
+QByteArray withStyleField(QByteArrayView block, StyleField field, QByteArrayView value);
 
 // Reads the four three-digit fields; throws UserError for a field that does not convert.
 LabelRect readRect(QByteArrayView geometry);
 // Same, without the error: nullopt when a field does not convert.
 std::optional<LabelRect> tryReadRect(QByteArrayView geometry);
+// The rectangle as the selection and the object list read it: a number that does not
+// convert is 0, and so are the ones after it.
+LabelRect readRectLenient(QByteArrayView digits);
 QByteArray writeRect(const LabelRect& rect);
 QByteArray writeRect(int left, int top, int right, int bottom);
 
@@ -98,6 +133,9 @@ QByteArray writeHeader(const LabelFormatValues& format);
 // Reads the header fields in order; a field that does not convert ends the reading and
 // leaves it and the following ones as they were. Returns whether all four converted.
 bool readHeader(QByteArrayView header, LabelFormatValues& format);
+// One of the header's four fields (0 width .. 3 vertical spacing), nullopt when it does not
+// convert.
+std::optional<int> headerField(QByteArrayView header, int index);
 
 QByteArray defaultHeader();
 LineList newLabel(const LabelFormatValues& format = {});

@@ -17,51 +17,43 @@ QSize textObjectExtent(const QByteArray& text, const StyleBlock& style) {
 }
 
 LabelRect selectionRect(const QByteArray& line) {
-    QByteArrayView text = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
-    text = text.first(qMin<qsizetype>(255, text.size()));
-    const qsizetype tab = text.indexOf('\t');
-    if (tab >= 0)
-        text = text.first(tab);
-    const qsizetype blank = text.indexOf(' ');
-    if (blank >= 0) {
-        text = text.sliced(blank + 1);
-        text = text.first(qMin<qsizetype>(12, text.size()));
-    }
-    int values[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 4 && 3 * i < text.size(); ++i) {
-        const auto v =
-            LineCodec::parseHex(text.sliced(3 * i, qMin<qsizetype>(3, text.size() - 3 * i)));
-        if (!v)
-            break;
-        values[i] = int(*v);
-    }
-    return LabelRect{values[0], values[1], values[2], values[3]};
+    // The selection reads no further than the first 255 characters after the mark; a line
+    // without a blank there is read from its start.
+    constexpr qsizetype kRead = 255;
+    const LineParts parts = LineCodec::splitLine(line);
+    const qsizetype rectStart = parts.keyword.size() + 1;
+    QByteArrayView digits;
+    if (parts.hasBlank && rectStart <= kRead)
+        digits = parts.rectField.first(qMin(parts.rectField.size(), kRead - rectStart));
+    else
+        digits = parts.body.first(qMin(parts.body.size(), kRead));
+    return LineCodec::readRectLenient(digits);
+}
+
+std::array<QPoint, 8> handlePoints(const LabelRect& b) {
+    const int d = qAbs(b.right - b.left) / 2;
+    const int e = qAbs(b.bottom - b.top) / 2;
+    return {QPoint(b.left, b.top),     QPoint(b.right, b.top),      QPoint(b.left, b.bottom),
+            QPoint(b.right, b.bottom), QPoint(b.left, b.top + e),   QPoint(b.right, b.top + e),
+            QPoint(b.left + d, b.top), QPoint(b.left + d, b.bottom)};
 }
 
 QByteArray Recadre(const QByteArray& line) {
-    const LineParts parts = LineCodec::splitLine(line);
+    LineParts parts = LineCodec::splitLine(line);
     if (parts.keyword != "TEXT")
         return line;
-    const auto corner = LineCodec::tryReadRect(parts.geometry);
+    const auto corner = LineCodec::tryReadRect(parts.rectField);
     if (!corner)
         return line;
     // The text runs from after the 12 rectangle digits up to the TAB, however long it is.
-    const qsizetype textStart = 2 + parts.keyword.size() + 1 + 12;
-    const qsizetype tab = line.indexOf('\t');
-    const qsizetype textEnd = tab >= 0 ? tab : line.size();
-    const QByteArray text = line.mid(textStart, textEnd - textStart);
     StyleBlock style;
-    LineCodec::readStyles(parts.styles, style);
-    const QSize extent = textObjectExtent(text, style);
+    LineCodec::readStyles(LineCodec::readerLimit(parts.styles), style);
+    const QSize extent = textObjectExtent(parts.kindData.toByteArray(), style);
     const int l = corner->left;
     const int t = corner->top;
-
-    QByteArray fitted;
-    fitted.reserve(line.size());
-    fitted += line.left(textStart - 12);
-    fitted += LineCodec::writeRect(l, t, l + extent.width(), t + extent.height());
-    fitted += line.mid(textStart);
-    return fitted;
+    const QByteArray fitted = LineCodec::writeRect(l, t, l + extent.width(), t + extent.height());
+    parts.rectField = fitted;
+    return LineCodec::joinLine(parts);
 }
 
 bool clearMarks(LineList& lines) {
@@ -85,53 +77,20 @@ namespace LineEdits {
 
 namespace {
 
-// A line cut as the geometry edits see it.
-struct EditParts {
-    QByteArray head; // mark and group digit
-    QByteArray keyword;
-    QByteArray rect; // the 12 digits
-    QByteArray rest; // point list, text or pixels
-    bool hasTab = false;
-    QByteArray styles; // everything after the TAB, arrow marker included
-};
-
-std::optional<EditParts> cut(const QByteArray& line) {
-    EditParts parts;
-    const qsizetype tab = line.indexOf('\t');
-    const QByteArray geometry = tab >= 0 ? line.left(tab) : line;
-    if (tab >= 0) {
-        parts.hasTab = true;
-        parts.styles = line.mid(tab + 1);
-    }
-    const qsizetype blank = geometry.indexOf(' ', 2);
-    if (geometry.size() < 2 || blank < 0 || geometry.size() < blank + 13)
+// A line cut for editing, with its rectangle read; nothing for a line without a whole one.
+std::optional<std::pair<LineParts, LabelRect>> cutWithRect(const QByteArray& line) {
+    if (line.size() < 2)
         return std::nullopt;
-    parts.head = geometry.left(2);
-    parts.keyword = geometry.mid(2, blank - 2);
-    parts.rect = geometry.mid(blank + 1, 12);
-    parts.rest = geometry.mid(blank + 13);
-    return parts;
-}
-
-QByteArray join(const EditParts& p) {
-    QByteArray line = p.head + p.keyword + ' ' + p.rect + p.rest;
-    if (p.hasTab)
-        line += '\t' + p.styles;
-    return line;
-}
-
-// A line cut for editing, with its rectangle read; nothing for a line without one.
-std::optional<std::pair<EditParts, LabelRect>> cutWithRect(const QByteArray& line) {
-    auto parts = cut(line);
-    if (!parts)
+    const LineParts parts = LineCodec::splitLine(line);
+    if (!parts.hasBlank || parts.rectField.size() < 12)
         return std::nullopt;
-    const auto rect = LineCodec::tryReadRect(parts->rect);
+    const auto rect = LineCodec::tryReadRect(parts.rectField);
     if (!rect)
         return std::nullopt;
-    return std::make_pair(std::move(*parts), *rect);
+    return std::make_pair(parts, *rect);
 }
 
-bool isPointList(const QByteArray& keyword) {
+bool isPointList(QByteArrayView keyword) {
     return keyword.contains("POLY") || keyword.contains("DRAW");
 }
 
@@ -155,8 +114,9 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
     if (!inRange(rect.left + dx) || !inRange(rect.top + dy) || !inRange(rect.right + dx) ||
         !inRange(rect.bottom + dy))
         return line;
+    QByteArray moved;
     if (isPointList(parts.keyword)) {
-        QByteArray moved = parts.rest;
+        moved = parts.kindData.toByteArray();
         for (qsizetype at = 0; at + 6 <= moved.size(); at += 6) {
             const auto x = LineCodec::parseHex(QByteArrayView(moved).sliced(at, 3));
             const auto y = LineCodec::parseHex(QByteArrayView(moved).sliced(at + 3, 3));
@@ -166,13 +126,14 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
                 return line;
             moved.replace(at, 6, LineCodec::hex(int(*x) + dx, 3) + LineCodec::hex(int(*y) + dy, 3));
         }
-        parts.rest = moved;
+        parts.kindData = moved;
     } else if (parts.keyword != "TEXT" && parts.keyword != "BITMAP" && parts.keyword != "META") {
-        parts.rest.clear();
+        parts.kindData = {};
     }
-    parts.rect =
+    const QByteArray rectField =
         LineCodec::writeRect(rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy);
-    return join(parts);
+    parts.rectField = rectField;
+    return LineCodec::joinLine(parts);
 }
 
 QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left, int& top,
@@ -219,23 +180,18 @@ QByteArray RedimPoly(QByteArrayView list, int handle, int dx, int dy, int& left,
 
 QByteArray RedimText(const QByteArray& styles, const QByteArray& text, int left, int right,
                      int& resizeFontSize) {
-    // The font size sits after the arrow marker, if any, at characters 29-30 of the block.
-    const qsizetype base = styles.startsWith('>') ? 2 : 0;
+    const QByteArrayView sizeField = LineCodec::styleField(styles, StyleField::FontSize);
+    const bool whole = sizeField.size() == 2;
     if (resizeFontSize == 0)
-        resizeFontSize =
-            styles.size() >= base + 30
-                ? int(LineCodec::parseHex(QByteArrayView(styles).sliced(base + 28, 2)).value_or(0))
-                : 0;
+        resizeFontSize = whole ? int(LineCodec::parseHex(sizeField).value_or(0)) : 0;
     StyleBlock style;
-    LineCodec::readStyles(QByteArrayView(styles).sliced(qMin(base, styles.size())), style);
+    LineCodec::readStyles(styles, style);
     style.fontSize = resizeFontSize;
     const int width = textObjectExtent(text, style).width();
-    if (width <= 0 || styles.size() < base + 30)
+    if (width <= 0 || !whole)
         return styles;
     const int size = roundHalfEven(double(right - left) / width * resizeFontSize);
-    QByteArray resized = styles;
-    resized.replace(base + 28, 2, LineCodec::hex(size, 2));
-    return resized;
+    return LineCodec::withStyleField(styles, StyleField::FontSize, LineCodec::hex(size, 2));
 }
 
 QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resizeFontSize) {
@@ -269,15 +225,20 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
     default:
         return line;
     }
-    if (isPointList(parts.keyword))
-        parts.rest = RedimPoly(parts.rest, handle, dx, dy, l, t, r, b);
+    QByteArray points;
+    if (isPointList(parts.keyword)) {
+        points = RedimPoly(parts.kindData, handle, dx, dy, l, t, r, b);
+        parts.kindData = points;
+    }
+    QByteArray styles;
     if (parts.keyword == "TEXT" && parts.hasTab) {
-        parts.styles = RedimText(parts.styles, parts.rest, l, r, resizeFontSize);
+        styles = RedimText(parts.styles.toByteArray(), parts.kindData.toByteArray(), l, r,
+                           resizeFontSize);
         // A text below one point is an invisible dot nobody can click again.
-        const qsizetype base = parts.styles.startsWith('>') ? 2 : 0;
-        const auto size = LineCodec::parseHex(QByteArrayView(parts.styles.mid(base + 28, 2)));
+        const auto size = LineCodec::parseHex(LineCodec::styleField(styles, StyleField::FontSize));
         if (size && *size < 1)
             return line;
+        parts.styles = styles;
     }
     if (parts.keyword == "BITMAP" || parts.keyword == "META") {
         const qint64 newArea = qint64(r - l) * (b - t);
@@ -286,8 +247,9 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
     }
     if (!inRange(l) || !inRange(t) || !inRange(r) || !inRange(b))
         return line;
-    parts.rect = LineCodec::writeRect(l, t, r, b);
-    return join(parts);
+    const QByteArray rectField = LineCodec::writeRect(l, t, r, b);
+    parts.rectField = rectField;
+    return LineCodec::joinLine(parts);
 }
 
 } // namespace LineEdits

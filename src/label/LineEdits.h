@@ -2,8 +2,11 @@
 
 #include "LineCodec.h"
 
+#include <QPoint>
 #include <QSize>
+
 #include <QString>
+#include <array>
 
 // Edits of object lines that need no window.
 namespace LineEdits {
@@ -14,6 +17,10 @@ QSize textObjectExtent(const QByteArray& text, const StyleBlock& style);
 // The rectangle the selection uses for a line: the 12 digits after the first blank (before
 // the TAB); a number that does not read leaves it and the ones after it at 0.
 LabelRect selectionRect(const QByteArray& line);
+
+// The eight handles of a box, handle 1 first: the corners left top, right top, left bottom,
+// right bottom, then the middles of the left, right, top and bottom sides.
+std::array<QPoint, 8> handlePoints(const LabelRect& box);
 
 // Fits a TEXT line's rectangle to its text; other lines, and lines whose corner does not
 // read, come back unchanged.

@@ -5,6 +5,7 @@
 #include "ErrorReportingApplication.h"
 #include "LabelFile.h"
 #include "LineEdits.h"
+#include "ObjectCommands.h"
 #include "PictureDecoders.h"
 #include "SurfaceWidget.h"
 #include "UserError.h"
@@ -21,13 +22,32 @@
 
 namespace {
 
+// Where the label's frame sits in the window.
 constexpr int kPanelOffset = 20;
-constexpr int kCdFrame = 378;
+// A 126 x 126 mm label is a CD label, edited at 3 pixels a millimetre inside a circle.
+constexpr int kCdSide = 126;
+constexpr int kCdFrame = 3 * kCdSide;
+const QRect kCdCircle(4, 4, 351, 351);
+// Any other label has one pixel a quarter millimetre.
+constexpr int kPixelsPerMm = 4;
 // Coordinates are three hex digits, so nothing beyond 4096 pixels can be addressed.
 constexpr int kLargestFrame = 4096;
+// The rectangle field is twelve digits; what follows it is the object's kind data.
+constexpr qsizetype kRectDigits = 12;
+// The polygon and polyline tools collect up to 299 points (0..298) in a buffer of 301.
+constexpr int kPointBufferSize = 301;
+constexpr int kLastCollectedPoint = 298;
+constexpr int kPointsClearedAfterCollecting = 101;
+// A press and release closer than this (across plus down) record no shape.
+constexpr int kShortestGesture = 5;
+// A handle is grabbed within this distance, across and down, of its point.
+constexpr int kHandleReach = 5;
+constexpr int kHandleDotWidth = 5;
+// The selection box after a deselection: empty, ready to grow.
+constexpr LabelRect kNoSelectionBox{8182, 8182, 0, 0};
 
 bool isCdFormat(int width, int height) {
-    return width == 126 && height == 126;
+    return width == kCdSide && height == kCdSide;
 }
 
 } // namespace
@@ -58,7 +78,7 @@ TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
     scrollArea_->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(scrollArea_);
     PaintBox1->installEventFilter(this);
-    PointBuffer.resize(301);
+    PointBuffer.resize(kPointBufferSize);
 
     FormCreate();
 }
@@ -68,24 +88,18 @@ TEtiq::~TEtiq() {
 }
 
 void TEtiq::FormCreate() {
-    FileName.clear();
     canvas_.setBrushStyle(BrushClear);
     canvas_.setPenColor(0);
     Tool = ToolLine;
     HasSelection = false;
-    LabelWidth = 70;
-    LabelHeight = 42;
-    HSpacing = 0;
-    VSpacing = 0;
-    Lines = LineCodec::newLabel(format());
-    UndoLines.clear();
+    doc_ = LabelDocument();
     RedimForm();
     updateCaption();
 }
 
 void TEtiq::SetIni(int toolNumber, int /*penWidth*/, int penStyle, ColorRef penColor,
                    ColorRef fillColor, int fillStyle) {
-    FileName.clear();
+    doc_.FileName.clear();
     canvas_.setBrushColor(fillColor);
     canvas_.setBrushStyle(fillStyle);
     canvas_.setPenColor(penColor);
@@ -95,10 +109,11 @@ void TEtiq::SetIni(int toolNumber, int /*penWidth*/, int penStyle, ColorRef penC
         Tool = tool;
     canvas_.setPenStyle(penStyle);
     HasSelection = false;
-    LabelWidth = 70;
-    LabelHeight = 42;
-    HSpacing = 0;
-    VSpacing = 0;
+    const LabelFormatValues defaults;
+    doc_.LabelWidth = defaults.width;
+    doc_.LabelHeight = defaults.height;
+    doc_.HSpacing = defaults.hspacing;
+    doc_.VSpacing = defaults.vspacing;
     SelectionBox = LabelRect{};
 }
 
@@ -111,123 +126,95 @@ void TEtiq::SetPage(int left, int top, int right, int bottom, int zoom) {
 }
 
 void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
-    LabelWidth = width;
-    LabelHeight = height;
-    HSpacing = hspacing;
-    VSpacing = vspacing;
-    if (Lines.isEmpty())
-        Lines = LineCodec::newLabel(format());
-    else
-        Lines[0] = LineCodec::writeHeader(format());
+    doc_.setFormat({width, height, hspacing, vspacing});
     RedimForm();
     // The old size's lines would come back under the new size.
-    UndoLines.clear();
-    Modified = true;
+    doc_.forgetUndo();
+    doc_.Modified = true;
     Dessine();
 }
 
 void TEtiq::SetNew() {
     // A new label has nothing to undo, whatever the old one had.
-    UndoLines.clear();
+    doc_.forgetUndo();
     reportedBadLines_.clear();
-    Modified = false;
+    doc_.Modified = false;
     updateCaption();
 }
 
 void TEtiq::Effacer() {
-    UndoLines = Lines;
-    Lines = LineCodec::newLabel(format());
+    doc_.checkpoint();
+    doc_.clear();
     Dessine();
-    Modified = true;
+    doc_.Modified = true;
 }
 
 void TEtiq::Charge(const QString& path) {
     const BusyCursor busy;
-    // Read first: a file that cannot be read leaves the window as it was.
-    LineList loaded = LabelFile::read(path);
-    FileName = path;
-    Lines = std::move(loaded);
-    // "Annuler" must never bring back the previous label's objects under this name, and
-    // this file's broken lines are reported again even if an earlier file had them.
-    UndoLines.clear();
+    // A file that cannot be read throws here and leaves the window as it was.
+    doc_.load(path);
+    showLoaded();
+}
+
+void TEtiq::Charge(const QString& path, LineList content) {
+    doc_.adopt(path, std::move(content));
+    showLoaded();
+}
+
+void TEtiq::showLoaded() {
+    // This file's broken lines are reported even if an earlier file had the same.
     reportedBadLines_.clear();
-    // A file of fewer than two lines lacks its header or background record.
-    if (Lines.isEmpty())
-        Lines.append(LineCodec::defaultHeader());
-    if (Lines.size() < 2)
-        Lines.append(LineCodec::kBlankRecord);
     RestoreStyles();
-    LineCodec::dropMalformedLines(Lines);
-
-    LabelFormatValues values = format();
-    if (LineCodec::readHeader(Lines[0], values)) {
-        if (values.width <= 9)
-            values.width = 70;
-        if (values.height <= 9)
-            values.height = 42;
-    }
-    // Nothing larger than the largest label can be edited; a corrupt header must not
-    // ask for a surface of gigabytes.
-    values.width = qMin(values.width, 300);
-    values.height = qMin(values.height, 300);
-    LabelWidth = values.width;
-    LabelHeight = values.height;
-    HSpacing = values.hspacing;
-    VSpacing = values.vspacing;
-
     RedimForm();
-    Modified = false;
     updateCaption();
     Dessine();
 }
 
 bool TEtiq::Sauve(int mode) {
-    const QString nameBefore = FileName;
-    if (FileName.isEmpty() || mode == 1) {
+    const QString nameBefore = doc_.FileName;
+    if (doc_.FileName.isEmpty() || mode == 1) {
         // A cancelled name writes nothing, not even under the name held before.
         if (!SaveAs())
             return false;
     }
-    if (FileName.isEmpty())
+    if (doc_.FileName.isEmpty())
         return false;
-    if (!Modified)
+    if (!doc_.Modified)
         return true;
 
-    const QString path = LabelFile::withExtension(FileName);
+    const QString path = LabelFile::withExtension(doc_.FileName);
     const BusyCursor busy;
     Deselectionne();
-    Lines[0] = LineCodec::writeHeader(format());
     try {
-        LabelFile::write(path, Lines);
+        doc_.save(path);
     } catch (const UserError&) {
         // The label stays changed and keeps the name it had, so nothing points at a file
         // that was never written.
-        FileName = nameBefore;
+        doc_.FileName = nameBefore;
         throw;
     }
-    FileName = path;
-    Modified = false;
     updateCaption();
     Dessine();
     return true;
 }
 
 bool TEtiq::SaveAs() {
-    const QString dir = FileName.isEmpty() ? QString() : QFileInfo(FileName).absolutePath();
+    const QString dir =
+        doc_.FileName.isEmpty() ? QString() : QFileInfo(doc_.FileName).absolutePath();
     const QString chosen = Dialogs::saveFileName(this, QStringLiteral("Enregistrer sous"), dir,
                                                  QStringLiteral("Fichiers étiquettes (*.etq)"));
     if (chosen.isEmpty())
         return false;
-    FileName = LabelFile::withExtension(chosen);
-    Modified = true;
+    doc_.FileName = LabelFile::withExtension(chosen);
+    doc_.Modified = true;
     return true;
 }
 
 bool TEtiq::SaveQuery() {
-    if (!Modified)
+    if (!doc_.Modified)
         return true;
     const QString text = QStringLiteral("Enregistrer modifications dans ") +
-                         QFileInfo(FileName).fileName() + QStringLiteral(" ?");
+                         QFileInfo(doc_.FileName).fileName() + QStringLiteral(" ?");
     const auto answer =
         Dialogs::warning(this, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::No)
@@ -248,8 +235,8 @@ void TEtiq::FormCloseQuery(bool& canClose) {
 }
 
 void TEtiq::FormClose() {
-    Lines.clear();
-    UndoLines.clear();
+    doc_.Lines.clear();
+    doc_.UndoLines.clear();
 }
 
 void TEtiq::closeEvent(QCloseEvent* event) {
@@ -320,19 +307,19 @@ void TEtiq::SetText() {
 
 void TEtiq::RedimForm() {
     QSize frame;
-    if (isCdFormat(LabelWidth, LabelHeight)) {
+    if (isCdFormat(doc_.LabelWidth, doc_.LabelHeight)) {
         CdLabel = true;
         frame = QSize(kCdFrame, kCdFrame);
     } else {
         // Any height gets its whole surface at four pixels a millimetre; the scroll area
         // brings the rest into reach.
         CdLabel = false;
-        frame = QSize(qBound(4, 4 * LabelWidth, kLargestFrame),
-                      qBound(4, 4 * LabelHeight, kLargestFrame));
+        frame = QSize(qBound(kPixelsPerMm, kPixelsPerMm * doc_.LabelWidth, kLargestFrame),
+                      qBound(kPixelsPerMm, kPixelsPerMm * doc_.LabelHeight, kLargestFrame));
     }
     Panel1->resize(frame);
     if (CdLabel)
-        Panel1->setMask(QRegion(4, 4, 351, 351, QRegion::Ellipse));
+        Panel1->setMask(QRegion(kCdCircle, QRegion::Ellipse));
     else
         Panel1->clearMask();
     const QSize inside = frame - QSize(2, 2);
@@ -346,11 +333,11 @@ void TEtiq::RedimForm() {
 }
 
 LabelRect TEtiq::markedBox() const {
-    LabelRect box{8182, 8182, 0, 0};
-    for (qsizetype i = 2; i < Lines.size(); ++i) {
-        if (!Lines[i].startsWith('*'))
+    LabelRect box = kNoSelectionBox;
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        if (!doc_.Lines[i].startsWith('*'))
             continue;
-        const LabelRect r = LineEdits::selectionRect(Lines[i]);
+        const LabelRect r = LineEdits::selectionRect(doc_.Lines[i]);
         box.left = qMin(box.left, qMin(r.left, r.right));
         box.top = qMin(box.top, qMin(r.top, r.bottom));
         box.right = qMax(box.right, qMax(r.left, r.right));
@@ -371,12 +358,12 @@ QSize TEtiq::frameSize() const {
 void TEtiq::Deselectionne() {
     if (HasSelection)
         SelectionChanged = true;
-    LineEdits::clearMarks(Lines);
+    LineEdits::clearMarks(doc_.Lines);
     HasSelection = false;
     setSurfaceCursor(Qt::ArrowCursor);
     Moving = false;
     ResizeHandle = 0;
-    SelectionBox = LabelRect{8182, 8182, 0, 0};
+    SelectionBox = kNoSelectionBox;
 }
 
 QByteArray TEtiq::GetRect(int x, int y) {
@@ -417,66 +404,66 @@ QByteArray TEtiq::GetStyles() const {
 
 void TEtiq::EcritForme() {
     if (!CollectingPoints &&
-        qAbs(AnchorPoint.x() - CurrentPoint.x()) + qAbs(AnchorPoint.y() - CurrentPoint.y()) < 5)
+        qAbs(AnchorPoint.x() - CurrentPoint.x()) + qAbs(AnchorPoint.y() - CurrentPoint.y()) <
+            kShortestGesture)
         return;
     const QByteArray styles = GetStyles();
     const bool upward = CurrentPoint.y() < AnchorPoint.y();
     const bool leftward = CurrentPoint.x() < AnchorPoint.x();
+    // GetRect gives the rectangle field followed by the points or pixels of the object.
     const QByteArray rect = GetRect(CurrentPoint.x(), CurrentPoint.y());
-    QByteArray body;
+    QByteArrayView keyword;
     switch (Tool) {
     case ToolLine:
         // The rectangle is normalised, so the keyword alone says which diagonal was drawn.
-        body =
-            ((leftward ? CurrentPoint.y() > AnchorPoint.y() : upward) ? "LINEU " : "LINE ") + rect;
+        keyword = (leftward ? CurrentPoint.y() > AnchorPoint.y() : upward) ? "LINEU" : "LINE";
         break;
     case ToolRect:
-        body = "RECT " + rect;
+        keyword = "RECT";
         break;
     case ToolEllipse:
-        body = "ELLIPSE " + rect;
+        keyword = "ELLIPSE";
         break;
     case ToolRoundRect:
-        body = "ROUNDRECT " + rect;
+        keyword = "ROUNDRECT";
         break;
     case ToolPolygon:
-        body = "POLYG " + rect;
+        keyword = "POLYG";
         break;
     case ToolPolyline:
-        body = "POLYL " + rect;
+        keyword = "POLYL";
         break;
     case ToolText:
-        body = "TEXT " + rect + CurrentText;
+        keyword = "TEXT";
         break;
     case ToolPicture:
-        if (PictureKind == 1)
-            body = "BITMAP " + rect;
-        else if (PictureKind == 2)
-            body = "META " + rect;
+        if (PictureKind == PictureRaster)
+            keyword = "BITMAP";
+        else if (PictureKind == PictureMetafile)
+            keyword = "META";
         break;
     case ToolArc:
-        body = arcKeyword(upward, leftward) + rect;
+        keyword = arcKeyword(upward, leftward);
         break;
     default:
         break;
     }
-    if (body.size() > 14) {
-        UndoLines = Lines;
-        Lines.append(" 0" + body + '\t' + styles);
+    if (!keyword.isEmpty()) {
+        const QByteArray kindData =
+            Tool == ToolText ? rect.sliced(kRectDigits) + CurrentText : rect.sliced(kRectDigits);
+        doc_.checkpoint();
+        doc_.Lines.append(
+            LineCodec::objectLine(keyword, rect.first(kRectDigits), kindData, styles));
     }
-    Modified = true;
+    doc_.Modified = true;
 }
 
-QByteArray TEtiq::arcKeyword(bool upward, bool leftward) const {
+QByteArrayView TEtiq::arcKeyword(bool upward, bool leftward) const {
     // The band runs from the press to the release (with Ctrl) or back; the keyword names
     // the corner of the normalised rectangle it starts from.
     if (!leftward)
-        return upward ? (CtrlPressed ? "ARCLU " : "ARCHU ") : (CtrlPressed ? "ARCL " : "ARCH ");
-    return upward ? (CtrlPressed ? "ARCH " : "ARCL ") : (CtrlPressed ? "ARCHU " : "ARCLU ");
-}
-
-void TEtiq::SetRect(const QByteArray& geometry) {
-    ObjectRect = LineCodec::readRect(geometry);
+        return upward ? (CtrlPressed ? "ARCLU" : "ARCHU") : (CtrlPressed ? "ARCL" : "ARCH");
+    return upward ? (CtrlPressed ? "ARCH" : "ARCL") : (CtrlPressed ? "ARCHU" : "ARCLU");
 }
 
 void TEtiq::SetArray(const QByteArray& pointList) {
@@ -493,8 +480,8 @@ void TEtiq::SetStyles(const QByteArray& block) {
 
 RenderOptions TEtiq::renderOptions() const {
     RenderOptions options;
-    options.backgroundWidth = 4 * LabelWidth;
-    options.backgroundHeight = 4 * LabelHeight;
+    options.backgroundWidth = 4 * doc_.LabelWidth;
+    options.backgroundHeight = 4 * doc_.LabelHeight;
     options.gradientHeight = surface_.height();
     return options;
 }
@@ -507,7 +494,7 @@ void TEtiq::Efface() {
 }
 
 void TEtiq::DessinCd() {
-    LineRenderer(canvas_).drawCdTemplate(LabelWidth, LabelHeight);
+    LineRenderer(canvas_).drawCdTemplate(doc_.LabelWidth, doc_.LabelHeight);
 }
 
 void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
@@ -541,8 +528,8 @@ void TEtiq::Dessine() {
     if (CdLabel)
         DessinCd();
     QString firstError;
-    for (qsizetype i = 1; i < Lines.size(); ++i) {
-        const QByteArray& line = Lines[i];
+    for (qsizetype i = 1; i < doc_.Lines.size(); ++i) {
+        const QByteArray& line = doc_.Lines[i];
         const QByteArrayView body = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
         if (body == "BLANK")
             continue;
@@ -569,16 +556,12 @@ void TEtiq::Dessine() {
 
 bool TEtiq::isHeavy() const {
     // Beyond a few thousand objects or a megabyte of pictures a redraw is felt.
-    if (Lines.size() > 5000)
+    if (doc_.Lines.size() > 5000)
         return true;
     qsizetype bytes = 0;
-    for (const QByteArray& line : Lines)
+    for (const QByteArray& line : doc_.Lines)
         bytes += line.size();
     return bytes > 1024 * 1024;
-}
-
-void TEtiq::FormPaint() {
-    Dessine();
 }
 
 void TEtiq::Redessine() {
@@ -631,13 +614,8 @@ void TEtiq::RectSel(const QByteArray& line) {
     canvas_.setPenStyle(PenDot);
     canvas_.setBrushStyle(BrushClear);
     canvas_.rectangle(r.left, r.top, r.right, r.bottom);
-    canvas_.setPenWidth(5);
-    const int midX = (r.left + r.right) / 2;
-    const int midY = (r.top + r.bottom) / 2;
-    const QPoint handles[8] = {{r.left, r.top},     {r.right, r.top}, {r.left, r.bottom},
-                               {r.right, r.bottom}, {midX, r.top},    {r.right, midY},
-                               {midX, r.bottom},    {r.left, midY}};
-    for (const QPoint& h : handles) {
+    canvas_.setPenWidth(kHandleDotWidth);
+    for (const QPoint& h : LineEdits::handlePoints(r)) {
         canvas_.moveTo(h.x(), h.y());
         canvas_.lineTo(h.x(), h.y());
     }
@@ -651,9 +629,9 @@ void TEtiq::Affsel() {
     const int brushStyle = canvas_.brushStyle();
     const PenMode mode = canvas_.penMode();
     canvas_.setPenMode(PenMode::NotXor);
-    for (qsizetype i = 2; i < Lines.size(); ++i)
-        if (Lines[i].startsWith('*'))
-            RectSel(Lines[i]);
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i)
+        if (doc_.Lines[i].startsWith('*'))
+            RectSel(doc_.Lines[i]);
     canvas_.setPenWidth(penWidth);
     canvas_.setPenStyle(penStyle);
     canvas_.setBrushStyle(brushStyle);
@@ -706,8 +684,8 @@ QString TEtiq::caption() const {
 }
 
 void TEtiq::updateCaption() {
-    setWindowTitle(FileName.isEmpty() ? QStringLiteral("Sans titre")
-                                      : QFileInfo(FileName).fileName());
+    setWindowTitle(doc_.FileName.isEmpty() ? QStringLiteral("Sans titre")
+                                           : QFileInfo(doc_.FileName).fileName());
 }
 
 void TEtiq::setSurfaceCursor(Qt::CursorShape shape) {
@@ -809,7 +787,7 @@ void TEtiq::PaintBox1Click() {
             LastPointIndex = 0;
             PointBuffer[0] = AnchorPoint;
             CollectingPoints = true;
-        } else if (LastPointIndex <= 297) {
+        } else if (LastPointIndex < kLastCollectedPoint) {
             ++LastPointIndex;
             PointBuffer[LastPointIndex] = CurrentPoint;
         }
@@ -856,7 +834,7 @@ void TEtiq::PaintBox1DblClick() {
         return;
     EcritForme();
     CollectingPoints = false;
-    for (int i = 0; i <= 100; ++i)
+    for (int i = 0; i < kPointsClearedAfterCollecting; ++i)
         PointBuffer[i] = QPoint(0, 0);
 }
 
@@ -867,10 +845,9 @@ void TEtiq::InsertPicture() {
         return;
     // A file that cannot be decoded throws with its message; nothing is recorded.
     const DecodedPicture decoded = PictureDecoders::decodePicture(path);
-    PictureFile = path.toUpper();
     PictureBitmap = decoded.image;
     PictureKind = decoded.kind;
-    if (qint64(PictureBitmap.width()) * PictureBitmap.height() >= 21801) {
+    if (qint64(PictureBitmap.width()) * PictureBitmap.height() > LineCodec::kMaxPicturePixels) {
         Dialogs::warning(this, QStringLiteral("Image trop grande"));
         return;
     }
@@ -938,8 +915,8 @@ bool TEtiq::Insel(const QByteArray& line) {
 void TEtiq::Selectionne() {
     int group = 0;
     qsizetype hit = -1;
-    for (qsizetype i = Lines.size() - 1; i >= 2; --i) {
-        QByteArray& line = Lines[i];
+    for (qsizetype i = doc_.Lines.size() - 1; i >= 2; --i) {
+        QByteArray& line = doc_.Lines[i];
         if (line.size() <= 1 || !Insel(line) || line[0] == '#')
             continue;
         line[0] = line[0] == '*' ? ' ' : '*';
@@ -956,8 +933,8 @@ void TEtiq::Selectionne() {
     }
     if (hit < 0 || group == 0)
         return;
-    for (qsizetype i = 2; i < Lines.size(); ++i) {
-        QByteArray& line = Lines[i];
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        QByteArray& line = doc_.Lines[i];
         if (line.size() > 1 && line[1] == char('0' + group))
             line[0] = '*';
     }
@@ -974,20 +951,13 @@ void TEtiq::CurseurSel() {
     const LabelRect& b = SelectionBox;
     if (b.left < x && x < b.right && b.top < y && y < b.bottom)
         setSurfaceCursor(Qt::CrossCursor);
-    const int d = qAbs(b.right - b.left) / 2;
-    const int e = qAbs(b.bottom - b.top) / 2;
-    const struct {
-        QPoint at;
-        Qt::CursorShape cursor;
-    } handles[8] = {
-        {{b.left, b.top}, Qt::SizeFDiagCursor},    {{b.right, b.top}, Qt::SizeBDiagCursor},
-        {{b.left, b.bottom}, Qt::SizeBDiagCursor}, {{b.right, b.bottom}, Qt::SizeFDiagCursor},
-        {{b.left, b.top + e}, Qt::SizeHorCursor},  {{b.right, b.top + e}, Qt::SizeHorCursor},
-        {{b.left + d, b.top}, Qt::SizeVerCursor},  {{b.left + d, b.bottom}, Qt::SizeVerCursor},
-    };
+    static constexpr Qt::CursorShape cursors[8] = {
+        Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
+        Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor};
+    const auto handles = LineEdits::handlePoints(b);
     for (int h = 0; h < 8; ++h) {
-        if (qAbs(x - handles[h].at.x()) < 5 && qAbs(y - handles[h].at.y()) < 5) {
-            setSurfaceCursor(handles[h].cursor);
+        if (qAbs(x - handles[h].x()) < kHandleReach && qAbs(y - handles[h].y()) < kHandleReach) {
+            setSurfaceCursor(cursors[h]);
             HoverHandle = h + 1;
         }
     }
@@ -998,88 +968,84 @@ void TEtiq::MoveRes() {
     ResizeHandle = HoverHandle;
     // A move or resize is a change: "Annuler" brings back the objects where they were.
     if (Moving || ResizeHandle > 0)
-        takeSnapshot();
+        doc_.checkpoint();
 }
 
 void TEtiq::Deplace() {
     const int dx = CurrentPoint.x() - AnchorPoint.x();
     const int dy = CurrentPoint.y() - AnchorPoint.y();
-    for (qsizetype i = 1; i < Lines.size(); ++i)
-        if (Lines[i].startsWith('*'))
-            Lines[i] = LineEdits::MoveXY(Lines[i], dx, dy);
-    Modified = true;
+    for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
+        if (doc_.Lines[i].startsWith('*'))
+            doc_.Lines[i] = LineEdits::MoveXY(doc_.Lines[i], dx, dy);
+    doc_.Modified = true;
 }
 
 void TEtiq::RedimSel() {
     const int dx = CurrentPoint.x() - AnchorPoint.x();
     const int dy = CurrentPoint.y() - AnchorPoint.y();
-    for (qsizetype i = 1; i < Lines.size(); ++i)
-        if (Lines[i].startsWith('*'))
-            Lines[i] = LineEdits::RedimXY(Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
-    Modified = true;
+    for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
+        if (doc_.Lines[i].startsWith('*'))
+            doc_.Lines[i] = LineEdits::RedimXY(doc_.Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
+    doc_.Modified = true;
+}
+
+bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
+                             const std::function<void(LineList&)>& edit) {
+    using Without = ObjectCommands::Rule::WithoutSelection;
+    if (!HasSelection && rule.withoutSelection != Without::Run) {
+        if (rule.withoutSelection == Without::Message)
+            Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return false;
+    }
+    if (doc_.Lines.size() < rule.leastLines)
+        return false;
+    if (rule.snapshot)
+        doc_.checkpoint();
+    edit(doc_.Lines);
+    if (rule.modifies)
+        doc_.Modified = true;
+    if (rule.repaints)
+        Dessine();
+    return true;
 }
 
 void TEtiq::Copier(LineList& clipboard) {
-    if (!HasSelection) {
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
-        return;
-    }
-    clipboard.clear();
-    for (qsizetype i = 1; i < Lines.size(); ++i) {
-        if (Lines[i].startsWith('*')) {
-            QByteArray copy = Lines[i];
-            copy[0] = ' ';
-            clipboard.append(copy);
-        }
-    }
+    runObjectCommand(ObjectCommands::kCopy,
+                     [&](LineList& lines) { clipboard = ObjectCommands::copySelected(lines); });
 }
 
 void TEtiq::Couper(LineList& clipboard) {
-    if (!HasSelection) {
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
-        return;
-    }
-    takeSnapshot();
-    Copier(clipboard);
-    for (qsizetype i = Lines.size() - 1; i >= 1; --i)
-        if (Lines[i].startsWith('*'))
-            Lines.removeAt(i);
-    Modified = true;
-    Dessine();
+    runObjectCommand(ObjectCommands::kCut, [&](LineList& lines) {
+        clipboard = ObjectCommands::copySelected(lines);
+        ObjectCommands::removeSelected(lines);
+    });
 }
 
 void TEtiq::Coller(const LineList& clipboard) {
     if (clipboard.isEmpty())
         return;
-    takeSnapshot();
-    Lines.append(clipboard);
-    Modified = true;
-    Dessine();
+    runObjectCommand(ObjectCommands::kPaste, [&](LineList& lines) { lines.append(clipboard); });
 }
 
 void TEtiq::Annuler() {
-    // An undo that changes the lines is a change the save question must know about.
-    if (UndoLines.size() >= 2 && UndoLines != Lines) {
-        Lines = UndoLines;
-        Modified = true;
-    }
+    doc_.undo();
     Dessine();
 }
 
 void TEtiq::Liste() {
     if (!dialogs_)
         return;
-    LineList edited = Lines;
+    LineList edited = doc_.Lines;
     const int chosen = dialogs_->objectList(edited);
-    takeSnapshot();
-    Lines = edited;
-    Modified = true;
-    if (chosen >= 2 && chosen < Lines.size() && Lines[chosen].size() > 1) {
-        Lines[chosen][0] = '*';
+    doc_.checkpoint();
+    doc_.Lines = edited;
+    doc_.Modified = true;
+    if (chosen >= 2 && chosen < doc_.Lines.size() && doc_.Lines[chosen].size() > 1) {
+        doc_.Lines[chosen][0] = '*';
         HasSelection = true;
-        CurrentPoint = QPoint(LineEdits::selectionRect(Lines[chosen]).left,
-                              LineEdits::selectionRect(Lines[chosen]).top);
-        Insel(Lines[chosen]);
+        CurrentPoint = QPoint(LineEdits::selectionRect(doc_.Lines[chosen]).left,
+                              LineEdits::selectionRect(doc_.Lines[chosen]).top);
+        Insel(doc_.Lines[chosen]);
         SelectionBox = HitBox;
     }
     Dessine();
@@ -1087,5 +1053,5 @@ void TEtiq::Liste() {
 
 void TEtiq::Proprietes() {
     if (dialogs_)
-        dialogs_->properties(FileName, Lines);
+        dialogs_->properties(doc_.FileName, doc_.Lines);
 }

@@ -2,8 +2,10 @@
 
 #include "GdiCanvas.h"
 #include "LabelDialogs.h"
+#include "LabelDocument.h"
 #include "LineCodec.h"
 #include "LineRenderer.h"
+#include "ObjectCommands.h"
 #include "PictureCache.h"
 #include "ToolBarSource.h"
 
@@ -13,6 +15,8 @@
 #include <QSet>
 #include <QString>
 #include <QWidget>
+
+#include <functional>
 
 class QFrame;
 class QScrollArea;
@@ -60,6 +64,12 @@ public:
     void RedimSel();
     Qt::CursorShape surfaceCursor() const;
 
+    // Runs an edit of the selected objects inside the steps every object command shares:
+    // the selection check, the least line count, the undo copy, the change mark and the
+    // redraw. Returns whether the edit ran.
+    bool runObjectCommand(const ObjectCommands::Rule& rule,
+                          const std::function<void(LineList&)>& edit);
+
     // Clipboard and undo.
     void Copier(LineList& clipboard);
     void Couper(LineList& clipboard);
@@ -78,6 +88,8 @@ public:
     void Effacer();
     // Throws UserError and changes nothing when the file cannot be read.
     void Charge(const QString& path);
+    // The same with the file's content already read from `path`.
+    void Charge(const QString& path, LineList content);
     // Mode 0 save, 1 save under a new name. Returns whether the label is stored (false when
     // the user cancelled the name); throws UserError when the file cannot be written.
     bool Sauve(int mode);
@@ -97,13 +109,11 @@ public:
     QByteArray GetRect(int x, int y);
     QByteArray GetStyles() const;
     void EcritForme();
-    void SetRect(const QByteArray& geometry);
     void SetArray(const QByteArray& pointList);
     void SetStyles(const QByteArray& styleBlock);
 
     // Drawing: a full redraw of the label from the document, and its pieces.
     void Dessine();
-    void FormPaint();
     void Redessine();
     void Efface();
     void DessinCd();
@@ -132,15 +142,11 @@ public:
     GdiCanvas& canvas() { return canvas_; }
     QFrame* panel() const { return Panel1; }
 
-    // Document and state, named as the rest of the program knows them.
-    LineList Lines;
-    LineList UndoLines;
-    QString FileName;
-    bool Modified = false;
-    int LabelWidth = 70;
-    int LabelHeight = 42;
-    int HSpacing = 0;
-    int VSpacing = 0;
+    // The label document: its lines, undo copy, file and size.
+    LabelDocument& document() { return doc_; }
+    const LabelDocument& document() const { return doc_; }
+
+    // The window's state, named as the rest of the program knows it.
     bool CdLabel = false;
     int Tool = ToolLine;
     bool HasSelection = false;
@@ -162,8 +168,8 @@ public:
     int LastPointIndex = -1;
     QByteArray CurrentText;
     QImage PictureBitmap;
-    QString PictureFile;
-    int PictureKind = 0;
+    enum PictureKindCode { PictureNone = 0, PictureRaster = 1, PictureMetafile = 2 };
+    int PictureKind = PictureNone;
     QPoint AnchorPoint;
     QPoint CurrentPoint;
     bool Drawing = false;
@@ -184,19 +190,19 @@ private:
     void updateCaption();
     void setFontStyleFlag(int flag, char change);
     RenderOptions renderOptions() const;
-    LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
 
     void showPosition(int x, int y);
-    QByteArray arcKeyword(bool upward, bool leftward) const;
+    QByteArrayView arcKeyword(bool upward, bool leftward) const;
     void dropSelection();
+    void showLoaded();
     // The union of the selected objects' rectangles.
     LabelRect markedBox() const;
     // Whether a redraw may take long enough to show the busy cursor.
     bool isHeavy() const;
-    void takeSnapshot() { UndoLines = Lines; }
     void setSurfaceCursor(Qt::CursorShape shape);
     void refreshSurface();
 
+    LabelDocument doc_;
     ToolBarSource* toolBar_ = nullptr;
     LabelDialogs* dialogs_ = nullptr;
     // The press being handled came as the second press of a double click.

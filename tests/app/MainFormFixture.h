@@ -37,8 +37,8 @@ struct MainFormFixture {
     QString path(const QString& name) const { return dir.filePath(name); }
     // Makes the label one that changed since it was made.
     void addObject(const QByteArray& line) const {
-        etiq().Lines.append(line);
-        etiq().Modified = true;
+        etiq().document().Lines.append(line);
+        etiq().document().Modified = true;
     }
 };
 

@@ -49,8 +49,8 @@ void TestCommandLine::unreadableFileIsReportedAndNewLabelKept() {
     openFromCommandLine(etiq, {"vorlap", "/nonexistent/x.etq"});
     QCOMPARE(script->messages.size(), 1);
     QCOMPARE(script->messages[0].text, QString("Ne peut ouvrir le fichier /nonexistent/x.etq"));
-    QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK"}));
-    QVERIFY(etiq.FileName.isEmpty());
+    QCOMPARE(etiq.document().Lines, (LineList{"04602A000000", " 0BLANK"}));
+    QVERIFY(etiq.document().FileName.isEmpty());
 }
 
 void TestCommandLine::samplesLoad() {
@@ -58,8 +58,8 @@ void TestCommandLine::samplesLoad() {
     TEtiq etiq;
     etiq.Charge(QFINDTESTDATA("../../examples/adresse.etq"));
     QCOMPARE(etiq.frameSize(), QSize(280, 168));
-    QVERIFY(etiq.Lines.size() >= 8);
-    QVERIFY(etiq.Lines.join().contains("H\xE9l\xE8ne"));
+    QVERIFY(etiq.document().Lines.size() >= 8);
+    QVERIFY(etiq.document().Lines.join().contains("H\xE9l\xE8ne"));
 }
 
 namespace {

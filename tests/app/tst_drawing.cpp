@@ -28,8 +28,8 @@ void TestDrawing::rectangleAndTextWithTheMouse() {
     QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseMove(surface, QPoint(30, 20));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(50, 40));
-    QCOMPARE(f.etiq().Lines.size(), 3);
-    QCOMPARE(geometry(f.etiq().Lines[2]), QByteArray(" 0RECT 00A00A032028"));
+    QCOMPARE(f.etiq().document().Lines.size(), 3);
+    QCOMPARE(geometry(f.etiq().document().Lines[2]), QByteArray(" 0RECT 00A00A032028"));
 
     // The text tool asks the text editor, which the script fills and closes with Enter.
     f.click("TextButton");
@@ -40,9 +40,9 @@ void TestDrawing::rectangleAndTextWithTheMouse() {
         return dialog->result();
     });
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(60, 70));
-    QCOMPARE(f.etiq().Lines.size(), 4);
-    QVERIFY(geometry(f.etiq().Lines[3]).startsWith(" 0TEXT 03C046"));
-    QVERIFY(geometry(f.etiq().Lines[3]).endsWith("No\xEBl"));
+    QCOMPARE(f.etiq().document().Lines.size(), 4);
+    QVERIFY(geometry(f.etiq().document().Lines[3]).startsWith(" 0TEXT 03C046"));
+    QVERIFY(geometry(f.etiq().document().Lines[3]).endsWith("No\xEBl"));
 
     // Escape in the editor records nothing.
     f.script->modalAnswers.enqueue([](QDialog* dialog) {
@@ -52,7 +52,7 @@ void TestDrawing::rectangleAndTextWithTheMouse() {
         return dialog->result();
     });
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(80, 90));
-    QCOMPARE(f.etiq().Lines.size(), 4);
+    QCOMPARE(f.etiq().document().Lines.size(), 4);
     QCOMPARE(f.form->statusText(0), QString("Position : (80,90)"));
 }
 

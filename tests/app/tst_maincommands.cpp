@@ -91,7 +91,7 @@ void TestMainCommands::everyMenuEntry() {
     auto pageName = [](MainFormFixture& f) {
         return f.form->helpViewer()->currentPage().fileName();
     };
-    auto lines = [](MainFormFixture& f) { return QString::number(f.etiq().Lines.size()); };
+    auto lines = [](MainFormFixture& f) { return QString::number(f.etiq().document().Lines.size()); };
     const QList<Row> rows = {
         {"&Fichier", "&Nouveau...", "Créer un nouveau fichier", "",
          [&](MainFormFixture& f, QAction* a) {
@@ -105,7 +105,7 @@ void TestMainCommands::everyMenuEntry() {
          [](MainFormFixture& f) { return f.script->fileCaptions.join(','); }, "Ouvrir"},
         {"&Fichier", "&Enregistrer", "Enregistrer le fichier en cours", "Ctrl+S",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().FileName = f.path("a.etq");
+             f.etiq().document().FileName = f.path("a.etq");
              f.addObject(kRectLine);
              a->trigger();
          },
@@ -116,7 +116,7 @@ void TestMainCommands::everyMenuEntry() {
          "3"},
         {"&Fichier", "Enregistrer &sous...", "Enregistrer le fichier en cours sous...", "",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().FileName = f.path("a.etq");
+             f.etiq().document().FileName = f.path("a.etq");
              f.script->fileAnswers.enqueue(f.path("b"));
              a->trigger();
          },
@@ -138,14 +138,14 @@ void TestMainCommands::everyMenuEntry() {
          "0 0 0 0 0 100\r\n"},
         {"&Edition", "&Annuler", "annuler modification", "Ctrl+Z",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().UndoLines = newLabel(70, 42);
+             f.etiq().document().UndoLines = newLabel(70, 42);
              f.addObject(kRectLine);
              a->trigger();
          },
          lines, "2"},
         {"&Edition", "&Couper", "Couper dans le Presse-papiers", "Ctrl+X",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().Lines.append('*' + kRectLine.mid(1));
+             f.etiq().document().Lines.append('*' + kRectLine.mid(1));
              f.etiq().HasSelection = true;
              a->trigger();
          },
@@ -153,7 +153,7 @@ void TestMainCommands::everyMenuEntry() {
          "2" + kRectLine},
         {"&Edition", "Co&pier", "Copier dans le Presse-papiers", "Ctrl+C",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().Lines.append('*' + kRectLine.mid(1));
+             f.etiq().document().Lines.append('*' + kRectLine.mid(1));
              f.etiq().HasSelection = true;
              a->trigger();
          },
@@ -164,7 +164,7 @@ void TestMainCommands::everyMenuEntry() {
              f.form->ObjectClipboard = {kEllipseLine};
              a->trigger();
          },
-         [](MainFormFixture& f) { return QString(f.etiq().Lines.last()); }, kEllipseLine},
+         [](MainFormFixture& f) { return QString(f.etiq().document().Lines.last()); }, kEllipseLine},
         {"&Edition", "&Supprimer", "Supprimer l'objet", "Del", later},
         {"&Edition", "&Tout sélectionner", "Sélectionner tous les objets", "", later},
         {"&Edition", "Tout &désélectionner", "Désélectionne tous les objets", "", later},
@@ -172,10 +172,10 @@ void TestMainCommands::everyMenuEntry() {
         {"&Edition", "Deverro&uiller tout", "Déverrouiller tous les objets", "", later},
         {"&Outils", "&Effacer l'étiquette", "Efface le dessin", "",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().Lines.append(kRectLine);
+             f.etiq().document().Lines.append(kRectLine);
              a->trigger();
          },
-         [&](MainFormFixture& f) { return lines(f) + QString::number(f.etiq().Modified); }, "21"},
+         [&](MainFormFixture& f) { return lines(f) + QString::number(f.etiq().document().Modified); }, "21"},
         {"&Outils", "&Redimensionner", "Redimensionner l'étiquette", "", modal,
          [&](MainFormFixture&) { return shown.name + ' ' + shown.title; },
          "Nouveau Redimensionner"},
@@ -295,22 +295,22 @@ void TestMainCommands::newWithTheFormatDialog() {
     MainFormFixture f;
     f.script->modalAnswers.enqueue(formatAnswer({"100", "50", "3", "4"}));
     f.form->FileNewItemClick();
-    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
+    QCOMPARE(f.etiq().document().Lines, newLabel(100, 50, 3, 4));
     QCOMPARE(f.etiq().frameSize(), QSize(400, 200));
-    QVERIFY(!f.etiq().Modified);
+    QVERIFY(!f.etiq().document().Modified);
 
     // "Annuler" still clears the label, in the format chosen before.
-    f.etiq().FileName = f.path("x.etq");
-    f.etiq().Lines.append(kRectLine);
+    f.etiq().document().FileName = f.path("x.etq");
+    f.etiq().document().Lines.append(kRectLine);
     f.script->modalAnswers.enqueue(formatAnswer({"120", "60"}, "Button1"));
     f.form->FileNewItemClick();
-    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
-    QVERIFY(f.etiq().FileName.isEmpty());
+    QCOMPARE(f.etiq().document().Lines, newLabel(100, 50, 3, 4));
+    QVERIFY(f.etiq().document().FileName.isEmpty());
 
     // The test is "wider than 10": 10 itself keeps the format before.
     f.script->modalAnswers.enqueue(formatAnswer({"10", "80", "0", "0"}));
     f.form->FileNewItemClick();
-    QCOMPARE(f.etiq().Lines, newLabel(100, 50, 3, 4));
+    QCOMPARE(f.etiq().document().Lines, newLabel(100, 50, 3, 4));
     QCOMPARE(f.form->LabelFormat.width, 100);
 
     f.script->modalAnswers.enqueue(formatAnswer({"126", "126", "0", "0"}));
@@ -333,12 +333,12 @@ void TestMainCommands::newWithTheFormatDialog() {
 void TestMainCommands::newStopsWhenTheSaveQuestionIsCancelled() {
     MainFormFixture f;
     f.addObject(kRectLine);
-    const LineList before = f.etiq().Lines;
+    const LineList before = f.etiq().document().Lines;
     f.script->messageAnswers.enqueue(QMessageBox::Cancel);
     f.form->FileNewItemClick();
     QCOMPARE(f.script->modalRuns, 0);
-    QCOMPARE(f.etiq().Lines, before);
-    QVERIFY(f.etiq().Modified);
+    QCOMPARE(f.etiq().document().Lines, before);
+    QVERIFY(f.etiq().document().Modified);
 }
 
 void TestMainCommands::openReadsTheChosenFile() {
@@ -347,9 +347,9 @@ void TestMainCommands::openReadsTheChosenFile() {
     const LineList label = newLabel(100, 50, 10, 5) + LineList{kRectLine};
     LabelFile::write(f.path("cent.etq"), label);
     openFile(f, "cent.etq");
-    QCOMPARE(f.etiq().Lines, label);
-    QCOMPARE(f.etiq().FileName, f.path("cent.etq"));
-    QCOMPARE(f.etiq().LabelWidth, 100);
+    QCOMPARE(f.etiq().document().Lines, label);
+    QCOMPARE(f.etiq().document().FileName, f.path("cent.etq"));
+    QCOMPARE(f.etiq().document().LabelWidth, 100);
     QCOMPARE(f.etiq().Zoom, 120);
     QCOMPARE(f.form->windowTitle(), QString("cent.etq - Vorlap"));
 }
@@ -357,9 +357,9 @@ void TestMainCommands::openReadsTheChosenFile() {
 void TestMainCommands::openCancelledAtTheSaveQuestionReadsNothing() {
     MainFormFixture f;
     LabelFile::write(f.path("autre.etq"), newLabel(100, 50) + LineList{kEllipseLine});
-    f.etiq().FileName = f.path("mien.etq");
+    f.etiq().document().FileName = f.path("mien.etq");
     f.addObject(kRectLine);
-    const LineList before = f.etiq().Lines;
+    const LineList before = f.etiq().document().Lines;
     // The file is chosen first: cancelling that asks nothing.
     f.form->FileOpenItemClick();
     QVERIFY(f.script->messages.isEmpty());
@@ -368,27 +368,27 @@ void TestMainCommands::openCancelledAtTheSaveQuestionReadsNothing() {
     openFile(f, "autre.etq");
     QCOMPARE(f.script->messages.size(), 1);
     QCOMPARE(f.script->messages[0].text, QString("Enregistrer modifications dans mien.etq ?"));
-    QCOMPARE(f.etiq().Lines, before);
-    QCOMPARE(f.etiq().FileName, f.path("mien.etq"));
-    QVERIFY(f.etiq().Modified);
+    QCOMPARE(f.etiq().document().Lines, before);
+    QCOMPARE(f.etiq().document().FileName, f.path("mien.etq"));
+    QVERIFY(f.etiq().document().Modified);
 }
 
 void TestMainCommands::openOfAnUnreadableFileChangesNothing() {
     MainFormFixture f;
     f.script->modalAnswers.enqueue(formatAnswer({"100", "50", "0", "0"}));
     f.form->FileNewItemClick();
-    f.etiq().FileName = f.path("garde.etq");
-    f.etiq().Lines.append(kRectLine);
-    const LineList before = f.etiq().Lines;
+    f.etiq().document().FileName = f.path("garde.etq");
+    f.etiq().document().Lines.append(kRectLine);
+    const LineList before = f.etiq().document().Lines;
     f.script->fileAnswers.enqueue(f.path("absent.etq"));
     f.form->action(Command::FileOpen)->trigger();
     QCOMPARE(f.script->messages.size(), 1);
     QCOMPARE(f.script->messages[0].text,
              QString("Ne peut ouvrir le fichier %1").arg(f.path("absent.etq")));
-    QCOMPARE(f.etiq().Lines, before);
-    QCOMPARE(f.etiq().FileName, f.path("garde.etq"));
-    QCOMPARE(f.etiq().LabelWidth, 100);
-    QCOMPARE(f.etiq().LabelHeight, 50);
+    QCOMPARE(f.etiq().document().Lines, before);
+    QCOMPARE(f.etiq().document().FileName, f.path("garde.etq"));
+    QCOMPARE(f.etiq().document().LabelWidth, 100);
+    QCOMPARE(f.etiq().document().LabelHeight, 50);
 }
 
 void TestMainCommands::resizeShowsTheLastFormatChosenWithNew() {
@@ -421,19 +421,19 @@ void TestMainCommands::resizeChangesTheHeaderOnlyWhenAccepted() {
     f.form->Redimensionner1Click();
     f.script->modalAnswers.enqueue(formatAnswer({"10", "20", "0", "0"}));
     f.form->Redimensionner1Click();
-    QCOMPARE(f.etiq().Lines, newLabel(100, 50) + LineList{kRectLine});
-    QVERIFY(!f.etiq().Modified);
+    QCOMPARE(f.etiq().document().Lines, newLabel(100, 50) + LineList{kRectLine});
+    QVERIFY(!f.etiq().document().Modified);
 
     f.script->modalAnswers.enqueue(formatAnswer({"90", "45", "2", "3"}));
     f.form->Redimensionner1Click();
-    QCOMPARE(f.etiq().Lines, newLabel(90, 45, 2, 3) + LineList{kRectLine});
-    QVERIFY(f.etiq().Modified);
+    QCOMPARE(f.etiq().document().Lines, newLabel(90, 45, 2, 3) + LineList{kRectLine});
+    QVERIFY(f.etiq().document().Modified);
     QCOMPARE(f.form->LabelFormat.width, 90);
 }
 
 void TestMainCommands::quitAsksAboutChangesAndFailuresAreReported() {
     MainFormFixture f;
-    f.etiq().FileName = f.path("absent/dossier/x.etq");
+    f.etiq().document().FileName = f.path("absent/dossier/x.etq");
     f.addObject(kRectLine);
     f.form->action(Command::FileSave)->trigger();
     QCOMPARE(f.script->messages.size(), 1);
@@ -464,7 +464,7 @@ void TestMainCommands::saveOnAFullDiskKeepsTheOldFileAndTheChanges() {
         f.form->runCommand(Command::FileSave);
         QCOMPARE(f.script->messages.size(), 1);
         QCOMPARE(f.script->messages[0].text, "Ne peut créer le fichier " + path);
-        QVERIFY(f.etiq().Modified);
+        QVERIFY(f.etiq().document().Modified);
         QCOMPARE(fileBytes(path), before);
 
         // "Oui" to saving the changes at closing: the save fails, so the window stays.

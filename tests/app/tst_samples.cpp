@@ -20,8 +20,8 @@ namespace {
 
 QStringList sampleFiles() {
     QStringList files;
-    for (const QString& folder : {QStringLiteral(VORLAP_SAMPLES_DIR),
-                                  QStringLiteral(VORLAP_EXAMPLES_DIR)})
+    for (const QString& folder :
+         {QStringLiteral(VORLAP_SAMPLES_DIR), QStringLiteral(VORLAP_EXAMPLES_DIR)})
         for (const QFileInfo& info : QDir(folder).entryInfoList({"*.etq"}, QDir::Files, QDir::Name))
             files.append(info.absoluteFilePath());
     return files;
@@ -41,8 +41,8 @@ QByteArray savedHash(const QString& label, const QString& out) {
     ScriptedDialogsScope script;
     TEtiq etiq;
     etiq.Charge(label);
-    etiq.Modified = true;
-    etiq.FileName = out;
+    etiq.document().Modified = true;
+    etiq.document().FileName = out;
     etiq.Sauve(0);
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly))

@@ -137,7 +137,7 @@ void TestStartUp::aFailingCommandIsShownAndTheProgramGoesOn() {
     QCOMPARE(script->messages.size(), 2);
     QCOMPARE(script->messages[1].text, QString("'$0ZZ' n'est pas une valeur entière correcte"));
     QVERIFY(form->isVisible());
-    form->etiq()->Modified = false;
+    form->etiq()->document().Modified = false;
     form->close();
 }
 

@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "ObjectCommands.h"
 #include "TList.h"
 
 #include <QListWidget>
@@ -139,10 +140,10 @@ void TestTList::movesThatCannotHappenDoNothing() {
     QVERIFY(!list.changed());
 
     LineList copy = lines;
-    QVERIFY(!ObjectList::moveBack(copy, 0));
-    QVERIFY(!ObjectList::moveForward(copy, 2));
-    QVERIFY(!ObjectList::remove(copy, 3));
-    QVERIFY(!ObjectList::remove(copy, -1));
+    QVERIFY(!ObjectCommands::moveBack(copy, 0));
+    QVERIFY(!ObjectCommands::moveForward(copy, 2));
+    QVERIFY(!ObjectCommands::remove(copy, 3));
+    QVERIFY(!ObjectCommands::remove(copy, -1));
     QCOMPARE(copy, lines);
 }
 

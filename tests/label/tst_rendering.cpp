@@ -38,10 +38,10 @@ struct Label {
     TEtiq etiq;
     explicit Label(int width = 70, int height = 42) {
         etiq.SetDim(width, height, 0, 0);
-        etiq.Modified = false;
+        etiq.document().Modified = false;
     }
     const QImage& draw(const LineList& objects) {
-        etiq.Lines = LineList{etiq.Lines[0], etiq.Lines[1]} + objects;
+        etiq.document().Lines = LineList{etiq.document().Lines[0], etiq.document().Lines[1]} + objects;
         etiq.Dessine();
         return etiq.surface();
     }
@@ -83,7 +83,7 @@ void TestRendering::cdTemplateAndBackgroundOverIt() {
     QVERIFY(near(cd, 4, 188, qRgb(0, 0, 0)));   // the disc's outline
 
     // A background covers the whole template.
-    label.etiq.Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x0000FF00, 0, 1, 0);
+    label.etiq.document().Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x0000FF00, 0, 1, 0);
     label.etiq.Dessine();
     const QImage& covered = label.etiq.surface();
     for (const QPoint p : {QPoint(1, 1), QPoint(125, 177), QPoint(177, 177), QPoint(375, 375)})
@@ -92,7 +92,7 @@ void TestRendering::cdTemplateAndBackgroundOverIt() {
 
 void TestRendering::gradientBands() {
     Label label;
-    label.etiq.Lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0, 1, 0x00000000);
+    label.etiq.document().Lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0, 1, 0x00000000);
     label.etiq.Dessine();
     const QImage& up = label.etiq.surface();
     // 166 pixels high: bands of 3, the fiftieth from 147 to the bottom.
@@ -103,13 +103,13 @@ void TestRendering::gradientBands() {
     QCOMPARE(qRed(up.pixel(10, 165)), 245);
     QCOMPARE(qRed(up.pixel(277, 150)), 245);
 
-    label.etiq.Lines[1] = " 0COLORU 000000000000\t" + style(0, 0, 0, 1, 0x000000FF);
+    label.etiq.document().Lines[1] = " 0COLORU 000000000000\t" + style(0, 0, 0, 1, 0x000000FF);
     label.etiq.Dessine();
     QCOMPARE(label.etiq.surface().pixel(10, 165), qRgb(10, 0, 0));
     QCOMPARE(label.etiq.surface().pixel(10, 0), qRgb(255, 0, 0));
 
     // The carry runs into green; a value with its top byte set is painted with its low bits.
-    label.etiq.Lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0, 1, 0xFF0000FE);
+    label.etiq.document().Lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0, 1, 0xFF0000FE);
     label.etiq.Dessine();
     QCOMPARE(label.etiq.surface().pixel(10, 0), qRgb(254, 0, 0));
     QCOMPARE(label.etiq.surface().pixel(10, 3), qRgb(3, 1, 0));
@@ -117,7 +117,7 @@ void TestRendering::gradientBands() {
 
 void TestRendering::textIsTransparentInItsOwnFont() {
     Label label;
-    label.etiq.Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x000000FF, 0, 1, 0);
+    label.etiq.document().Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x000000FF, 0, 1, 0);
     const QByteArray text = "Ete WWW";
     const QByteArray styles = style(0, 0x0000FF00, 0, 1, 0, 0x00000000, 20, 1, "Times New Roman");
     const QImage& image = label.draw({" 0TEXT 00A00A000000" + text + '\t' + styles});
@@ -177,9 +177,9 @@ void TestRendering::pictures() {
     QCOMPARE(label.etiq.pictureCache().size(), 0);
 
     // Pictures declared far larger than their pixels are drawn but not kept in memory.
-    label.etiq.Lines = {label.etiq.Lines[0], label.etiq.Lines[1]};
+    label.etiq.document().Lines = {label.etiq.document().Lines[0], label.etiq.document().Lines[1]};
     for (int i = 0; i < 6; ++i)
-        label.etiq.Lines.append(" 0BITMAP 0000000100" + LineCodec::hex(10 + i, 2) +
+        label.etiq.document().Lines.append(" 0BITMAP 0000000100" + LineCodec::hex(10 + i, 2) +
                                 "FFFFFF0000FF\t1");
     label.etiq.Dessine();
     QVERIFY(label.etiq.pictureCache().size() < 6);
@@ -198,7 +198,7 @@ void TestRendering::pictures() {
 
 void TestRendering::unDrawnKindsStillSetAttributes() {
     Label label;
-    label.etiq.Lines[1] = " 0MOSAIC 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0x000000FF);
+    label.etiq.document().Lines[1] = " 0MOSAIC 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0x000000FF);
     const QImage& image =
         label.draw({" 0CHORDL 000000064064\t" + style(0, 0x00FF0000, 0, 3, 0x000000FF),
                     " 0LINE 00A03C0C803C"}); // no style block of its own
@@ -279,10 +279,10 @@ void TestRendering::brokenLineIsReportedOnceAndTheRestDrawn() {
 
 void TestRendering::redrawKeepsTheUndoSnapshot() {
     Label label;
-    label.etiq.UndoLines = {"before"};
+    label.etiq.document().UndoLines = {"before"};
     label.draw({" 0RECT 00A00A06406E\t" + style(1, 0, 0, 1, 0)});
     label.etiq.Redessine();
-    QCOMPARE(label.etiq.UndoLines, LineList{"before"});
+    QCOMPARE(label.etiq.document().UndoLines, LineList{"before"});
 }
 
 void TestRendering::selectionMarksComeAndGo() {

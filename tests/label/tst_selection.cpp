@@ -26,8 +26,8 @@ struct Window {
     explicit Window(const LineList& objects) {
         etiq.SetDim(100, 80, 0, 0);
         etiq.Tool = TEtiq::ToolPointer;
-        etiq.Lines += objects;
-        etiq.Modified = false;
+        etiq.document().Lines += objects;
+        etiq.document().Modified = false;
     }
     void click(int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         etiq.FormMouseDown(x, y, modifiers);
@@ -42,7 +42,7 @@ struct Window {
         etiq.PaintBox1Click();
         etiq.FormMouseUp(to.x(), to.y());
     }
-    QByteArray line(int i) const { return etiq.Lines[i]; }
+    QByteArray line(int i) const { return etiq.document().Lines[i]; }
 };
 
 } // namespace
@@ -71,14 +71,14 @@ void TestSelection::clickSelectsTheTopmostUnlockedObject() {
     QCOMPARE(w.etiq.surfaceCursor(), Qt::CrossCursor);
 
     // A locked object lets the click through to the one below it.
-    w.etiq.Lines[3][0] = '#';
+    w.etiq.document().Lines[3][0] = '#';
     w.etiq.Deselectionne();
     w.click(40, 40);
     QVERIFY(w.line(2).startsWith('*'));
     QVERIFY(w.line(3).startsWith('#'));
 
     // Ctrl+click toggles and keeps the others; a plain click on empty ground clears all.
-    w.etiq.Lines[3][0] = ' ';
+    w.etiq.document().Lines[3][0] = ' ';
     w.click(80, 80, Qt::ControlModifier);
     QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith('*'));
     w.click(80, 80, Qt::ControlModifier);
@@ -143,7 +143,7 @@ void TestSelection::movingKeepsObjectsInRange() {
                                                                       "01E000"
                                                                       "03C014"
                                                                       "03200A"));
-    QVERIFY(w.etiq.Modified);
+    QVERIFY(w.etiq.document().Modified);
     // The click that ends the drag keeps what was dragged, and the box follows it.
     QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith('*'));
     QCOMPARE(w.etiq.SelectionBox, (LabelRect{30, 0, 220, 140}));
@@ -210,7 +210,7 @@ void TestSelection::textResizeScalesTheFont() {
 
     // A click elsewhere clears the selection and refits the rectangle to the text.
     Window w({wider});
-    w.etiq.Lines[2][0] = '*';
+    w.etiq.document().Lines[2][0] = '*';
     w.etiq.HasSelection = true;
     w.click(300, 300);
     StyleBlock style;
@@ -259,28 +259,28 @@ void TestSelection::copyCutPasteAndUndo() {
 
     w.click(15, 15);
     w.click(35, 35, Qt::ControlModifier);
-    const LineList before = w.etiq.Lines;
+    const LineList before = w.etiq.document().Lines;
     w.etiq.Couper(w.clipboard);
-    QCOMPARE(w.etiq.Lines.size(), 3);
+    QCOMPARE(w.etiq.document().Lines.size(), 3);
     QCOMPARE(w.clipboard,
              (LineList{object("RECT", 10, 10, 20, 20), object("RECT", 30, 30, 40, 40)}));
-    QVERIFY(w.etiq.Modified);
+    QVERIFY(w.etiq.document().Modified);
     w.etiq.Redessine(); // a repaint does not spoil the undo
     w.etiq.Annuler();
-    QCOMPARE(w.etiq.Lines, before);
+    QCOMPARE(w.etiq.document().Lines, before);
     w.etiq.Annuler();
-    QCOMPARE(w.etiq.Lines, before);
+    QCOMPARE(w.etiq.document().Lines, before);
 
     w.etiq.Couper(w.clipboard);
     w.etiq.Coller(w.clipboard);
-    QCOMPARE(w.etiq.Lines.mid(2),
+    QCOMPARE(w.etiq.document().Lines.mid(2),
              (LineList{object("RECT", 50, 50, 60, 60), object("RECT", 10, 10, 20, 20),
                        object("RECT", 30, 30, 40, 40)}));
     w.etiq.Annuler();
-    QCOMPARE(w.etiq.Lines.size(), 3);
+    QCOMPARE(w.etiq.document().Lines.size(), 3);
 
     // Locked objects are not copied: the clipboard ends up empty.
-    w.etiq.Lines[2][0] = '#';
+    w.etiq.document().Lines[2][0] = '#';
     w.etiq.HasSelection = true;
     w.etiq.Copier(w.clipboard);
     QVERIFY(w.clipboard.isEmpty());
@@ -293,7 +293,7 @@ void TestSelection::copyCutPasteAndUndo() {
     w.etiq.SetDim(70, 42, 0, 0);
     w.etiq.Effacer();
     w.etiq.Coller(w.clipboard);
-    QCOMPARE(w.etiq.Lines.mid(2), LineList{object("ELLIPSE", 1, 2, 30, 40)});
+    QCOMPARE(w.etiq.document().Lines.mid(2), LineList{object("ELLIPSE", 1, 2, 30, 40)});
 }
 
 QTEST_MAIN(TestSelection)

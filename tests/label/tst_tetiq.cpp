@@ -76,15 +76,15 @@ void TestEtiq::init() {
 void TestEtiq::newLabelIsTwoLines() {
     ScriptedDialogsScope script;
     TEtiq etiq;
-    QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK"}));
+    QCOMPARE(etiq.document().Lines, (LineList{"04602A000000", " 0BLANK"}));
     QCOMPARE(etiq.caption(), QString("Sans titre"));
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
 
     const QString path = dir_.filePath("new");
     script->fileAnswers.enqueue(path);
     QVERIFY(etiq.Sauve(0));
     QCOMPARE(fileBytes(path + ".etq"), QByteArray("04602A000000\r\n 0BLANK\r\n"));
-    QCOMPARE(etiq.FileName, path + ".etq");
+    QCOMPARE(etiq.document().FileName, path + ".etq");
     QCOMPARE(etiq.caption(), QString("new.etq"));
 }
 
@@ -127,11 +127,11 @@ void TestEtiq::roundTripKeepsEveryByte() {
 
     TEtiq etiq;
     etiq.Charge(path);
-    QCOMPARE(etiq.Lines, lines);
-    QCOMPARE(etiq.LabelWidth, 140);
-    QCOMPARE(etiq.LabelHeight, 90);
-    QCOMPARE(etiq.HSpacing, 5);
-    QCOMPARE(etiq.VSpacing, 3);
+    QCOMPARE(etiq.document().Lines, lines);
+    QCOMPARE(etiq.document().LabelWidth, 140);
+    QCOMPARE(etiq.document().LabelHeight, 90);
+    QCOMPARE(etiq.document().HSpacing, 5);
+    QCOMPARE(etiq.document().VSpacing, 3);
     const QString copy = dir_.filePath("copy.etq");
     script->fileAnswers.enqueue(copy);
     QVERIFY(etiq.Sauve(1));
@@ -147,8 +147,8 @@ void TestEtiq::roundTripKeepsEveryByte() {
     QByteArray unixEndings = changed.join('\n');
     writeBytes(path, unixEndings);
     etiq.Charge(path);
-    QCOMPARE(etiq.LabelHeight, 90); // held from the load before
-    etiq.Modified = true;
+    QCOMPARE(etiq.document().LabelHeight, 90); // held from the load before
+    etiq.document().Modified = true;
     QVERIFY(etiq.Sauve(0));
     // The header is rebuilt from the values held.
     QCOMPARE(LabelFile::read(path), lines);
@@ -165,24 +165,24 @@ void TestEtiq::loadRules() {
     };
 
     load("005064000000\r\n 0BLANK\r\n");
-    QCOMPARE(etiq.LabelWidth, 70);
-    QCOMPARE(etiq.LabelHeight, 100);
+    QCOMPARE(etiq.document().LabelWidth, 70);
+    QCOMPARE(etiq.document().LabelHeight, 100);
     load("064005000000\r\n 0BLANK\r\n");
-    QCOMPARE(etiq.LabelWidth, 100);
-    QCOMPARE(etiq.LabelHeight, 42);
+    QCOMPARE(etiq.document().LabelWidth, 100);
+    QCOMPARE(etiq.document().LabelHeight, 42);
 
     // A field that does not convert keeps what was held before the load.
     etiq.SetDim(120, 80, 7, 8);
     writeBytes(path, "050ZZZ003004\r\n 0BLANK\r\n");
     etiq.Charge(path);
-    QCOMPARE(etiq.LabelWidth, 80);
-    QCOMPARE(etiq.LabelHeight, 80);
-    QCOMPARE(etiq.HSpacing, 7);
-    QCOMPARE(etiq.VSpacing, 8);
-    QVERIFY(!etiq.Modified);
+    QCOMPARE(etiq.document().LabelWidth, 80);
+    QCOMPARE(etiq.document().LabelHeight, 80);
+    QCOMPARE(etiq.document().HSpacing, 7);
+    QCOMPARE(etiq.document().VSpacing, 8);
+    QVERIFY(!etiq.document().Modified);
     // A header asking for a huge label is brought back to the largest one.
     load("FFFFFF000000\r\n 0BLANK\r\n");
-    QCOMPARE(etiq.LabelWidth, 300);
+    QCOMPARE(etiq.document().LabelWidth, 300);
     QCOMPARE(etiq.frameSize(), QSize(1200, 1200));
 
     // Lines whose TAB is not beyond column 15 go, whatever the line endings.
@@ -190,10 +190,10 @@ void TestEtiq::loadRules() {
     for (const QByteArray eol : {"\r\n", "\n", "\r"}) {
         load("04602A000000" + eol + " 0BLANK" + eol + rect + eol + " 0LINE 000\t" + kStyles + eol +
              "no tab at all" + eol + rect);
-        QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK", rect, rect}));
+        QCOMPARE(etiq.document().Lines, (LineList{"04602A000000", " 0BLANK", rect, rect}));
     }
     QCOMPARE(etiq.caption(), QString("rules.etq"));
-    QCOMPARE(etiq.FileName, path);
+    QCOMPARE(etiq.document().FileName, path);
 }
 
 void TestEtiq::fileThatCannotBeOpenedChangesNothing() {
@@ -202,9 +202,9 @@ void TestEtiq::fileThatCannotBeOpenedChangesNothing() {
     const QString good = dir_.filePath("good.etq");
     writeBytes(good, "05002A000000\r\n 0BLANK\r\n 0RECT 000000010010\t" + kStyles + "\r\n");
     etiq.Charge(good);
-    etiq.Lines.append(" 0RECT 000000020020\t" + kStyles);
-    etiq.Modified = true;
-    const LineList before = etiq.Lines;
+    etiq.document().Lines.append(" 0RECT 000000020020\t" + kStyles);
+    etiq.document().Modified = true;
+    const LineList before = etiq.document().Lines;
 
     const QString missing = dir_.filePath("nowhere/missing.etq");
     try {
@@ -213,10 +213,10 @@ void TestEtiq::fileThatCannotBeOpenedChangesNothing() {
     } catch (const UserError& e) {
         QCOMPARE(e.message(), "Ne peut ouvrir le fichier " + missing);
     }
-    QCOMPARE(etiq.FileName, good);
-    QCOMPARE(etiq.Lines, before);
-    QVERIFY(etiq.Modified);
-    QCOMPARE(etiq.LabelWidth, 80);
+    QCOMPARE(etiq.document().FileName, good);
+    QCOMPARE(etiq.document().Lines, before);
+    QVERIFY(etiq.document().Modified);
+    QCOMPARE(etiq.document().LabelWidth, 80);
     // A later save goes to the file that was open, not to the one that failed.
     QVERIFY(etiq.Sauve(0));
     QVERIFY(!QFile::exists(missing));
@@ -229,11 +229,11 @@ void TestEtiq::shortFilesAreCompleted() {
     const QString path = dir_.filePath("short.etq");
     writeBytes(path, "");
     etiq.Charge(path);
-    QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK"}));
+    QCOMPARE(etiq.document().Lines, (LineList{"04602A000000", " 0BLANK"}));
     writeBytes(path, "06402A000000\r\n");
     etiq.Charge(path);
-    QCOMPARE(etiq.Lines, (LineList{"06402A000000", " 0BLANK"}));
-    QCOMPARE(etiq.LabelWidth, 100);
+    QCOMPARE(etiq.document().Lines, (LineList{"06402A000000", " 0BLANK"}));
+    QCOMPARE(etiq.document().LabelWidth, 100);
 }
 
 void TestEtiq::saveRules() {
@@ -243,10 +243,10 @@ void TestEtiq::saveRules() {
     QVERIFY(QDir(dir_.path()).mkpath("v1.0"));
     const QString dotted = dir_.filePath("v1.0/label");
     script->fileAnswers.enqueue(dotted);
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     QVERIFY(etiq.Sauve(0));
     QVERIFY(QFile::exists(dotted));
-    QCOMPARE(etiq.FileName, dotted);
+    QCOMPARE(etiq.document().FileName, dotted);
 
     // Unchanged and named: nothing is written.
     QVERIFY(QFile::remove(dotted));
@@ -259,13 +259,13 @@ void TestEtiq::saveRules() {
     script->fileAnswers.enqueue(other);
     QVERIFY(etiq.Sauve(1));
     QCOMPARE(fileBytes(other + ".etq"), QByteArray("04602A000000\r\n 0BLANK\r\n"));
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
 
     // Selection marks do not reach the file; locked marks do.
-    etiq.Lines.append("*0RECT 000000010010\t" + kStyles);
-    etiq.Lines.append("#0RECT 000000010010\t" + kStyles);
+    etiq.document().Lines.append("*0RECT 000000010010\t" + kStyles);
+    etiq.document().Lines.append("#0RECT 000000010010\t" + kStyles);
     etiq.HasSelection = true;
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     QVERIFY(etiq.Sauve(0));
     const LineList saved = LabelFile::read(other + ".etq");
     QCOMPARE(saved[2][0], ' ');
@@ -279,13 +279,13 @@ void TestEtiq::saveQuestion() {
     QVERIFY(etiq.SaveQuery()); // unchanged: no question
     QCOMPARE(script->messages.size(), 0);
 
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     script->messageAnswers.enqueue(QMessageBox::No);
     QVERIFY(etiq.SaveQuery());
     QCOMPARE(script->messages.last().text, QString("Enregistrer modifications dans  ?"));
     QCOMPARE(script->messages.last().buttons,
              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    QVERIFY(etiq.Modified);
+    QVERIFY(etiq.document().Modified);
 
     script->messageAnswers.enqueue(QMessageBox::Cancel);
     QVERIFY(!etiq.SaveQuery());
@@ -295,9 +295,9 @@ void TestEtiq::saveQuestion() {
     script->fileAnswers.enqueue(path);
     QVERIFY(etiq.SaveQuery());
     QVERIFY(QFile::exists(path));
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
 
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     script->messageAnswers.enqueue(QMessageBox::Cancel);
     bool canClose = true;
     etiq.FormCloseQuery(canClose);
@@ -308,11 +308,11 @@ void TestEtiq::saveQuestion() {
 void TestEtiq::yesThatDoesNotSaveStops() {
     ScriptedDialogsScope script;
     TEtiq etiq;
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     // Yes, then the name is not given.
     script->messageAnswers.enqueue(QMessageBox::Yes);
     QVERIFY(!etiq.SaveQuery());
-    QVERIFY(etiq.Modified);
+    QVERIFY(etiq.document().Modified);
     // Yes, then the file cannot be written: the error is shown and the answer is stop.
     const QString bad = dir_.filePath("no/such/folder/x.etq");
     script->messageAnswers.enqueue(QMessageBox::Yes);
@@ -320,8 +320,8 @@ void TestEtiq::yesThatDoesNotSaveStops() {
     QVERIFY(!etiq.SaveQuery());
     QCOMPARE(script->messages.last().text, "Ne peut créer le fichier " + bad);
     QCOMPARE(script->messages.last().icon, QMessageBox::Critical);
-    QVERIFY(etiq.Modified);
-    QVERIFY(etiq.FileName.isEmpty());
+    QVERIFY(etiq.document().Modified);
+    QVERIFY(etiq.document().FileName.isEmpty());
 }
 
 void TestEtiq::cancelledSaveAsWritesNothing() {
@@ -329,16 +329,16 @@ void TestEtiq::cancelledSaveAsWritesNothing() {
     TEtiq etiq;
     const QString path = dir_.filePath("named.etq");
     script->fileAnswers.enqueue(path);
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     QVERIFY(etiq.Sauve(0));
     const QByteArray before = fileBytes(path);
 
-    etiq.Lines.append(" 0RECT 000000010010\t" + kStyles);
-    etiq.Modified = true;
+    etiq.document().Lines.append(" 0RECT 000000010010\t" + kStyles);
+    etiq.document().Modified = true;
     QVERIFY(!etiq.Sauve(1)); // the name is not given
     QCOMPARE(fileBytes(path), before);
-    QVERIFY(etiq.Modified);
-    QCOMPARE(etiq.FileName, path);
+    QVERIFY(etiq.document().Modified);
+    QCOMPARE(etiq.document().FileName, path);
 }
 
 void TestEtiq::failedSaveKeepsOldFileAndChanges() {
@@ -346,12 +346,12 @@ void TestEtiq::failedSaveKeepsOldFileAndChanges() {
     TEtiq etiq;
     const QString path = dir_.filePath("kept.etq");
     script->fileAnswers.enqueue(path);
-    etiq.Modified = true;
+    etiq.document().Modified = true;
     QVERIFY(etiq.Sauve(0));
     const QByteArray before = fileBytes(path);
 
-    etiq.Lines.append(" 0TEXT 000000000000" + QByteArray(60000, 'x') + '\t' + kStyles);
-    etiq.Modified = true;
+    etiq.document().Lines.append(" 0TEXT 000000000000" + QByteArray(60000, 'x') + '\t' + kStyles);
+    etiq.document().Modified = true;
     rlimit previous{};
     getrlimit(RLIMIT_FSIZE, &previous);
     auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -368,8 +368,8 @@ void TestEtiq::failedSaveKeepsOldFileAndChanges() {
     std::signal(SIGXFSZ, previousHandler);
     QVERIFY(thrown);
     QCOMPARE(fileBytes(path), before);
-    QVERIFY(etiq.Modified);
-    QCOMPARE(etiq.FileName, path);
+    QVERIFY(etiq.document().Modified);
+    QCOMPARE(etiq.document().FileName, path);
 }
 
 void TestEtiq::surfaceSizes() {
@@ -378,8 +378,8 @@ void TestEtiq::surfaceSizes() {
     etiq.SetDim(70, 43, 0, 0);
     QCOMPARE(etiq.frameSize(), QSize(280, 172));
     QCOMPARE(etiq.surfaceSize(), QSize(278, 170));
-    QCOMPARE(etiq.Lines[0], QByteArray("04602B000000"));
-    QVERIFY(etiq.Modified);
+    QCOMPARE(etiq.document().Lines[0], QByteArray("04602B000000"));
+    QVERIFY(etiq.document().Modified);
     QVERIFY(etiq.panel()->mask().isEmpty());
 
     etiq.SetDim(126, 126, 0, 0);
@@ -410,16 +410,16 @@ void TestEtiq::clearKeepsSizeAndName() {
     writeBytes(path, "064032000000\r\n 0COLOR 000000000000\t" + kStyles +
                          "\r\n 0RECT 000000010010\t" + kStyles + "\r\n");
     etiq.Charge(path);
-    const LineList before = etiq.Lines;
+    const LineList before = etiq.document().Lines;
     etiq.Effacer();
-    QCOMPARE(etiq.Lines, (LineList{"064032000000", " 0BLANK"}));
-    QCOMPARE(etiq.UndoLines, before);
-    QVERIFY(etiq.Modified);
-    QCOMPARE(etiq.FileName, path);
+    QCOMPARE(etiq.document().Lines, (LineList{"064032000000", " 0BLANK"}));
+    QCOMPARE(etiq.document().UndoLines, before);
+    QVERIFY(etiq.document().Modified);
+    QCOMPARE(etiq.document().FileName, path);
     QCOMPARE(etiq.frameSize(), QSize(400, 200));
 
     etiq.SetNew();
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
 }
 
 void TestEtiq::toolChoice() {
@@ -478,34 +478,34 @@ void TestEtiq::undoBelongsToOneLabel() {
     etiq.Charge(a);
     etiq.Effacer();
     etiq.Charge(b);
-    const LineList bLines = etiq.Lines;
+    const LineList bLines = etiq.document().Lines;
     etiq.Annuler();
-    QCOMPARE(etiq.Lines, bLines);
-    QVERIFY(!etiq.Modified);
+    QCOMPARE(etiq.document().Lines, bLines);
+    QVERIFY(!etiq.document().Modified);
     etiq.Effacer();
     etiq.SetDim(70, 42, 0, 0);
     etiq.SetNew();
     etiq.Annuler();
-    QCOMPARE(etiq.Lines, (LineList{"04602A000000", " 0BLANK"}));
+    QCOMPARE(etiq.document().Lines, (LineList{"04602A000000", " 0BLANK"}));
     etiq.Charge(b);
     etiq.SetDim(90, 60, 0, 0);
     etiq.Annuler();
-    QCOMPARE(etiq.Lines[0], QByteArray("05A03C000000"));
-    QCOMPARE(etiq.Lines.size(), 3);
+    QCOMPARE(etiq.document().Lines[0], QByteArray("05A03C000000"));
+    QCOMPARE(etiq.document().Lines.size(), 3);
 
     // Clearing can be taken back; an undo after a save is an unsaved change.
     etiq.Charge(a);
-    const LineList aLines = etiq.Lines;
+    const LineList aLines = etiq.document().Lines;
     etiq.Effacer();
     QVERIFY(etiq.Sauve(0));
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
     etiq.Annuler();
-    QCOMPARE(etiq.Lines, aLines);
-    QVERIFY(etiq.Modified);
-    etiq.Modified = false;
-    etiq.UndoLines = etiq.Lines;
+    QCOMPARE(etiq.document().Lines, aLines);
+    QVERIFY(etiq.document().Modified);
+    etiq.document().Modified = false;
+    etiq.document().UndoLines = etiq.document().Lines;
     etiq.Annuler(); // changes nothing, so nothing to ask about
-    QVERIFY(!etiq.Modified);
+    QVERIFY(!etiq.document().Modified);
 
     // Reading a point list never shrinks the buffer the polygon tool writes into.
     etiq.SetArray("00A00A");

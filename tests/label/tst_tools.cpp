@@ -42,7 +42,7 @@ struct Window {
         etiq.SetDim(100, 80, 0, 0);
         etiq.RestoreStyles();
     }
-    LineList objects() const { return etiq.Lines.mid(2); }
+    LineList objects() const { return etiq.document().Lines.mid(2); }
     // A press, moves and a left release as the mouse would give them.
     void drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         etiq.FormMouseDown(from.x(), from.y(), modifiers);
@@ -87,7 +87,7 @@ void TestTools::fivePixelsMakeAShape() {
     w.drag({10, 10}, {13, 12});
     QCOMPARE(w.objects().size(), 1);
     QCOMPARE(geometry(w.objects()[0]), QByteArray(" 0RECT 00A00A00D00C"));
-    QVERIFY(w.etiq.Modified);
+    QVERIFY(w.etiq.document().Modified);
     w.drag({50, 50}, {52, 52});
     QCOMPARE(w.objects().size(), 1);
     QCOMPARE(w.toolBar.status, QString("Position : (52,52)"));
@@ -205,7 +205,7 @@ void TestTools::drawingToolsAndTheSelection() {
 
     // A selection made while a drawing tool stays chosen (the object list does that): a
     // drag inside it moves it and records nothing else.
-    w.etiq.Lines[2][0] = '*';
+    w.etiq.document().Lines[2][0] = '*';
     w.etiq.HasSelection = true;
     w.etiq.SelectionBox = LabelRect{10, 10, 50, 50};
     w.etiq.FormMouseMove(30, 30);
@@ -242,7 +242,7 @@ void TestTools::whatIsShownIsWhatIsStored() {
 
     // A new text takes the pen colour of the tool bar, not the last object's font colour.
     Window text(9);
-    text.etiq.Lines.append(" 0TEXT 00A00A03C028x\t100FFFFFF00100000000000FF000C0Arial");
+    text.etiq.document().Lines.append(" 0TEXT 00A00A03C028x\t100FFFFFF00100000000000FF000C0Arial");
     text.etiq.Dessine();
     text.toolBar.state.penColor = 0x000000FF;
     text.dialogs.texts = {"rouge"};
@@ -345,8 +345,8 @@ void TestTools::realMouseEvents() {
     QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseMove(surface, QPoint(30, 25));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(40, 30));
-    QCOMPARE(etiq.Lines.size(), 3);
-    QVERIFY(etiq.Lines[2].startsWith(" 0RECT 00A00A02801E"));
+    QCOMPARE(etiq.document().Lines.size(), 3);
+    QVERIFY(etiq.document().Lines[2].startsWith(" 0RECT 00A00A02801E"));
 
     toolBar.state.toolNumber = 8; // polygon: click, click, double click
     etiq.RestoreStyles();
@@ -356,8 +356,8 @@ void TestTools::realMouseEvents() {
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(60, 100));
     QTest::mouseDClick(surface, Qt::LeftButton, {}, QPoint(60, 100));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(60, 100));
-    QCOMPARE(etiq.Lines.size(), 4);
-    QCOMPARE(geometry(etiq.Lines[3]), QByteArray(" 0POLYG 00A03C03C064"
+    QCOMPARE(etiq.document().Lines.size(), 4);
+    QCOMPARE(geometry(etiq.document().Lines[3]), QByteArray(" 0POLYG 00A03C03C064"
                                                  "00A03C"
                                                  "03C03C"
                                                  "03C064"));

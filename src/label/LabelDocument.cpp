@@ -1,0 +1,80 @@
+#include "LabelDocument.h"
+
+#include "LabelFile.h"
+
+namespace {
+
+// A header field of 9 mm or less is no label size; these take its place.
+constexpr int kSmallestReadSide = 9;
+
+} // namespace
+
+LabelDocument::LabelDocument() {
+    Lines = LineCodec::newLabel(format());
+}
+
+void LabelDocument::setFormat(const LabelFormatValues& f) {
+    LabelWidth = f.width;
+    LabelHeight = f.height;
+    HSpacing = f.hspacing;
+    VSpacing = f.vspacing;
+    if (Lines.isEmpty())
+        Lines = LineCodec::newLabel(format());
+    else
+        Lines[0] = LineCodec::writeHeader(format());
+}
+
+void LabelDocument::clear() {
+    Lines = LineCodec::newLabel(format());
+}
+
+bool LabelDocument::undo() {
+    if (UndoLines.size() < 2 || UndoLines == Lines)
+        return false;
+    Lines = UndoLines;
+    Modified = true;
+    return true;
+}
+
+void LabelDocument::load(const QString& path) {
+    // Read first: a file that cannot be read leaves the document as it was.
+    adopt(path, LabelFile::read(path));
+}
+
+void LabelDocument::adopt(const QString& path, LineList content) {
+    FileName = path;
+    Lines = std::move(content);
+    // "Annuler" must never bring back the previous label's objects under this name.
+    UndoLines.clear();
+    // A file of fewer than two lines lacks its header or background record.
+    if (Lines.isEmpty())
+        Lines.append(LineCodec::defaultHeader());
+    if (Lines.size() < 2)
+        Lines.append(LineCodec::kBlankRecord);
+    LineCodec::dropMalformedLines(Lines);
+
+    LabelFormatValues values = format();
+    if (LineCodec::readHeader(Lines[0], values)) {
+        const LabelFormatValues defaults;
+        if (values.width <= kSmallestReadSide)
+            values.width = defaults.width;
+        if (values.height <= kSmallestReadSide)
+            values.height = defaults.height;
+    }
+    // Nothing larger than the largest label can be edited; a corrupt header must not ask
+    // for a surface of gigabytes.
+    values.width = qMin(values.width, kLargestSide);
+    values.height = qMin(values.height, kLargestSide);
+    LabelWidth = values.width;
+    LabelHeight = values.height;
+    HSpacing = values.hspacing;
+    VSpacing = values.vspacing;
+    Modified = false;
+}
+
+void LabelDocument::save(const QString& path) {
+    Lines[0] = LineCodec::writeHeader(format());
+    LabelFile::write(path, Lines);
+    FileName = path;
+    Modified = false;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "LineCodec.h"
+
+#include <QString>
+
+// The label document without its window: the lines, the one undo copy, the file it came
+// from and its size. The label window holds one and draws it.
+class LabelDocument {
+public:
+    // The largest label side the window edits, in millimetres.
+    static constexpr int kLargestSide = 300;
+
+    LabelDocument();
+
+    LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
+    // Takes the four values and rewrites the header; the objects stay where they are.
+    void setFormat(const LabelFormatValues& format);
+    // Only the header and " 0BLANK" are left; size and file name stay.
+    void clear();
+
+    // The undo copy: taken just before each change, brought back by undo().
+    void checkpoint() { UndoLines = Lines; }
+    void forgetUndo() { UndoLines.clear(); }
+    // Brings back the copy; an undo that changes the lines is a change. Returns whether it did.
+    bool undo();
+
+    // Reads the label file; throws UserError and changes nothing when it cannot.
+    void load(const QString& path);
+    // Takes the content of a label file already read from `path`.
+    void adopt(const QString& path, LineList content);
+    // Rebuilds the header and writes the lines to `path`, which becomes the document's file;
+    // throws UserError and changes nothing when the file cannot be written.
+    void save(const QString& path);
+
+    LineList Lines;
+    LineList UndoLines;
+    QString FileName;
+    bool Modified = false;
+    int LabelWidth = 70;
+    int LabelHeight = 42;
+    int HSpacing = 0;
+    int VSpacing = 0;
+};
