@@ -3,7 +3,6 @@
 #include "CommandTable.h"
 #include "LineCodec.h"
 #include "SettingsFile.h"
-#include "ToolBarSource.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -12,27 +11,21 @@
 #include <functional>
 #include <memory>
 
-enum class ButtonPicture;
-class ColorPanel;
 class HelpViewer;
 class LabelDialogSet;
-class QAbstractButton;
-class QButtonGroup;
 class QColorDialog;
-class QComboBox;
 class QFrame;
 class QLabel;
 class QMenu;
 class QTimer;
-class QToolButton;
-class SpinEdit;
 class TAboutBox;
 class TEtiq;
 class TNouveau;
+class ToolPanel;
 
 // The main window: tool bar, tool column, colour palette, menus and status bar around the
 // one label window, which does the work of every command.
-class TMainForm : public QMainWindow, public ToolBarSource {
+class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     using Clock = std::function<QTime()>;
@@ -41,15 +34,9 @@ public:
     explicit TMainForm(const QString& startDir, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    ToolBarState GetStyles() override;
-    void setPenWidthField(int width) override;
-    void showStatus(const QString& text) override;
-
     void FormShow();
     void FormResize();
     void FormClose();
-    void GetFontNames();
-    void SetStyle123();
     void FileNewItemClick();
     void FileOpenItemClick();
     void Redimensionner1Click();
@@ -72,14 +59,12 @@ public:
     TNouveau* nouveau() const { return nouveau_; }
     TAboutBox* aboutBox() const { return aboutBox_; }
     HelpViewer* helpViewer() const { return helpViewer_; }
-    QColorDialog* colorDialog() const { return ColorDialog1; }
+    ToolPanel* toolPanel() const { return toolPanel_.get(); }
+    QColorDialog* colorDialog() const;
 
     void setClock(Clock clock) { clock_ = std::move(clock); }
     QString statusText(int panel) const;
 
-    int ToolNumber = 1;
-    int PenStyleCode = PenSolid;
-    int BrushStyleCode = BrushClear;
     PageSetupValues PageSetup;
     LabelFormatValues LabelFormat;
     QString StartDir;
@@ -96,42 +81,18 @@ private:
     void FormCreate();
     void createForms();
     void buildMenus();
-    void buildSpeedPanel();
-    void buildToolColumn();
-    void buildPalette();
     void buildStatusBar();
-    void connectControls();
     void layoutClient();
     void registerCommands();
     void resetLabelWindow();
-    void chooseColor(ColorPanel* panel);
-    void penStyleClicked(QAbstractButton* button);
     void focusLabel();
-    QToolButton* makeButton(QWidget* parent, const QString& name, int x, int y,
-                            ButtonPicture picture, const QString& hint);
 
     QHash<Command, std::function<void()>> commands_;
     QHash<Command, QAction*> actions_;
     QList<QMenu*> menus_;
     QWidget* client_ = nullptr;
 
-    QFrame* SpeedPanel = nullptr;
-    QComboBox* FontName = nullptr;
-    SpinEdit* SpinEdit2 = nullptr;
-    QToolButton* BoldButton = nullptr;
-    QToolButton* ItalButton = nullptr;
-    QToolButton* UnderButton = nullptr;
-
-    QFrame* Panel1 = nullptr;
-    QButtonGroup* toolGroup_ = nullptr;
-    QButtonGroup* penGroup_ = nullptr;
-    QButtonGroup* brushGroup_ = nullptr;
-    SpinEdit* SpinEdit1 = nullptr;
-    ColorPanel* ForeColor = nullptr;
-    ColorPanel* Backcolor = nullptr;
-    QColorDialog* ColorDialog1 = nullptr;
-
-    QFrame* Panel3 = nullptr;
+    std::unique_ptr<ToolPanel> toolPanel_;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
     QTimer* Timer1 = nullptr;
@@ -145,7 +106,5 @@ private:
     std::unique_ptr<LabelDialogSet> labelDialogs_;
 };
 
-// The colour of palette swatch i (0..26): red, green and blue each 0, 127 or 255.
-ColorRef paletteColor(int index);
 // The time as the status bar shows it: the locale's long time format, without a zone.
 QString longTimeText(const QTime& time);

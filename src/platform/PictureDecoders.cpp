@@ -392,7 +392,7 @@ QImage decodeWithQt(QByteArrayView data, const char* format) {
     QImageReader reader(&buffer, format);
     QImage picture;
     if (qstrcmp(format, "ico") == 0) {
-        // An icon file holds several sizes; the old program drew the standard 32 x 32 one.
+        // An icon file holds several sizes; a label takes the standard 32 x 32 one.
         const int count = std::min(reader.imageCount(), 64);
         int best = -1;
         for (int i = 0; i < count; ++i) {

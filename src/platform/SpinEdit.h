@@ -2,7 +2,7 @@
 
 #include <QSpinBox>
 
-// A number box that reads the way the program's boxes always have: text that is not an
+// A number box that reads forgivingly: text that is not an
 // integer counts as the minimum, and a number out of range as the nearer bound, which the
 // box also shows once the focus leaves it.
 class SpinEdit : public QSpinBox {

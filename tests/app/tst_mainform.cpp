@@ -1,6 +1,7 @@
 #include "ColorPanel.h"
 #include "MainFormFixture.h"
 #include "StartUp.h"
+#include "ToolPanel.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -43,9 +44,9 @@ private slots:
 
 void TestMainForm::startValues() {
     MainFormFixture f;
-    QCOMPARE(f.form->ToolNumber, 1);
-    QCOMPARE(f.form->PenStyleCode, 0);
-    QCOMPARE(f.form->BrushStyleCode, 1);
+    QCOMPARE(f.form->toolPanel()->ToolNumber, 1);
+    QCOMPARE(f.form->toolPanel()->PenStyleCode, 0);
+    QCOMPARE(f.form->toolPanel()->BrushStyleCode, 1);
     QCOMPARE(f.form->PageSetup, (PageSetupValues{0, 0, 0, 0, 100}));
     const LabelFormatValues format = f.form->LabelFormat;
     QCOMPARE((QList<int>{format.width, format.height, format.hspacing, format.vspacing}),
@@ -58,7 +59,7 @@ void TestMainForm::startValues() {
     QVERIFY(f.find("Panel3")->isVisible());
     QVERIFY(f.form->action(Command::Palette)->isChecked());
 
-    const ToolBarState state = f.form->GetStyles();
+    const ToolBarState state = f.form->toolPanel()->GetStyles();
     QCOMPARE(state.toolNumber, 1);
     QCOMPARE(state.penStyle, 0);
     QCOMPARE(state.fillStyle, 1);
@@ -135,7 +136,7 @@ void TestMainForm::paletteSwatches() {
     QCOMPARE(colorOf(f, "ForeColor"), ColorRef(0x0000FF));
     QCOMPARE(colorOf(f, "Backcolor"), ColorRef(0xFFFFFF));
     QCOMPARE(f.etiq().canvas().penColor(), ColorRef(0x000000));
-    QCOMPARE(f.form->GetStyles().penColor, ColorRef(0x0000FF));
+    QCOMPARE(f.form->toolPanel()->GetStyles().penColor, ColorRef(0x0000FF));
     QCOMPARE(f.script->modalRuns, 0);
     // A right click sets the fill colour.
     QTest::mouseClick(f.find("Panel8"), Qt::RightButton);
@@ -166,7 +167,7 @@ void TestMainForm::toolButtons() {
     f.etiq().canvas().setPenWidth(7);
     f.click(button);
     QCOMPARE(f.etiq().Tool, tool);
-    QCOMPARE(f.form->ToolNumber, toolNumber);
+    QCOMPARE(f.form->toolPanel()->ToolNumber, toolNumber);
     QVERIFY(f.find<QToolButton>(button)->isChecked());
     QVERIFY(!f.find<QToolButton>("MoveButton")->isChecked());
     f.etiq().RestoreStyles(); // reads the same tool back
@@ -175,13 +176,13 @@ void TestMainForm::toolButtons() {
         QCOMPARE(f.find<SpinEdit>("SpinEdit1")->value(), 7);
     f.click("MoveButton");
     QCOMPARE(f.etiq().Tool, int(TEtiq::ToolPointer));
-    QCOMPARE(f.form->ToolNumber, 1);
+    QCOMPARE(f.form->toolPanel()->ToolNumber, 1);
 }
 
 void TestMainForm::penStyleButtonsMayAllBeUpAndFillButtons() {
     MainFormFixture f;
     f.click("DashPen");
-    QCOMPARE(f.form->PenStyleCode, 1);
+    QCOMPARE(f.form->toolPanel()->PenStyleCode, 1);
     QCOMPARE(f.etiq().canvas().penStyle(), 1);
     QVERIFY(!f.find<QToolButton>("SolidPen")->isChecked());
     // Clicking the pressed button raises it and still hands its style over.
@@ -196,15 +197,15 @@ void TestMainForm::penStyleButtonsMayAllBeUpAndFillButtons() {
     for (int style = 0; style < pens.size(); ++style) {
         f.click(pens[style]);
         QCOMPARE(f.etiq().canvas().penStyle(), style);
-        QCOMPARE(f.form->GetStyles().penStyle, style);
+        QCOMPARE(f.form->toolPanel()->GetStyles().penStyle, style);
     }
 
     f.click("SolidBrush");
-    QCOMPARE(f.form->BrushStyleCode, 0);
+    QCOMPARE(f.form->toolPanel()->BrushStyleCode, 0);
     QCOMPARE(f.etiq().CurBrushStyle, 0);
     QVERIFY(!f.find<QToolButton>("ClearBrush")->isChecked());
     f.click("ClearBrush");
-    QCOMPARE(f.form->GetStyles().fillStyle, 1);
+    QCOMPARE(f.form->toolPanel()->GetStyles().fillStyle, 1);
     QCOMPARE(f.etiq().canvas().brushStyle(), 1);
 }
 
@@ -224,20 +225,22 @@ void TestMainForm::toolBarStateReachesTheLabelWindow() {
     f.click("BoldButton");
     QCOMPARE(f.etiq().canvas().fontStyle() & kStyleBits, int(FontItalic));
 
-    // GetStyles reads the controls and pushes the three toggles, whatever the label did.
+    // GetStyles reads the controls; the label takes the three toggles over with the rest
+    // whenever it reads the tool bar, whatever it did meanwhile.
     f.etiq().canvas().setFontStyle(FontBold | FontUnderline);
     width->setText("150");
     size->setText("30");
-    ToolBarState state = f.form->GetStyles();
+    ToolBarState state = f.form->toolPanel()->GetStyles();
     QCOMPARE(state.fontName, QString("Liberation Serif"));
     QCOMPARE(state.fontSize, 30);
     QCOMPARE(state.penWidth, 100); // beyond the range: the nearer bound
     QVERIFY(state.italic && !state.bold && !state.underline);
+    f.etiq().RestoreStyles();
     QCOMPARE(f.etiq().canvas().fontStyle() & kStyleBits, int(FontItalic));
 
     width->setText("abc");
     size->setText("");
-    state = f.form->GetStyles();
+    state = f.form->toolPanel()->GetStyles();
     QCOMPARE(state.penWidth, 1);
     QCOMPARE(state.fontSize, 4);
     QVERIFY(f.script->messages.isEmpty());

@@ -41,7 +41,8 @@ struct Label {
         etiq.document().Modified = false;
     }
     const QImage& draw(const LineList& objects) {
-        etiq.document().Lines = LineList{etiq.document().Lines[0], etiq.document().Lines[1]} + objects;
+        etiq.document().Lines =
+            LineList{etiq.document().Lines[0], etiq.document().Lines[1]} + objects;
         etiq.Dessine();
         return etiq.surface();
     }
@@ -180,7 +181,7 @@ void TestRendering::pictures() {
     label.etiq.document().Lines = {label.etiq.document().Lines[0], label.etiq.document().Lines[1]};
     for (int i = 0; i < 6; ++i)
         label.etiq.document().Lines.append(" 0BITMAP 0000000100" + LineCodec::hex(10 + i, 2) +
-                                "FFFFFF0000FF\t1");
+                                           "FFFFFF0000FF\t1");
     label.etiq.Dessine();
     QVERIFY(label.etiq.pictureCache().size() < 6);
     QCOMPARE(label.etiq.surface().pixel(5, 5), kWhite);
@@ -198,7 +199,8 @@ void TestRendering::pictures() {
 
 void TestRendering::unDrawnKindsStillSetAttributes() {
     Label label;
-    label.etiq.document().Lines[1] = " 0MOSAIC 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0x000000FF);
+    label.etiq.document().Lines[1] =
+        " 0MOSAIC 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0x000000FF);
     const QImage& image =
         label.draw({" 0CHORDL 000000064064\t" + style(0, 0x00FF0000, 0, 3, 0x000000FF),
                     " 0LINE 00A03C0C803C"}); // no style block of its own

@@ -1,6 +1,6 @@
+#include "LabelWindowFixture.h"
 #include "LineCodec.h"
 #include "LineEdits.h"
-#include "ScriptedDialogs.h"
 #include "TEtiq.h"
 
 #include <QRandomGenerator>
@@ -18,32 +18,6 @@ QByteArray object(const QByteArray& keyword, int l, int t, int r, int b,
 LabelRect rectOf(const QByteArray& line) {
     return LineEdits::selectionRect(line);
 }
-
-struct Window {
-    ScriptedDialogsScope script;
-    TEtiq etiq;
-    LineList clipboard;
-    explicit Window(const LineList& objects) {
-        etiq.SetDim(100, 80, 0, 0);
-        etiq.Tool = TEtiq::ToolPointer;
-        etiq.document().Lines += objects;
-        etiq.document().Modified = false;
-    }
-    void click(int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        etiq.FormMouseDown(x, y, modifiers);
-        etiq.PaintBox1Click();
-        etiq.FormMouseUp(x, y);
-    }
-    // Hover to the press point first, as a real pointer does, so the cursor zone is known.
-    void drag(QPoint from, QPoint to) {
-        etiq.FormMouseMove(from.x(), from.y());
-        etiq.FormMouseDown(from.x(), from.y());
-        etiq.FormMouseMove(to.x(), to.y());
-        etiq.PaintBox1Click();
-        etiq.FormMouseUp(to.x(), to.y());
-    }
-    QByteArray line(int i) const { return etiq.document().Lines[i]; }
-};
 
 } // namespace
 
@@ -63,8 +37,8 @@ private slots:
 };
 
 void TestSelection::clickSelectsTheTopmostUnlockedObject() {
-    Window w({object("RECT", 10, 10, 60, 60), object("ELLIPSE", 30, 30, 90, 90)});
-    w.click(40, 40);
+    LabelWindowFixture w(1, {object("RECT", 10, 10, 60, 60), object("ELLIPSE", 30, 30, 90, 90)});
+    w.click({40, 40});
     QVERIFY(w.line(2).startsWith(' '));
     QVERIFY(w.line(3).startsWith('*'));
     QVERIFY(w.etiq.HasSelection);
@@ -73,23 +47,23 @@ void TestSelection::clickSelectsTheTopmostUnlockedObject() {
     // A locked object lets the click through to the one below it.
     w.etiq.document().Lines[3][0] = '#';
     w.etiq.Deselectionne();
-    w.click(40, 40);
+    w.click({40, 40});
     QVERIFY(w.line(2).startsWith('*'));
     QVERIFY(w.line(3).startsWith('#'));
 
     // Ctrl+click toggles and keeps the others; a plain click on empty ground clears all.
     w.etiq.document().Lines[3][0] = ' ';
-    w.click(80, 80, Qt::ControlModifier);
+    w.click({80, 80}, Qt::ControlModifier);
     QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith('*'));
-    w.click(80, 80, Qt::ControlModifier);
+    w.click({80, 80}, Qt::ControlModifier);
     QVERIFY(w.line(3).startsWith(' '));
-    w.click(5, 5);
+    w.click({5, 5});
     QVERIFY(w.line(2).startsWith(' '));
     QVERIFY(!w.etiq.HasSelection);
 }
 
 void TestSelection::hitTestIncludesTheEdges() {
-    Window w({object("LINE", 60, 40, 20, 10)});
+    LabelWindowFixture w(1, {object("LINE", 60, 40, 20, 10)});
     for (const QPoint hit : {QPoint(60, 40), QPoint(20, 10), QPoint(60, 25)}) {
         w.etiq.CurrentPoint = hit;
         QVERIFY(w.etiq.Insel(w.line(2)));
@@ -107,16 +81,16 @@ void TestSelection::groupsAreSelectedTogether() {
     a[1] = '3';
     b[1] = '3';
     b[0] = '#';
-    Window w({a, b, c});
-    w.click(15, 15);
+    LabelWindowFixture w(1, {a, b, c});
+    w.click({15, 15});
     QVERIFY(w.line(2).startsWith('*'));
     QVERIFY(w.line(3).startsWith('*')); // a locked member loses its lock
     QVERIFY(w.line(4).startsWith(' '));
 }
 
 void TestSelection::cursorsAndHandles() {
-    Window w({object("RECT", 100, 100, 200, 150)});
-    w.click(150, 120);
+    LabelWindowFixture w(1, {object("RECT", 100, 100, 200, 150)});
+    w.click({150, 120});
     QCOMPARE(w.etiq.SelectionBox, (LabelRect{100, 100, 200, 150}));
     const struct {
         QPoint at;
@@ -133,11 +107,11 @@ void TestSelection::cursorsAndHandles() {
 }
 
 void TestSelection::movingKeepsObjectsInRange() {
-    Window w({object("RECT", 100, 100, 200, 150),
-              object("POLYG", 10, 10, 40, 30, "00A00A02801E01E014")});
-    w.click(150, 120);
-    w.click(20, 20, Qt::ControlModifier);
-    w.drag({150, 120}, {170, 110});
+    LabelWindowFixture w(1, {object("RECT", 100, 100, 200, 150),
+                             object("POLYG", 10, 10, 40, 30, "00A00A02801E01E014")});
+    w.click({150, 120});
+    w.click({20, 20}, Qt::ControlModifier);
+    w.hoverDrag({150, 120}, {170, 110});
     QCOMPARE(rectOf(w.line(2)), (LabelRect{120, 90, 220, 140}));
     QCOMPARE(LineCodec::splitLine(w.line(3)).geometry, QByteArrayView("01E00003C014"
                                                                       "01E000"
@@ -148,7 +122,7 @@ void TestSelection::movingKeepsObjectsInRange() {
     QVERIFY(w.line(2).startsWith('*') && w.line(3).startsWith('*'));
     QCOMPARE(w.etiq.SelectionBox, (LabelRect{30, 0, 220, 140}));
     // The polygon would leave the label upward: it stays; the rectangle still moves.
-    w.drag({150, 120}, {150, 100});
+    w.hoverDrag({150, 120}, {150, 100});
     QCOMPARE(rectOf(w.line(2)), (LabelRect{120, 70, 220, 120}));
     QVERIFY(LineCodec::splitLine(w.line(3)).geometry.startsWith("01E00003C014"));
     // Undo takes the whole gesture back.
@@ -180,9 +154,9 @@ void TestSelection::resizingByHandles() {
     QCOMPARE(LineEdits::RedimXY(poly, -45, 0, 5, size), poly);
 
     // Through the window: handle 5 dragged by (10, 4).
-    Window w({object("RECT", 100, 100, 200, 150)});
-    w.click(150, 120);
-    w.drag({100, 125}, {110, 129});
+    LabelWindowFixture w(1, {object("RECT", 100, 100, 200, 150)});
+    w.click({150, 120});
+    w.hoverDrag({100, 125}, {110, 129});
     QCOMPARE(rectOf(w.line(2)), (LabelRect{110, 104, 200, 150}));
 }
 
@@ -209,10 +183,10 @@ void TestSelection::textResizeScalesTheFont() {
     QCOMPARE(LineEdits::RedimXY(text, -width + 2, 0, 4, size), text);
 
     // A click elsewhere clears the selection and refits the rectangle to the text.
-    Window w({wider});
+    LabelWindowFixture w(1, {wider});
     w.etiq.document().Lines[2][0] = '*';
     w.etiq.HasSelection = true;
-    w.click(300, 300);
+    w.click({300, 300});
     StyleBlock style;
     LineCodec::readStyles(LineCodec::splitLine(w.line(2)).styles, style);
     const QSize extent = LineEdits::textObjectExtent("Bonjour", style);
@@ -249,16 +223,16 @@ void TestSelection::editsNeverCorruptALine() {
 }
 
 void TestSelection::copyCutPasteAndUndo() {
-    Window w({object("RECT", 10, 10, 20, 20), object("RECT", 30, 30, 40, 40),
-              object("RECT", 50, 50, 60, 60)});
+    LabelWindowFixture w(1, {object("RECT", 10, 10, 20, 20), object("RECT", 30, 30, 40, 40),
+                             object("RECT", 50, 50, 60, 60)});
     // Nothing selected: a message and the clipboard as it was.
     w.clipboard = {"kept"};
     w.etiq.Copier(w.clipboard);
     QCOMPARE(w.script->messages.last().text, QString("Aucun objet sélectionné"));
     QCOMPARE(w.clipboard, LineList{"kept"});
 
-    w.click(15, 15);
-    w.click(35, 35, Qt::ControlModifier);
+    w.click({15, 15});
+    w.click({35, 35}, Qt::ControlModifier);
     const LineList before = w.etiq.document().Lines;
     w.etiq.Couper(w.clipboard);
     QCOMPARE(w.etiq.document().Lines.size(), 3);
@@ -286,8 +260,8 @@ void TestSelection::copyCutPasteAndUndo() {
     QVERIFY(w.clipboard.isEmpty());
 
     // Objects travel to a new label.
-    Window other({object("ELLIPSE", 1, 2, 30, 40)});
-    other.click(10, 10);
+    LabelWindowFixture other(1, {object("ELLIPSE", 1, 2, 30, 40)});
+    other.click({10, 10});
     other.etiq.Copier(w.clipboard);
     w.etiq.SetIni(1, 1, 0, 0, 0xFFFFFF, 1);
     w.etiq.SetDim(70, 42, 0, 0);

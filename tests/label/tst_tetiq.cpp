@@ -1,6 +1,6 @@
 #include "LabelFile.h"
+#include "LabelWindowFixture.h"
 #include "LineEdits.h"
-#include "ScriptedDialogs.h"
 #include "TEtiq.h"
 #include "UserError.h"
 
@@ -12,14 +12,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class FakeToolBar : public ToolBarSource {
-public:
-    ToolBarState state;
-    int penWidthField = -1;
-    ToolBarState GetStyles() override { return state; }
-    void setPenWidthField(int width) override { penWidthField = width; }
-};
 
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
@@ -454,7 +446,7 @@ void TestEtiq::toolChoice() {
 
     etiq.SetFrame(TEtiq::ToolEllipse);
     QCOMPARE(etiq.Tool, int(TEtiq::ToolEllipse));
-    QCOMPARE(toolBar.penWidthField, 4);
+    QCOMPARE(toolBar.penWidthsShown.last(), 4);
     etiq.SetText();
     QCOMPARE(etiq.Tool, int(TEtiq::ToolText));
 

@@ -1,5 +1,5 @@
+#include "LabelWindowFixture.h"
 #include "LineCodec.h"
-#include "ScriptedDialogs.h"
 #include "TEtiq.h"
 #include "UserError.h"
 
@@ -7,58 +7,6 @@
 #include <QtTest>
 
 namespace {
-
-class FakeToolBar : public ToolBarSource {
-public:
-    ToolBarState state;
-    QString status;
-    QList<int> penWidthsShown;
-    ToolBarState GetStyles() override { return state; }
-    void setPenWidthField(int width) override { penWidthsShown.append(width); }
-    void showStatus(const QString& text) override { status = text; }
-};
-
-class FakeDialogs : public LabelDialogs {
-public:
-    QStringList texts;
-    int textRuns = 0;
-    QString editText() override {
-        ++textRuns;
-        return texts.isEmpty() ? QString() : texts.takeFirst();
-    }
-    int objectList(LineList&) override { return -1; }
-    void properties(const QString&, const LineList&) override {}
-};
-
-struct Window {
-    ScriptedDialogsScope script;
-    FakeToolBar toolBar;
-    FakeDialogs dialogs;
-    TEtiq etiq;
-    explicit Window(int toolNumber) {
-        toolBar.state.toolNumber = toolNumber;
-        etiq.setToolBarSource(&toolBar);
-        etiq.setLabelDialogs(&dialogs);
-        etiq.SetDim(100, 80, 0, 0);
-        etiq.RestoreStyles();
-    }
-    LineList objects() const { return etiq.document().Lines.mid(2); }
-    // A press, moves and a left release as the mouse would give them.
-    void drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        etiq.FormMouseDown(from.x(), from.y(), modifiers);
-        etiq.FormMouseMove((from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
-        etiq.FormMouseMove(to.x(), to.y());
-        etiq.PaintBox1Click();
-        etiq.FormMouseUp(to.x(), to.y());
-    }
-    void click(QPoint at) { drag(at, at); }
-    void doubleClick(QPoint at) {
-        click(at);
-        etiq.PaintBox1DblClick();
-        etiq.FormMouseDown(at.x(), at.y());
-        etiq.FormMouseUp(at.x(), at.y());
-    }
-};
 
 QByteArray geometry(const QByteArray& line) {
     return line.left(line.indexOf('\t'));
@@ -83,7 +31,7 @@ private slots:
 };
 
 void TestTools::fivePixelsMakeAShape() {
-    Window w(3); // rectangle
+    LabelWindowFixture w(3); // rectangle
     w.drag({10, 10}, {13, 12});
     QCOMPARE(w.objects().size(), 1);
     QCOMPARE(geometry(w.objects()[0]), QByteArray(" 0RECT 00A00A00D00C"));
@@ -97,13 +45,13 @@ void TestTools::fivePixelsMakeAShape() {
 }
 
 void TestTools::linesAndArcsByDirection() {
-    Window w(2); // line
+    LabelWindowFixture w(2); // line
     w.drag({10, 80}, {60, 20});
     w.drag({10, 20}, {60, 80});
     QCOMPARE(geometry(w.objects()[0]), QByteArray(" 0LINEU 00A01403C050"));
     QCOMPARE(geometry(w.objects()[1]), QByteArray(" 0LINE 00A01403C050"));
 
-    Window arcs(11);
+    LabelWindowFixture arcs(11);
     arcs.drag({10, 10}, {60, 40});
     arcs.drag({10, 10}, {60, 40}, Qt::ControlModifier);
     arcs.drag({10, 40}, {60, 10});
@@ -116,12 +64,12 @@ void TestTools::linesAndArcsByDirection() {
     QVERIFY(got[3].startsWith(" 0ARCLU 00A00A03C028"));
 
     // Leftward drags: the keyword draws the diagonal or half that was dragged.
-    Window left(2);
+    LabelWindowFixture left(2);
     left.drag({80, 20}, {40, 60});
     left.drag({80, 60}, {40, 20});
     QCOMPARE(geometry(left.objects()[0]), QByteArray(" 0LINEU 02801405003C"));
     QCOMPARE(geometry(left.objects()[1]), QByteArray(" 0LINE 02801405003C"));
-    Window leftArcs(11);
+    LabelWindowFixture leftArcs(11);
     leftArcs.drag({60, 10}, {10, 40});
     leftArcs.drag({60, 10}, {10, 40}, Qt::ControlModifier);
     leftArcs.drag({60, 40}, {10, 10});
@@ -134,7 +82,7 @@ void TestTools::linesAndArcsByDirection() {
 }
 
 void TestTools::recordedStyleIsTheToolBars() {
-    Window w(4); // ellipse
+    LabelWindowFixture w(4); // ellipse
     w.toolBar.state.penColor = 0x000000FF;
     w.toolBar.state.fillColor = 0x0000FF00;
     w.toolBar.state.fillStyle = BrushSolid;
@@ -148,12 +96,12 @@ void TestTools::recordedStyleIsTheToolBars() {
 }
 
 void TestTools::polygonsByClicks() {
-    Window w(8); // polygon
+    LabelWindowFixture w(8); // polygon
     w.doubleClick({30, 40});
     QCOMPARE(w.objects().size(), 1);
     QCOMPARE(geometry(w.objects()[0]), QByteArray(" 0POLYG 01E02801E02801E028"));
 
-    Window many(8);
+    LabelWindowFixture many(8);
     for (int i = 0; i < 300; ++i)
         many.click({10 + i % 200, 10 + i / 200});
     many.doubleClick({5, 5});
@@ -162,7 +110,7 @@ void TestTools::polygonsByClicks() {
     QCOMPARE(LineCodec::readPoints(parts.geometry.sliced(12)).size(), 299);
     QVERIFY(!many.etiq.CollectingPoints);
 
-    Window line(10); // polyline: three points
+    LabelWindowFixture line(10); // polyline: three points
     line.click({10, 10});
     line.click({50, 10});
     line.doubleClick({50, 50});
@@ -173,7 +121,7 @@ void TestTools::polygonsByClicks() {
 }
 
 void TestTools::choosingAToolRecordsTheCollectedPoints() {
-    Window w(10);
+    LabelWindowFixture w(10);
     w.click({10, 10});
     w.click({40, 20});
     QCOMPARE(w.objects().size(), 0);
@@ -184,7 +132,7 @@ void TestTools::choosingAToolRecordsTheCollectedPoints() {
 }
 
 void TestTools::drawingToolsAndTheSelection() {
-    Window w(3);
+    LabelWindowFixture w(3);
     w.toolBar.state.penWidth = 2;
     w.drag({10, 10}, {50, 50});
     w.toolBar.state.toolNumber = 1; // pointer
@@ -220,7 +168,7 @@ void TestTools::drawingToolsAndTheSelection() {
 void TestTools::whatIsShownIsWhatIsStored() {
     // The band left by a drag is the shape the redraw gives, whatever the direction.
     for (const bool ctrl : {false, true}) {
-        Window w(11);
+        LabelWindowFixture w(11);
         w.drag({90, 20}, {20, 70}, ctrl ? Qt::ControlModifier : Qt::NoModifier);
         w.etiq.canvas().flush();
         const QImage band = w.etiq.surface().copy();
@@ -233,7 +181,7 @@ void TestTools::whatIsShownIsWhatIsStored() {
     }
 
     // Ending a polygon leaves no dot at the corner.
-    Window poly(8);
+    LabelWindowFixture poly(8);
     poly.click({30, 30});
     poly.doubleClick({60, 40});
     poly.etiq.canvas().flush();
@@ -241,7 +189,7 @@ void TestTools::whatIsShownIsWhatIsStored() {
     QCOMPARE(poly.etiq.surface().pixel(1, 1), qRgb(255, 255, 255));
 
     // A new text takes the pen colour of the tool bar, not the last object's font colour.
-    Window text(9);
+    LabelWindowFixture text(9);
     text.etiq.document().Lines.append(" 0TEXT 00A00A03C028x\t100FFFFFF00100000000000FF000C0Arial");
     text.etiq.Dessine();
     text.toolBar.state.penColor = 0x000000FF;
@@ -251,7 +199,7 @@ void TestTools::whatIsShownIsWhatIsStored() {
              QByteArrayView("000000FF"));
 
     // The CD guide is drawn with its own thin black pen.
-    Window cd(3);
+    LabelWindowFixture cd(3);
     cd.toolBar.state.penColor = 0x000000FF;
     cd.toolBar.state.penWidth = 9;
     cd.etiq.SetDim(126, 126, 0, 0);
@@ -261,7 +209,7 @@ void TestTools::whatIsShownIsWhatIsStored() {
 }
 
 void TestTools::textToolRecordsOncePerClick() {
-    Window w(9);
+    LabelWindowFixture w(9);
     QCOMPARE(w.etiq.Tool, int(TEtiq::ToolText));
     w.dialogs.texts = {QString::fromUtf8("Été\tà Noël ✓")};
     w.drag({20, 20}, {80, 60}); // released far from the press
@@ -288,7 +236,7 @@ void TestTools::pictureTool() {
         image.save(path, "BMP");
         return path;
     };
-    Window w(6);
+    LabelWindowFixture w(6);
     w.script->fileAnswers.enqueue(picture(150, 146));
     w.click({10, 10});
     QCOMPARE(w.objects().size(), 0);
@@ -324,7 +272,7 @@ void TestTools::pictureTool() {
 }
 
 void TestTools::coordinatesAreClamped() {
-    Window w(3);
+    LabelWindowFixture w(3);
     w.drag({-20, -5}, {30, 30});
     QVERIFY(w.objects()[0].startsWith(" 0RECT 00000001E01E"));
 }
@@ -358,9 +306,9 @@ void TestTools::realMouseEvents() {
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(60, 100));
     QCOMPARE(etiq.document().Lines.size(), 4);
     QCOMPARE(geometry(etiq.document().Lines[3]), QByteArray(" 0POLYG 00A03C03C064"
-                                                 "00A03C"
-                                                 "03C03C"
-                                                 "03C064"));
+                                                            "00A03C"
+                                                            "03C03C"
+                                                            "03C064"));
 }
 
 QTEST_MAIN(TestTools)
