@@ -1,8 +1,8 @@
 #include "PngExport.h"
 
-#include "Dialogs.h"
+#include "LabelDocument.h"
+#include "LabelPainter.h"
 #include "SafeFile.h"
-#include "TEtiq.h"
 #include "UserError.h"
 
 #include <QBuffer>
@@ -17,31 +17,18 @@ void printError(const QString& text) {
     std::fprintf(stderr, "vorlap: %s\n", text.toLocal8Bit().constData());
 }
 
-// Without a person to answer, every message is printed and every question cancelled.
-class StderrDialogs : public DialogProvider {
-public:
-    QMessageBox::StandardButton message(QWidget*, QMessageBox::Icon, const QString&,
-                                        const QString& text,
-                                        QMessageBox::StandardButtons buttons) override {
-        printError(text);
-        return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
-    }
-    int runModal(QDialog*) override { return 0; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-};
-
 void exportOrThrow(const QString& labelPath, const QString& pngPath) {
-    TEtiq etiq;
-    etiq.Charge(labelPath);
+    LabelDocument document;
+    document.load(labelPath);
+    QList<BrokenLine> broken;
+    const QImage surface = drawLabelSurface(document, &broken);
+    // As the window does: the first line that cannot be drawn is reported.
+    if (!broken.isEmpty())
+        printError(broken.first().message);
     // Encoded in memory first, so that a disk that fills up leaves no half-written PNG.
     QByteArray png;
     QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !etiq.surface().save(&buffer, "PNG") ||
+    if (!buffer.open(QIODevice::WriteOnly) || !surface.save(&buffer, "PNG") ||
         !SafeFile::writeAtomically(pngPath, png))
         throw UserError::cannotCreate(QDir::toNativeSeparators(pngPath));
 }
@@ -53,7 +40,6 @@ bool isPngExport(int argc, char** argv) {
 }
 
 int exportPng(const QString& labelPath, const QString& pngPath) {
-    Dialogs::install(std::make_shared<StderrDialogs>());
     if (labelPath.isEmpty() || pngPath.isEmpty()) {
         std::fprintf(stderr, "usage: vorlap --png OUT.png FILE.etq\n");
         return 2;

@@ -6,8 +6,28 @@ namespace {
 
 // A header field of 9 mm or less is no label size; these take its place.
 constexpr int kSmallestReadSide = 9;
+constexpr int kCdSide = 126;
+constexpr int kCdFrame = 3 * kCdSide;
+constexpr int kPixelsPerMm = 4;
+// Coordinates are three hex digits, so nothing beyond 4096 pixels can be addressed.
+constexpr int kLargestFrame = 4096;
 
 } // namespace
+
+bool LabelDocument::isCdFormat(const LabelFormatValues& f) {
+    return f.width == kCdSide && f.height == kCdSide;
+}
+
+QSize LabelDocument::frameSize(const LabelFormatValues& f) {
+    if (isCdFormat(f))
+        return QSize(kCdFrame, kCdFrame);
+    return QSize(qBound(kPixelsPerMm, kPixelsPerMm * f.width, kLargestFrame),
+                 qBound(kPixelsPerMm, kPixelsPerMm * f.height, kLargestFrame));
+}
+
+QSize LabelDocument::surfaceSize(const LabelFormatValues& f) {
+    return frameSize(f) - QSize(2, 2);
+}
 
 LabelDocument::LabelDocument() {
     Lines = LineCodec::newLabel(format());

@@ -2,6 +2,7 @@
 
 #include "LineCodec.h"
 
+#include <QSize>
 #include <QString>
 
 // The label document without its window: the lines, the one undo copy, the file it came
@@ -14,6 +15,13 @@ public:
     LabelDocument();
 
     LabelFormatValues format() const { return {LabelWidth, LabelHeight, HSpacing, VSpacing}; }
+    // A 126 x 126 mm label is a CD label, edited at 3 pixels a millimetre inside a circle.
+    bool isCdLabel() const { return isCdFormat(format()); }
+    static bool isCdFormat(const LabelFormatValues& format);
+    // The label's white frame in the window, 4 pixels a millimetre (378 square for a CD),
+    // and the drawing surface inside its one-pixel edge.
+    static QSize frameSize(const LabelFormatValues& format);
+    static QSize surfaceSize(const LabelFormatValues& format);
     // Takes the four values and rewrites the header; the objects stay where they are.
     void setFormat(const LabelFormatValues& format);
     // Only the header and " 0BLANK" are left; size and file name stay.

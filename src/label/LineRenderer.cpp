@@ -3,12 +3,66 @@
 #include "PictureCache.h"
 #include "Windows1252.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr ColorRef kSilver = 0x00C0C0C0;
 constexpr ColorRef kWhite = 0x00FFFFFF;
+// A label pixel is a quarter of a millimetre.
+constexpr int kPixelsPerMm = 4;
+constexpr int kBands = 50;
+
+int roundHalfEven(double v) {
+    return int(std::nearbyint(v));
+}
+
+RenderOptions sheetCell(PaintMode mode, const CellTransform& transform, const QRect& cell) {
+    RenderOptions o;
+    o.mode = mode;
+    o.transform = transform;
+    o.background = {cell.left(), cell.top(), cell.left() + cell.width(),
+                    cell.top() + cell.height()};
+    o.bandStep = cell.height() / kBands;
+    o.transparentText = false;
+    o.scaleFontSizes = mode == PaintMode::PreviewCell;
+    o.plainStyleWithoutBlock = true;
+    return o;
+}
 
 } // namespace
+
+int CellTransform::x(int v) const {
+    return cell.x() + margin.x() + (scale == 1.0 ? v : roundHalfEven(scale * v));
+}
+
+int CellTransform::y(int v) const {
+    return cell.y() + margin.y() + (scale == 1.0 ? v : roundHalfEven(scale * v));
+}
+
+RenderOptions RenderOptions::editor(const LabelFormatValues& format, int surfaceHeight) {
+    RenderOptions o;
+    o.mode = PaintMode::Editor;
+    o.background = {0, 0, kPixelsPerMm * format.width, kPixelsPerMm * format.height};
+    o.bandStep = surfaceHeight / kBands;
+    return o;
+}
+
+RenderOptions RenderOptions::previewCell(const CellTransform& transform, const QRect& cell) {
+    return sheetCell(PaintMode::PreviewCell, transform, cell);
+}
+
+RenderOptions RenderOptions::printedCell(const CellTransform& transform, const QRect& cell) {
+    return sheetCell(PaintMode::PrintedCell, transform, cell);
+}
+
+RenderOptions RenderOptions::dialogPreview(QSize size) {
+    RenderOptions o;
+    o.mode = PaintMode::DialogPreview;
+    o.background = {0, 0, size.width(), size.height()};
+    o.bandStep = size.height() / kBands;
+    return o;
+}
 
 void LineRenderer::applyStyles(QByteArrayView block) {
     StyleBlock style;
@@ -33,49 +87,41 @@ void LineRenderer::applyStyles(QByteArrayView block) {
 
 bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, RenderState& state,
                         const QByteArray* owner) {
-    QByteArrayView geometry = line;
-    const qsizetype tab = line.indexOf('\t');
-    if (tab >= 0) {
-        QByteArrayView styles = line.sliced(tab + 1);
-        if (styles.startsWith('>'))
-            styles = styles.sliced(qMin<qsizetype>(2, styles.size()));
-        applyStyles(styles.first(qMin<qsizetype>(styles.size(), LineCodec::kMaxFieldText)));
-        geometry = line.first(tab);
-    }
-    const qsizetype blank = geometry.indexOf(' ');
-    if (blank < 0)
+    const LineParts parts = LineCodec::splitLine(line);
+    if (parts.hasTab)
+        applyStyles(LineCodec::readerLimit(parts.styles));
+    else if (options.plainStyleWithoutBlock)
+        applyStyles(LineCodec::writeStyles(StyleBlock{}));
+    if (!parts.hasBlank)
         return false;
-    const QByteArrayView keyword = geometry.first(blank);
-    QByteArrayView rest = geometry.sliced(blank + 1);
-    rest = rest.first(qMin<qsizetype>(rest.size(), LineCodec::kMaxFieldText));
+    const QByteArrayView keyword = parts.keyword;
+    const QByteArrayView rest = LineCodec::readerLimit(parts.geometry);
     canvas_.setPenMode(PenMode::Copy);
 
-    const int dx = options.offset.x();
-    const int dy = options.offset.y();
-    const int bgRight = dx + options.backgroundWidth;
-    const int bgBottom = dy + options.backgroundHeight;
-
+    const LabelRect& bg = options.background;
     if (keyword == "FILLRECT") {
-        state.objectRect = LabelRect{0, 0, options.backgroundWidth, options.backgroundHeight};
-        canvas_.fillRect(dx, dy, bgRight, bgBottom);
+        state.objectRect = bg;
+        canvas_.fillRect(bg.left, bg.top, bg.right, bg.bottom);
         return false;
     }
     if (keyword == "SHAPE") {
-        state.objectRect = LabelRect{0, 0, options.backgroundWidth, options.backgroundHeight};
+        state.objectRect = bg;
         state.savedBrushColor = canvas_.brushColor();
         state.savedBrushStyle = canvas_.brushStyle();
         canvas_.setBrushColor(canvas_.penColor());
-        canvas_.fillRect(dx, dy, bgRight, bgBottom);
+        canvas_.fillRect(bg.left, bg.top, bg.right, bg.bottom);
         canvas_.setBrushColor(state.savedBrushColor);
         canvas_.setBrushStyle(state.savedBrushStyle);
-        canvas_.rectangle(dx, dy, bgRight, bgBottom);
+        canvas_.rectangle(bg.left, bg.top, bg.right, bg.bottom);
         return false;
     }
     if (keyword == "COLOR" || keyword == "COLORU") {
-        state.objectRect = LabelRect{0, 0, options.backgroundWidth, options.backgroundHeight};
+        state.objectRect = bg;
         drawGradient(keyword == "COLOR", options);
         return false;
     }
+    if (options.scaleFontSizes && keyword.contains("TEXT"))
+        canvas_.setFontSize(roundHalfEven(options.transform.scale * canvas_.fontSize()));
 
     enum Kind {
         Line,
@@ -112,10 +158,11 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         return false;
 
     state.objectRect = LineCodec::readRect(rest);
-    const int l = state.objectRect.left + dx;
-    const int t = state.objectRect.top + dy;
-    const int r = state.objectRect.right + dx;
-    const int b = state.objectRect.bottom + dy;
+    const CellTransform& to = options.transform;
+    const int l = to.x(state.objectRect.left);
+    const int t = to.y(state.objectRect.top);
+    const int r = to.x(state.objectRect.right);
+    const int b = to.y(state.objectRect.bottom);
     const QByteArrayView kindData = rest.size() > 12 ? rest.sliced(12) : QByteArrayView();
 
     switch (kind) {
@@ -134,8 +181,7 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         canvas_.ellipse(l, t, r, b);
         break;
     case RoundRect:
-        canvas_.roundRect(l, t, r, b, (state.objectRect.left - state.objectRect.right) / 2,
-                          (state.objectRect.top - state.objectRect.bottom) / 2);
+        canvas_.roundRect(l, t, r, b, (l - r) / 2, (t - b) / 2);
         break;
     case ArcL:
         canvas_.arc(l, t, r, b, l, t, r, b);
@@ -153,9 +199,9 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     case Polyline: {
         state.points = LineCodec::readPoints(kindData);
         QList<QPoint> shifted = state.points;
-        if (dx || dy)
+        if (!to.isIdentity())
             for (QPoint& p : shifted)
-                p += options.offset;
+                p = to.map(p);
         if (kind == Polygon)
             canvas_.polygon(shifted);
         else
@@ -183,24 +229,25 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
 
 void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {
     // The colour value runs on as one 32-bit number; only its low 24 bits are painted.
+    // Each band is filled down to the bottom, so the last one reaches it.
     quint32 value = canvas_.penColor();
-    const int step = options.gradientHeight / 50;
-    const int dx = options.offset.x();
-    const int dy = options.offset.y();
+    const LabelRect& bg = options.background;
     int y = 0;
-    for (int band = 0; band < 50; ++band) {
+    for (int band = 0; band < kBands; ++band) {
         canvas_.setPenMode(PenMode::Copy);
         canvas_.setBrushColor(value & 0x00FFFFFF);
         canvas_.setPenColor(value & 0x00FFFFFF);
-        canvas_.fillRect(dx, dy + y, dx + options.backgroundWidth, dy + options.backgroundHeight);
+        canvas_.fillRect(bg.left, bg.top + y, bg.right, bg.bottom);
         value = downward ? value + 5 : value - 5;
-        y += step;
+        y += options.bandStep;
     }
 }
 
-void LineRenderer::drawCdTemplate(int width, int height, QPoint offset) {
-    const int x = offset.x();
-    const int y = offset.y();
+void LineRenderer::drawCdTemplate(int width, int height) {
+    // A CD label is edited at 3 pixels a millimetre: a silver disc with its centre hole.
+    constexpr int kCdPixelsPerMm = 3;
+    const QRect disc(QPoint(4, 4), QPoint(374, 374));
+    const QRect hole(QPoint(125, 125), QPoint(230, 230));
     // The guide outline has a pen of its own; the tool bar's pen comes back after it.
     const ColorRef penColor = canvas_.penColor();
     const int penStyle = canvas_.penStyle();
@@ -211,10 +258,10 @@ void LineRenderer::drawCdTemplate(int width, int height, QPoint offset) {
     canvas_.setPenMode(PenMode::Copy);
     canvas_.setBrushStyle(BrushSolid);
     canvas_.setBrushColor(kSilver);
-    canvas_.fillRect(x, y, x + 3 * width, y + 3 * height);
-    canvas_.ellipse(x + 4, y + 4, x + 374, y + 374);
+    canvas_.fillRect(0, 0, kCdPixelsPerMm * width, kCdPixelsPerMm * height);
+    canvas_.ellipse(disc.left(), disc.top(), disc.right(), disc.bottom());
     canvas_.setBrushColor(kSilver);
-    canvas_.ellipse(x + 125, y + 125, x + 230, y + 230);
+    canvas_.ellipse(hole.left(), hole.top(), hole.right(), hole.bottom());
     canvas_.setBrushColor(kWhite);
     canvas_.setPenColor(penColor);
     canvas_.setPenStyle(penStyle);

@@ -10,16 +10,45 @@
 
 class PictureCache;
 
-// How one caller's drawing differs from the editor's.
+// Label pixels to device pixels: the identity in the label window; on the sheet, scaled,
+// then shifted by the margins and by the cell. Rounding takes halves to the even neighbour.
+struct CellTransform {
+    double scale = 1.0;
+    QPoint margin; // the margins in device pixels
+    QPoint cell;   // the cell's top-left corner
+    int x(int v) const;
+    int y(int v) const;
+    QPoint map(QPoint p) const { return {x(p.x()), y(p.y())}; }
+    bool isIdentity() const { return scale == 1.0 && margin.isNull() && cell.isNull(); }
+};
+
+// Who draws a label, and what differs for each: the label window (and its PNG export), a
+// cell of the sheet preview, a cell of the printed sheet, and a dialog's small preview.
+enum class PaintMode { Editor, PreviewCell, PrintedCell, DialogPreview };
+
 struct RenderOptions {
-    // Added to every coordinate: where the label's cell starts on the page.
-    QPoint offset;
-    // Width and height a background covers, and the height its gradient bands divide.
-    int backgroundWidth = 0;
-    int backgroundHeight = 0;
-    int gradientHeight = 0;
-    // The editor draws texts transparently; a caller may keep the brush for them.
+    PaintMode mode = PaintMode::Editor;
+    CellTransform transform;
+    // Where a background record is drawn, in device pixels, and the height of one band of
+    // a gradient.
+    LabelRect background;
+    int bandStep = 0;
+    // The editor draws texts on a clear brush; on the sheet a text keeps its brush.
     bool transparentText = true;
+    // The preview scales font sizes with the sheet; paper keeps them in points.
+    bool scaleFontSizes = false;
+    // On the sheet a line without a style block starts from the plain style, not from
+    // whatever the line before it left.
+    bool plainStyleWithoutBlock = false;
+
+    // The label window: a background covers 4 x width by 4 x height pixels, its bands
+    // step by the surface's height / 50.
+    static RenderOptions editor(const LabelFormatValues& format, int surfaceHeight);
+    // A cell of the sheet; `cell` is where its background goes.
+    static RenderOptions previewCell(const CellTransform& transform, const QRect& cell);
+    static RenderOptions printedCell(const CellTransform& transform, const QRect& cell);
+    // A dialog's preview of a background record at the preview's own size.
+    static RenderOptions dialogPreview(QSize size);
 };
 
 // What drawing a line leaves behind, read by the tools and the selection afterwards.
@@ -31,8 +60,7 @@ struct RenderState {
     int savedBrushStyle = BrushClear;
 };
 
-// Draws object lines on a canvas; the editor, the sheet, the printer and the background
-// preview all draw through it.
+// Draws one object line on a canvas; the label painter and every mode draw through it.
 class LineRenderer {
 public:
     LineRenderer(GdiCanvas& canvas, PictureCache* cache = nullptr)
@@ -41,14 +69,14 @@ public:
     // Applies a style block (without arrow marker) to the canvas; digits out of range keep
     // the attribute the canvas has.
     void applyStyles(QByteArrayView block);
-    // Draws a line given without its mark and group digit. Throws UserError when the
+    // Draws an object line (its mark and group digit are not looked at). Throws UserError when the
     // rectangle field does not convert; the style block has been applied by then.
     // Returns whether the line was a point list (state.points then holds its points).
     // `owner`, when given, is the QByteArray the line lies in (lets the cache skip a reread).
     bool draw(QByteArrayView line, const RenderOptions& options, RenderState& state,
               const QByteArray* owner = nullptr);
     // The CD template for a label of the given size in millimetres.
-    void drawCdTemplate(int width, int height, QPoint offset = {});
+    void drawCdTemplate(int width, int height);
 
 private:
     void drawGradient(bool downward, const RenderOptions& options);

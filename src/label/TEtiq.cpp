@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "ErrorReportingApplication.h"
 #include "LabelFile.h"
+#include "LabelPainter.h"
 #include "LineEdits.h"
 #include "ObjectCommands.h"
 #include "PictureDecoders.h"
@@ -24,14 +25,8 @@ namespace {
 
 // Where the label's frame sits in the window.
 constexpr int kPanelOffset = 20;
-// A 126 x 126 mm label is a CD label, edited at 3 pixels a millimetre inside a circle.
-constexpr int kCdSide = 126;
-constexpr int kCdFrame = 3 * kCdSide;
+// A CD label shows through a circle.
 const QRect kCdCircle(4, 4, 351, 351);
-// Any other label has one pixel a quarter millimetre.
-constexpr int kPixelsPerMm = 4;
-// Coordinates are three hex digits, so nothing beyond 4096 pixels can be addressed.
-constexpr int kLargestFrame = 4096;
 // The rectangle field is twelve digits; what follows it is the object's kind data.
 constexpr qsizetype kRectDigits = 12;
 // The polygon and polyline tools collect up to 299 points (0..298) in a buffer of 301.
@@ -42,13 +37,8 @@ constexpr int kPointsClearedAfterCollecting = 101;
 constexpr int kShortestGesture = 5;
 // A handle is grabbed within this distance, across and down, of its point.
 constexpr int kHandleReach = 5;
-constexpr int kHandleDotWidth = 5;
 // The selection box after a deselection: empty, ready to grow.
 constexpr LabelRect kNoSelectionBox{8182, 8182, 0, 0};
-
-bool isCdFormat(int width, int height) {
-    return width == kCdSide && height == kCdSide;
-}
 
 } // namespace
 
@@ -258,22 +248,7 @@ void TEtiq::RestoreStyles() {
     CurPenColor = state.penColor;
     CurBrushColor = state.fillColor;
     CurBrushStyle = state.fillStyle;
-    canvas_.setBrushStyle(CurBrushStyle);
-    canvas_.setPenStyle(CurPenStyle);
-    canvas_.setPenWidth(CurPenWidth);
-    canvas_.setPenColor(CurPenColor);
-    canvas_.setBrushColor(CurBrushColor);
-    canvas_.setFontName(CurFontName);
-    canvas_.setFontSize(CurFontSize);
-    // The three style buttons replace bold, italic and underline; strike-out stays.
-    int style = canvas_.fontStyle() & FontStrikeOut;
-    if (state.bold)
-        style |= FontBold;
-    if (state.italic)
-        style |= FontItalic;
-    if (state.underline)
-        style |= FontUnderline;
-    canvas_.setFontStyle(style);
+    state.applyTo(canvas_);
     const int tool = toolForToolNumber(state.toolNumber);
     if (tool == ToolText)
         SetText();
@@ -306,17 +281,10 @@ void TEtiq::SetText() {
 }
 
 void TEtiq::RedimForm() {
-    QSize frame;
-    if (isCdFormat(doc_.LabelWidth, doc_.LabelHeight)) {
-        CdLabel = true;
-        frame = QSize(kCdFrame, kCdFrame);
-    } else {
-        // Any height gets its whole surface at four pixels a millimetre; the scroll area
-        // brings the rest into reach.
-        CdLabel = false;
-        frame = QSize(qBound(kPixelsPerMm, kPixelsPerMm * doc_.LabelWidth, kLargestFrame),
-                      qBound(kPixelsPerMm, kPixelsPerMm * doc_.LabelHeight, kLargestFrame));
-    }
+    // Any height gets its whole surface at four pixels a millimetre; the scroll area
+    // brings the rest into reach.
+    CdLabel = doc_.isCdLabel();
+    const QSize frame = LabelDocument::frameSize(doc_.format());
     Panel1->resize(frame);
     if (CdLabel)
         Panel1->setMask(QRegion(kCdCircle, QRegion::Ellipse));
@@ -478,14 +446,6 @@ void TEtiq::SetStyles(const QByteArray& block) {
     LineRenderer(canvas_).applyStyles(block);
 }
 
-RenderOptions TEtiq::renderOptions() const {
-    RenderOptions options;
-    options.backgroundWidth = 4 * doc_.LabelWidth;
-    options.backgroundHeight = 4 * doc_.LabelHeight;
-    options.gradientHeight = surface_.height();
-    return options;
-}
-
 void TEtiq::Efface() {
     // The undo snapshot belongs to the commands that change the label, not to a redraw.
     canvas_.whiten(0, 0, surface_.width(), surface_.height());
@@ -497,26 +457,34 @@ void TEtiq::DessinCd() {
     LineRenderer(canvas_).drawCdTemplate(doc_.LabelWidth, doc_.LabelHeight);
 }
 
-void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
-    LineRenderer renderer(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
+void TEtiq::DessinForme(const QByteArray& line) {
+    RenderState state = renderState();
+    try {
+        LineRenderer(canvas_, &pictureCache_)
+            .draw(line, RenderOptions::editor(doc_.format(), surface_.height()), state, &line);
+    } catch (...) {
+        takeRenderState(state);
+        throw;
+    }
+    takeRenderState(state);
+}
+
+RenderState TEtiq::renderState() const {
     RenderState state;
     state.objectRect = ObjectRect;
     state.currentText = CurrentText;
     state.savedBrushColor = CurBrushColor;
     state.savedBrushStyle = CurBrushStyle;
-    bool drewPoints = false;
-    try {
-        drewPoints = renderer.draw(line, renderOptions(), state, owner);
-    } catch (...) {
-        ObjectRect = state.objectRect;
-        throw;
-    }
+    return state;
+}
+
+void TEtiq::takeRenderState(const RenderState& state) {
+    // What the last line drawn left behind is the window's, as the tools read it.
     ObjectRect = state.objectRect;
-    if (drewPoints) {
-        for (qsizetype i = 0; i < state.points.size(); ++i)
-            PointBuffer[i] = state.points[i];
+    for (qsizetype i = 0; i < state.points.size() && i < PointBuffer.size(); ++i)
+        PointBuffer[i] = state.points[i];
+    if (!state.points.isEmpty())
         LastPointIndex = int(state.points.size()) - 1;
-    }
     CurrentText = state.currentText;
     CurBrushColor = state.savedBrushColor;
     CurBrushStyle = state.savedBrushStyle;
@@ -525,33 +493,23 @@ void TEtiq::DessinForme(QByteArrayView line, const QByteArray* owner) {
 void TEtiq::Dessine() {
     const BusyCursor busy(isHeavy());
     Efface();
-    if (CdLabel)
-        DessinCd();
-    QString firstError;
-    for (qsizetype i = 1; i < doc_.Lines.size(); ++i) {
-        const QByteArray& line = doc_.Lines[i];
-        const QByteArrayView body = QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size()));
-        if (body == "BLANK")
-            continue;
-        // A broken line is reported once and never stops the rest of the label.
-        try {
-            DessinForme(body, &line);
-        } catch (const UserError& error) {
-            if (!reportedBadLines_.contains(line)) {
-                reportedBadLines_.insert(line);
-                if (firstError.isEmpty())
-                    firstError = error.message();
-            }
-        }
-    }
+    RenderState state = renderState();
+    LabelPainter painter(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
+    const QList<BrokenLine> broken = painter.paintEditor(doc_, surface_.height(), state);
+    takeRenderState(state);
     if (!pictureCacheEnabled_)
         pictureCache_.clear();
     pictureCache_.sweep();
-    Affsel();
     canvas_.flush();
     PaintBox1->update();
-    if (!firstError.isEmpty())
-        reportError(firstError);
+    // A broken line is reported once for the label it is in, not at every redraw.
+    for (const BrokenLine& line : broken) {
+        if (!reportedBadLines_.contains(doc_.Lines[line.index])) {
+            reportedBadLines_.insert(doc_.Lines[line.index]);
+            reportError(line.message);
+            break;
+        }
+    }
 }
 
 bool TEtiq::isHeavy() const {
@@ -609,33 +567,11 @@ void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
 }
 
 void TEtiq::RectSel(const QByteArray& line) {
-    const LabelRect r = LineEdits::selectionRect(line);
-    canvas_.setPenWidth(1);
-    canvas_.setPenStyle(PenDot);
-    canvas_.setBrushStyle(BrushClear);
-    canvas_.rectangle(r.left, r.top, r.right, r.bottom);
-    canvas_.setPenWidth(kHandleDotWidth);
-    for (const QPoint& h : LineEdits::handlePoints(r)) {
-        canvas_.moveTo(h.x(), h.y());
-        canvas_.lineTo(h.x(), h.y());
-    }
+    LabelPainter(canvas_).drawSelectionFrame(line);
 }
 
 void TEtiq::Affsel() {
-    // The frame's dotted 5-pixel pen is the frame's own: it must not reach the tool bar's
-    // pen-width box or the next object recorded.
-    const int penWidth = canvas_.penWidth();
-    const int penStyle = canvas_.penStyle();
-    const int brushStyle = canvas_.brushStyle();
-    const PenMode mode = canvas_.penMode();
-    canvas_.setPenMode(PenMode::NotXor);
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i)
-        if (doc_.Lines[i].startsWith('*'))
-            RectSel(doc_.Lines[i]);
-    canvas_.setPenWidth(penWidth);
-    canvas_.setPenStyle(penStyle);
-    canvas_.setBrushStyle(brushStyle);
-    canvas_.setPenMode(mode);
+    LabelPainter(canvas_).drawSelectionFrames(doc_.Lines);
 }
 
 void TEtiq::PenSize(int width) {

@@ -117,7 +117,8 @@ public:
     void Redessine();
     void Efface();
     void DessinCd();
-    void DessinForme(QByteArrayView line, const QByteArray* owner = nullptr);
+    // Draws one object line over the surface, as a redraw does.
+    void DessinForme(const QByteArray& line);
     void DrawShape(QPoint from, QPoint to, PenMode mode);
     void RectSel(const QByteArray& line);
     void Affsel();
@@ -189,7 +190,8 @@ protected:
 private:
     void updateCaption();
     void setFontStyleFlag(int flag, char change);
-    RenderOptions renderOptions() const;
+    RenderState renderState() const;
+    void takeRenderState(const RenderState& state);
 
     void showPosition(int x, int y);
     QByteArrayView arcKeyword(bool upward, bool leftward) const;

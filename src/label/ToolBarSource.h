@@ -1,23 +1,8 @@
 #pragma once
 
-#include "GdiCanvas.h"
+#include "ToolBarState.h"
 
 #include <QString>
-
-// The drawing attributes the main window's tool bar holds.
-struct ToolBarState {
-    int toolNumber = 1;
-    int penWidth = 1;
-    int penStyle = PenSolid;
-    ColorRef penColor = 0x00000000;
-    ColorRef fillColor = 0x00FFFFFF;
-    int fillStyle = BrushClear;
-    QString fontName = QStringLiteral("Arial");
-    int fontSize = 12;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-};
 
 // What the label window needs from the main window; the main window implements it and
 // tests fake it.

@@ -1,0 +1,98 @@
+#include "LabelPainter.h"
+
+#include "LabelDocument.h"
+#include "LineEdits.h"
+#include "PictureCache.h"
+#include "ToolBarState.h"
+#include "UserError.h"
+
+#include <QImage>
+
+namespace {
+
+constexpr int kHandleDotWidth = 5;
+
+} // namespace
+
+QList<BrokenLine> LabelPainter::paint(const LineList& lines, const RenderOptions& options,
+                                      RenderState& state) {
+    QList<BrokenLine> broken;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size())) == "BLANK")
+            continue;
+        try {
+            renderer_.draw(line, options, state, &line);
+        } catch (const UserError& error) {
+            broken.append({i, error.message()});
+        }
+    }
+    return broken;
+}
+
+QList<BrokenLine> LabelPainter::paint(const LineList& lines, const RenderOptions& options) {
+    RenderState state;
+    return paint(lines, options, state);
+}
+
+QList<BrokenLine> LabelPainter::paintEditor(const LabelDocument& document, int surfaceHeight,
+                                            RenderState& state) {
+    if (document.isCdLabel())
+        renderer_.drawCdTemplate(document.LabelWidth, document.LabelHeight);
+    const QList<BrokenLine> broken =
+        paint(document.Lines, RenderOptions::editor(document.format(), surfaceHeight), state);
+    drawSelectionFrames(document.Lines);
+    return broken;
+}
+
+QImage drawLabelSurface(const LabelDocument& document, QList<BrokenLine>* broken) {
+    QImage surface(LabelDocument::surfaceSize(document.format()), QImage::Format_RGB32);
+    if (surface.isNull())
+        throw std::bad_alloc();
+    GdiCanvas canvas(&surface);
+    // As a new label window starts its surface, then takes the tool bar over.
+    canvas.setBrushStyle(BrushClear);
+    canvas.setPenColor(0);
+    ToolBarState{}.applyTo(canvas);
+    canvas.whiten(0, 0, surface.width(), surface.height());
+    canvas.setPenMode(PenMode::Copy);
+    PictureCache cache;
+    RenderState state;
+    const QList<BrokenLine> lines =
+        LabelPainter(canvas, &cache).paintEditor(document, surface.height(), state);
+    if (broken)
+        *broken = lines;
+    canvas.flush();
+    return surface;
+}
+
+void LabelPainter::drawSelectionFrame(const QByteArray& line) {
+    const LabelRect r = LineEdits::selectionRect(line);
+    canvas_.setPenWidth(1);
+    canvas_.setPenStyle(PenDot);
+    canvas_.setBrushStyle(BrushClear);
+    canvas_.rectangle(r.left, r.top, r.right, r.bottom);
+    // Dots: lines without length under a wide pen.
+    canvas_.setPenWidth(kHandleDotWidth);
+    for (const QPoint& h : LineEdits::handlePoints(r)) {
+        canvas_.moveTo(h.x(), h.y());
+        canvas_.lineTo(h.x(), h.y());
+    }
+}
+
+void LabelPainter::drawSelectionFrames(const LineList& lines) {
+    // The frame's dotted 5-pixel pen is the frame's own: it must not reach the tool bar's
+    // pen-width box or the next object recorded.
+    const int penWidth = canvas_.penWidth();
+    const int penStyle = canvas_.penStyle();
+    const int brushStyle = canvas_.brushStyle();
+    const PenMode mode = canvas_.penMode();
+    canvas_.setPenMode(PenMode::NotXor);
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        if (lines[i].startsWith('*'))
+            drawSelectionFrame(lines[i]);
+    canvas_.setPenWidth(penWidth);
+    canvas_.setPenStyle(penStyle);
+    canvas_.setBrushStyle(brushStyle);
+    canvas_.setPenMode(mode);
+}
