@@ -108,7 +108,7 @@ public:
     QSize pagePixels() const override;
     QSizeF pageMillimetres() const override;
     int resolution() const override { return dpi_; }
-    int setCopies(int n) override { return n; }
+    int setCopies(int n) override { return qMax(1, n); }
     bool begin() override;
     bool newPage() override;
     bool end() override;
@@ -133,7 +133,7 @@ public:
     QSize pagePixels() const override;
     QSizeF pageMillimetres() const override;
     int resolution() const override { return dpi_; }
-    int setCopies(int n) override { return n; }
+    int setCopies(int n) override { return qMax(1, n); }
     bool begin() override;
     bool newPage() override;
     bool end() override;
