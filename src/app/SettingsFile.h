@@ -1,16 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "PageSetup.h"
 
-// Page margins in millimetres and the zoom of preview and printing in percent.
-struct PageSetupValues {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int zoom = 100;
-    bool operator==(const PageSetupValues&) const = default;
-};
+#include <QString>
 
 // "Vorlap.ini": one line of five integers, the only thing remembered between runs.
 namespace SettingsFile {

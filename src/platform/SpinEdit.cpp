@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <limits>
+
 SpinEdit::SpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
     setRange(minimum, maximum);
     setValue(value);
@@ -11,10 +13,15 @@ SpinEdit::SpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpin
     connect(lineEdit(), &QLineEdit::returnPressed, this, &SpinEdit::entered);
 }
 
+void SpinEdit::setUnlimited() {
+    setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    notANumber_ = 0;
+}
+
 int SpinEdit::valueOf(const QString& text) const {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    return ok ? qBound(minimum(), value, maximum()) : minimum();
+    return ok ? qBound(minimum(), value, maximum()) : notANumber_.value_or(minimum());
 }
 
 int SpinEdit::readValue() const {

@@ -2,6 +2,8 @@
 
 #include <QSpinBox>
 
+#include <optional>
+
 // A number box that reads forgivingly: text that is not an
 // integer counts as the minimum, and a number out of range as the nearer bound, which the
 // box also shows once the focus leaves it.
@@ -9,6 +11,9 @@ class SpinEdit : public QSpinBox {
     Q_OBJECT
 public:
     SpinEdit(int minimum, int maximum, int value, QWidget* parent = nullptr);
+
+    // No limits: any int is taken, and text that is not an integer reads as 0.
+    void setUnlimited();
 
     int readValue() const;
     // What the user sees and types, as QLineEdit::setText would put it there.
@@ -30,4 +35,6 @@ protected:
 
 private:
     int valueOf(const QString& text) const;
+
+    std::optional<int> notANumber_;
 };

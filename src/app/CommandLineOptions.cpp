@@ -1,0 +1,258 @@
+#include "CommandLineOptions.h"
+
+#include "SettingsFile.h"
+
+#include <QStringView>
+
+namespace {
+
+using Mode = CommandLineOptions::Mode;
+
+constexpr int kMaxZoom = 1000;
+
+enum class Key { Png, Pdf, Print, Help, Printer, Dpi, Zoom, Margins, Copies };
+
+struct Option {
+    const char* name;
+    Key key;
+    bool takesValue;
+    // The runs the option belongs to, as the message names them; empty for the run options.
+    const char* runs;
+};
+
+const Option kOptions[] = {
+    {"--png", Key::Png, true, ""},
+    {"--pdf", Key::Pdf, true, ""},
+    {"--print", Key::Print, false, ""},
+    {"--help", Key::Help, false, ""},
+    {"-h", Key::Help, false, ""},
+    {"--printer", Key::Printer, true, "--print"},
+    {"--dpi", Key::Dpi, true, "--pdf"},
+    {"--zoom", Key::Zoom, true, "--pdf ou --print"},
+    {"--margins", Key::Margins, true, "--pdf ou --print"},
+    {"--copies", Key::Copies, true, "--pdf ou --print"},
+};
+
+const Option* findOption(QStringView name) {
+    for (const Option& option : kOptions) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+bool belongsTo(Key key, Mode mode) {
+    switch (key) {
+    case Key::Dpi:
+        return mode == Mode::Pdf;
+    case Key::Printer:
+        return mode == Mode::Print;
+    case Key::Zoom:
+    case Key::Margins:
+    case Key::Copies:
+        return mode == Mode::Pdf || mode == Mode::Print;
+    default:
+        return true;
+    }
+}
+
+std::optional<int> integerIn(const QString& text, int lowest, int highest) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::array<int, 4>> readMargins(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return std::nullopt;
+    std::array<int, 4> margins{};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        margins[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return margins;
+}
+
+class Parser {
+public:
+    explicit Parser(CommandLineOptions& options) : o_(options) {}
+
+    // Stops with the options' error set at the first argument that cannot be taken.
+    bool take(const QStringList& arguments) {
+        QStringList files;
+        for (qsizetype i = 1; i < arguments.size(); ++i) {
+            const QString& argument = arguments[i];
+            if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+                files.append(argument);
+                continue;
+            }
+            const qsizetype equals = argument.startsWith(QLatin1String("--"))
+                                         ? argument.indexOf(QLatin1Char('='))
+                                         : qsizetype(-1);
+            const QString name = equals > 0 ? argument.left(equals) : argument;
+            const Option* option = findOption(name);
+            if (!option)
+                return fail(QStringLiteral("Option inconnue : %1").arg(argument));
+            if (option->key == Key::Help) {
+                o_.mode = Mode::Help;
+                return true;
+            }
+            QString value;
+            if (equals > 0) {
+                if (!option->takesValue)
+                    return fail(QStringLiteral("L'option %1 ne prend pas de valeur").arg(name));
+                value = argument.mid(equals + 1);
+            } else if (option->takesValue && i + 1 < arguments.size() &&
+                       !arguments[i + 1].startsWith(QLatin1String("--"))) {
+                value = arguments[++i];
+            }
+            if (option->takesValue && value.isEmpty())
+                return fail(QStringLiteral("L'option %1 demande une valeur").arg(name));
+            if (given_.contains(name))
+                return fail(QStringLiteral("L'option %1 est donnée deux fois").arg(name));
+            given_.append(name);
+            if (!apply(*option, value))
+                return false;
+        }
+        for (const QString& name : given_) {
+            const Option& option = *findOption(name);
+            if (!belongsTo(option.key, o_.mode))
+                return fail(QStringLiteral("L'option %1 ne s'emploie qu'avec %2")
+                                .arg(name, QLatin1String(option.runs)));
+        }
+        if (files.size() > 1)
+            return fail(QStringLiteral("Argument en trop : %1").arg(files[1]));
+        if (files.isEmpty() && o_.mode != Mode::Designer)
+            return fail(QStringLiteral("Aucun fichier d'étiquette indiqué"));
+        o_.file = files.value(0);
+        return true;
+    }
+
+private:
+    bool fail(const QString& text) {
+        o_.error = text;
+        return false;
+    }
+
+    bool setMode(Mode mode, const QString& name) {
+        if (!modeOption_.isEmpty())
+            return fail(
+                QStringLiteral("Les options %1 et %2 ne vont pas ensemble").arg(modeOption_, name));
+        modeOption_ = name;
+        o_.mode = mode;
+        return true;
+    }
+
+    bool apply(const Option& option, const QString& value) {
+        const QString name = QLatin1String(option.name);
+        switch (option.key) {
+        case Key::Png:
+        case Key::Pdf:
+            o_.output = value;
+            return setMode(option.key == Key::Png ? Mode::Png : Mode::Pdf, name);
+        case Key::Print:
+            return setMode(Mode::Print, name);
+        case Key::Printer:
+            o_.printer = value;
+            return true;
+        case Key::Dpi:
+            if (const auto dpi =
+                    integerIn(value, CommandLineOptions::kMinDpi, CommandLineOptions::kMaxDpi)) {
+                o_.dpi = *dpi;
+                return true;
+            }
+            return fail(QStringLiteral("La résolution doit être un nombre entier de %1 à %2 : %3")
+                            .arg(CommandLineOptions::kMinDpi)
+                            .arg(CommandLineOptions::kMaxDpi)
+                            .arg(value));
+        case Key::Copies:
+            if (const auto copies = integerIn(value, 1, CommandLineOptions::kMaxCopies)) {
+                o_.copies = *copies;
+                return true;
+            }
+            return fail(
+                QStringLiteral("Le nombre de copies doit être un nombre entier de 1 à %1 : %2")
+                    .arg(CommandLineOptions::kMaxCopies)
+                    .arg(value));
+        case Key::Zoom:
+            if ((o_.zoom = integerIn(value, 1, kMaxZoom)))
+                return true;
+            return fail(QStringLiteral("Le zoom doit être un nombre entier de 1 à %1 : %2")
+                            .arg(kMaxZoom)
+                            .arg(value));
+        case Key::Margins:
+            if ((o_.margins = readMargins(value)))
+                return true;
+            return fail(QStringLiteral("Les marges doivent être quatre nombres entiers séparés "
+                                       "par des virgules : %1")
+                            .arg(value));
+        case Key::Help:
+            break;
+        }
+        return true;
+    }
+
+    CommandLineOptions& o_;
+    QStringList given_;
+    QString modeOption_;
+};
+
+} // namespace
+
+CommandLineOptions CommandLineOptions::parse(const QStringList& arguments) {
+    CommandLineOptions options;
+    Parser(options).take(arguments);
+    return options;
+}
+
+CommandLineOptions CommandLineOptions::parse(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return parse(arguments);
+}
+
+QString CommandLineOptions::usage() {
+    return QStringLiteral(
+        "Utilisation :\n"
+        "  vorlap [FICHIER.etq]\n"
+        "      ouvre le dessinateur d'étiquettes, sur l'étiquette donnée s'il y en a une\n"
+        "  vorlap --png SORTIE.png FICHIER.etq\n"
+        "      écrit le dessin de l'étiquette, tel que la fenêtre le montre, en image PNG\n"
+        "  vorlap --pdf SORTIE.pdf [--dpi N] [--zoom Z] [--margins G,H,D,B] [--copies N] "
+        "FICHIER.etq\n"
+        "      écrit la planche d'étiquettes, telle qu'elle s'imprime, en PDF sur une page A4\n"
+        "  vorlap --print [--printer NOM] [--copies N] [--zoom Z] [--margins G,H,D,B] "
+        "FICHIER.etq\n"
+        "      imprime la planche d'étiquettes\n"
+        "\n"
+        "Options :\n"
+        "  --png SORTIE.png   image PNG à écrire\n"
+        "  --pdf SORTIE.pdf   fichier PDF à écrire\n"
+        "  --print            imprime au lieu d'écrire un fichier\n"
+        "  --printer NOM      imprimante à employer (sinon l'imprimante par défaut)\n"
+        "  --dpi N            points par pouce du PDF, de 30 à 2400 (300 par défaut)\n"
+        "  --zoom Z           zoom en pour cent, de 1 à 1000 (par défaut celui de Vorlap.ini)\n"
+        "  --margins G,H,D,B  marges gauche, haute, droite et basse en mm (par défaut celles\n"
+        "                     de Vorlap.ini)\n"
+        "  --copies N         nombre de copies, de 1 à 999 (1 par défaut)\n"
+        "  --help, -h         affiche cette aide\n");
+}
+
+PageSetupValues CommandLineOptions::pageSetup(const QString& startDirectory) const {
+    PageSetupValues values = SettingsFile::read(SettingsFile::pathIn(startDirectory), {});
+    if (zoom)
+        values.zoom = *zoom;
+    if (margins) {
+        values.left = (*margins)[0];
+        values.top = (*margins)[1];
+        values.right = (*margins)[2];
+        values.bottom = (*margins)[3];
+    }
+    return values;
+}

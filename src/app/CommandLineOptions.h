@@ -1,0 +1,49 @@
+#pragma once
+
+#include "PageSetup.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// What the command line asks for:
+//   vorlap [FILE.etq]                  the designer
+//   vorlap --png OUT.png FILE.etq      the label's drawing surface as a PNG
+//   vorlap --pdf OUT.pdf [--dpi N] [--zoom Z] [--margins L,T,R,B] [--copies N] FILE.etq
+//   vorlap --print [--printer NAME] [--copies N] [--zoom Z] [--margins L,T,R,B] FILE.etq
+//   vorlap --help
+struct CommandLineOptions {
+    enum class Mode { Designer, Png, Pdf, Print, Help };
+
+    static constexpr int kDefaultDpi = 300;
+    static constexpr int kMinDpi = 30;
+    // Beyond this a page drawn as an image would take gigabytes.
+    static constexpr int kMaxDpi = 2400;
+    static constexpr int kMaxCopies = 999;
+
+    Mode mode = Mode::Designer;
+    QString output;
+    QString file; // empty only for the designer without a label, and for --help
+    int dpi = kDefaultDpi;
+    std::optional<int> zoom;
+    std::optional<std::array<int, 4>> margins; // left, top, right, bottom in mm
+    int copies = 1;
+    QString printer; // empty: the default printer
+    // Why the arguments cannot be run, in French; empty when they can.
+    QString error;
+
+    // The arguments as QCoreApplication::arguments() gives them, the program's name first.
+    static CommandLineOptions parse(const QStringList& arguments);
+    // Before any QApplication exists, to know whether a display is needed.
+    static CommandLineOptions parse(int argc, char** argv);
+    // The French help text listing every option.
+    static QString usage();
+
+    // Whether the run ends without a window: an export, a print or the help.
+    bool isCommandLineRun() const { return mode != Mode::Designer; }
+    // The page setup of the settings file in the start-up directory, with the zoom and margins
+    // given on the command line put over it.
+    PageSetupValues pageSetup(const QString& startDirectory) const;
+};

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QBuffer>
+#include <QImage>
+#include <QList>
+#include <QPainter>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPdfWriter;
+class QPrinter;
+
+// Where a sheet is printed: a printer, a PDF file or, in tests, images. The painter's origin
+// is the paper's top-left corner, since label sheets are measured from the paper's edge.
+class PrintDevice {
+public:
+    virtual ~PrintDevice() = default;
+
+    // The whole sheet of paper, in device pixels and in millimetres.
+    virtual QSize pagePixels() const = 0;
+    virtual QSizeF pageMillimetres() const = 0;
+    // Device pixels per inch, for fonts given in points.
+    virtual int resolution() const = 0;
+
+    // Asks for n copies; returns how many times the caller must draw the page itself:
+    // 1 when the device makes the copies, n when it cannot count them.
+    virtual int setCopies(int n) = 0;
+
+    // Starts the job and a painter on its first page; false with errorText() when it cannot.
+    virtual bool begin() = 0;
+    // The painter of the current page, while a job runs.
+    QPainter* painter() { return painter_.isActive() ? &painter_ : nullptr; }
+    virtual bool newPage() = 0;
+    // Finishes the job; false when the job or its file failed.
+    virtual bool end() = 0;
+    // Drops the job: nothing printed, no file left, where the device allows it.
+    virtual void abort() = 0;
+    QString errorText() const { return errorText_; }
+
+protected:
+    bool fail(const QString& text);
+
+    QPainter painter_;
+    QString errorText_;
+};
+
+// Ends a begun job, or aborts it when it was not ended: a failing drawing never leaves a job
+// open, nor a half-written file.
+class PrintJob {
+public:
+    explicit PrintJob(PrintDevice& device) : device_(device) {}
+    ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    bool begin();
+    bool end();
+
+private:
+    PrintDevice& device_;
+    bool running_ = false;
+};
+
+// Prints copies of the page that drawPage draws: one job of a page that the device copies, or
+// the same page drawn once per copy. Throws UserError with the device's text when the job cannot
+// start or finish; whatever drawPage throws aborts the job and goes on up.
+void printCopies(PrintDevice& device, int copies, const std::function<void(QPainter&)>& drawPage);
+
+// A QPrinter (CUPS, or a file chosen in the print dialog), used full page.
+class PrinterDevice : public PrintDevice {
+public:
+    // The program's printer, as the printer set-up left it.
+    explicit PrinterDevice(QPrinter& printer);
+    // A printer of its own, by name; the default printer when the name is empty.
+    explicit PrinterDevice(const QString& printerName);
+    ~PrinterDevice() override;
+
+    QSize pagePixels() const override;
+    QSizeF pageMillimetres() const override;
+    int resolution() const override;
+    int setCopies(int n) override;
+    bool begin() override;
+    bool newPage() override;
+    bool end() override;
+    // Qt's CUPS engine cannot withdraw a begun job: there the page drawn so far is still sent.
+    void abort() override;
+
+    QPrinter& printer() { return *printer_; }
+
+private:
+    std::unique_ptr<QPrinter> owned_;
+    QPrinter* printer_;
+    QString missingPrinter_;
+};
+
+// An A4 portrait PDF file with the whole page printable. The document is built in memory and
+// written when the job ends, beside its target under a temporary name that takes the target's
+// name only once every byte is on the disk.
+class PdfFileDevice : public PrintDevice {
+public:
+    PdfFileDevice(QString path, int dpi);
+    ~PdfFileDevice() override;
+
+    QSize pagePixels() const override;
+    QSizeF pageMillimetres() const override;
+    int resolution() const override { return dpi_; }
+    int setCopies(int n) override { return qMax(1, n); }
+    bool begin() override;
+    bool newPage() override;
+    bool end() override;
+    void abort() override;
+
+private:
+    void discard();
+
+    QString path_;
+    int dpi_;
+    QByteArray document_;
+    QBuffer buffer_;
+    std::unique_ptr<QPdfWriter> writer_;
+};
+
+// A4 pages as white images at the given resolution, all kept: the page a printer would get.
+class ImagePagesDevice : public PrintDevice {
+public:
+    explicit ImagePagesDevice(int dpi);
+    ~ImagePagesDevice() override;
+
+    QSize pagePixels() const override;
+    QSizeF pageMillimetres() const override;
+    int resolution() const override { return dpi_; }
+    int setCopies(int n) override { return qMax(1, n); }
+    bool begin() override;
+    bool newPage() override;
+    bool end() override;
+    void abort() override;
+
+    // The pages of the job that ended last; none after an abort.
+    const QList<QImage>& pages() const { return pages_; }
+
+private:
+    bool startPage();
+
+    int dpi_;
+    QImage page_;
+    QList<QImage> drawn_;
+    QList<QImage> pages_;
+};
