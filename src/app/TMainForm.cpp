@@ -8,6 +8,8 @@
 #include "ErrorReportingApplication.h"
 #include "HelpViewer.h"
 #include "LabelFile.h"
+#include "PrintDevice.h"
+#include "TMep.h"
 #include "TAboutBox.h"
 #include "TEtiq.h"
 #include "TNouveau.h"
@@ -17,6 +19,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -88,7 +94,11 @@ void TMainForm::createForms() {
     etiq_ = new TEtiq(client_);
     etiq_->setToolBarSource(toolPanel_.get());
     toolPanel_->attach(etiq_);
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printerDevice_ = std::make_unique<PrinterDevice>(*printer_);
+    mep_ = new TMep(this);
     labelDialogs_ = std::make_unique<LabelDialogSet>(this);
+    labelDialogs_->setPrinter(printerDevice_.get());
     etiq_->setLabelDialogs(labelDialogs_.get());
     connect(etiq_, &QWidget::windowTitleChanged, this, [this](const QString& caption) {
         setWindowTitle(caption.isEmpty() ? QStringLiteral("Vorlap")
@@ -293,6 +303,32 @@ void TMainForm::Redimensionner1Click() {
                   LabelFormat.vspacing);
 }
 
+void TMainForm::PrinterSetupClick() {
+    QPrintDialog dialog(printer_.get(), this);
+    dialog.setWindowTitle(QStringLiteral("Configuration de l'imprimante"));
+    // Choosing the printer prints nothing yet: the button says so.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+    Dialogs::runModal(&dialog);
+}
+
+void TMainForm::Miseenpage1Click() {
+    mep_->Init(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom, PageSetup.zoom);
+    Dialogs::runModal(mep_);
+    mep_->Result(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom, PageSetup.zoom);
+    etiq_->SetPage(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom,
+                   PageSetup.zoom);
+}
+
+void TMainForm::PrintClick() {
+    QPrintDialog dialog(printer_.get(), this);
+    dialog.setWindowTitle(QStringLiteral("Imprimer"));
+    if (Dialogs::runModal(&dialog) != QDialog::Accepted)
+        return;
+    etiq_->Imprime(qMax(1, printer_->copyCount()));
+}
+
 void TMainForm::ChargeIni() {
     PageSetup = SettingsFile::read(SettingsFile::pathIn(StartDir), PageSetup);
 }
@@ -358,6 +394,10 @@ void TMainForm::registerCommands() {
         {Command::Paste, [this] { etiq_->Coller(ObjectClipboard); }},
         {Command::ClearLabel, [this] { etiq_->Effacer(); }},
         {Command::Resize, [this] { Redimensionner1Click(); }},
+        {Command::PrinterSetup, [this] { PrinterSetupClick(); }},
+        {Command::PageSetup, [this] { Miseenpage1Click(); }},
+        {Command::Preview, [this] { etiq_->Apercu(); }},
+        {Command::Print, [this] { PrintClick(); }},
         {Command::Palette,
          [this] { toolPanel_->setPaletteVisible(action(Command::Palette)->isChecked()); }},
         {Command::Redraw, [this] { etiq_->Redessine(); }},

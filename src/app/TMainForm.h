@@ -20,7 +20,10 @@ class QMenu;
 class QTimer;
 class TAboutBox;
 class TEtiq;
+class TMep;
 class TNouveau;
+class PrinterDevice;
+class QPrinter;
 class ToolPanel;
 
 // The main window: tool bar, tool column, colour palette, menus and status bar around the
@@ -40,6 +43,9 @@ public:
     void FileNewItemClick();
     void FileOpenItemClick();
     void Redimensionner1Click();
+    void PrinterSetupClick();
+    void Miseenpage1Click();
+    void PrintClick();
     void ChargeIni();
     void SauveIni();
     void HContents();
@@ -57,6 +63,9 @@ public:
 
     TEtiq* etiq() const { return etiq_; }
     TNouveau* nouveau() const { return nouveau_; }
+    TMep* mep() const { return mep_; }
+    QPrinter* printer() const { return printer_.get(); }
+    LabelDialogSet* labelDialogs() const { return labelDialogs_.get(); }
     TAboutBox* aboutBox() const { return aboutBox_; }
     HelpViewer* helpViewer() const { return helpViewer_; }
     ToolPanel* toolPanel() const { return toolPanel_.get(); }
@@ -102,7 +111,12 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     TEtiq* etiq_ = nullptr;
     TNouveau* nouveau_ = nullptr;
+    TMep* mep_ = nullptr;
     HelpViewer* helpViewer_ = nullptr;
+    // The printer chosen with "Configuration imprimante...", which every preview and print
+    // lays the sheet out for.
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<PrinterDevice> printerDevice_;
     std::unique_ptr<LabelDialogSet> labelDialogs_;
 };
 

@@ -1,7 +1,11 @@
 #include "LabelDialogSet.h"
 
+#include "Dialogs.h"
+#include "PrintDevice.h"
+#include "UserError.h"
+
 LabelDialogSet::LabelDialogSet(QWidget* parent)
-    : Editext(parent), List(parent), Attributs(parent) {}
+    : Editext(parent), List(parent), Attributs(parent), Ecran(parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();
@@ -18,4 +22,20 @@ int LabelDialogSet::objectList(LineList& lines) {
 void LabelDialogSet::properties(const QString& fileName, const LineList& lines) {
     Attributs.Init(fileName, lines);
     Attributs.Execute();
+}
+
+int LabelDialogSet::preview(const PageSetupValues& s, const LineList& lines) {
+    Ecran.setPrinter(printer_);
+    Ecran.Init(s.left, s.top, s.right, s.bottom, s.zoom, lines);
+    Dialogs::runModal(&Ecran);
+    Ecran.FormClose();
+    return Ecran.Result();
+}
+
+void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int copies) {
+    if (!printer_)
+        throw UserError(QStringLiteral("Aucune imprimante"));
+    Ecran.setPrinter(printer_);
+    Ecran.Init2(s.left, s.top, s.right, s.bottom, s.zoom, lines);
+    Ecran.Imprime(*printer_, copies);
 }

@@ -2,6 +2,7 @@
 
 #include "LabelDialogs.h"
 #include "TAttributs.h"
+#include "TEcran.h"
 #include "TEditext.h"
 #include "TList.h"
 
@@ -13,8 +14,17 @@ public:
     QString editText() override;
     int objectList(LineList& lines) override;
     void properties(const QString& fileName, const LineList& lines) override;
+    int preview(const PageSetupValues& setup, const LineList& lines) override;
+    void print(const PageSetupValues& setup, const LineList& lines, int copies) override;
+
+    // The printer the sheet is laid out for and printed on.
+    void setPrinter(PrintDevice* printer) { printer_ = printer; }
 
     TEditext Editext;
     TList List;
     TAttributs Attributs;
+    TEcran Ecran;
+
+private:
+    PrintDevice* printer_ = nullptr;
 };

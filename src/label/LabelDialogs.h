@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineCodec.h"
+#include "PageSetup.h"
 
 #include <QString>
 
@@ -15,4 +16,9 @@ public:
     virtual int objectList(LineList& lines) = 0;
     // The label's properties.
     virtual void properties(const QString& fileName, const LineList& lines) = 0;
+    // The sheet preview with this page setup, modally; returns the zoom it was left with.
+    virtual int preview(const PageSetupValues& setup, const LineList& lines) = 0;
+    // Prints the sheet on the program's printer, `copies` times; throws UserError when the
+    // job cannot be made.
+    virtual void print(const PageSetupValues& setup, const LineList& lines, int copies) = 0;
 };

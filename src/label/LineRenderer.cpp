@@ -3,6 +3,7 @@
 #include "PictureCache.h"
 #include "Windows1252.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -13,9 +14,6 @@ constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr int kPixelsPerMm = 4;
 constexpr int kBands = 50;
 
-int roundHalfEven(double v) {
-    return int(std::nearbyint(v));
-}
 
 RenderOptions sheetCell(PaintMode mode, const CellTransform& transform, const QRect& cell) {
     RenderOptions o;
@@ -32,12 +30,26 @@ RenderOptions sheetCell(PaintMode mode, const CellTransform& transform, const QR
 
 } // namespace
 
+int CellTransform::toPixel(double value) {
+    if (std::isnan(value))
+        return 0;
+    return int(std::clamp(std::nearbyint(value), double(-kPixelLimit), double(kPixelLimit)));
+}
+
+int CellTransform::saturated(qint64 value) {
+    return int(std::clamp<qint64>(value, -kPixelLimit, kPixelLimit));
+}
+
 int CellTransform::x(int v) const {
-    return cell.x() + margin.x() + (scale == 1.0 ? v : roundHalfEven(scale * v));
+    if (scale == 1.0 && margin.isNull() && cell.isNull())
+        return v;
+    return saturated(qint64(cell.x()) + margin.x() + toPixel(scale * v));
 }
 
 int CellTransform::y(int v) const {
-    return cell.y() + margin.y() + (scale == 1.0 ? v : roundHalfEven(scale * v));
+    if (scale == 1.0 && margin.isNull() && cell.isNull())
+        return v;
+    return saturated(qint64(cell.y()) + margin.y() + toPixel(scale * v));
 }
 
 RenderOptions RenderOptions::editor(const LabelFormatValues& format, int surfaceHeight) {
@@ -121,7 +133,7 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         return false;
     }
     if (options.scaleFontSizes && keyword.contains("TEXT"))
-        canvas_.setFontSize(roundHalfEven(options.transform.scale * canvas_.fontSize()));
+        canvas_.setFontSize(CellTransform::toPixel(options.transform.scale * canvas_.fontSize()));
 
     enum Kind {
         Line,

@@ -13,6 +13,13 @@ class PictureCache;
 // Label pixels to device pixels: the identity in the label window; on the sheet, scaled,
 // then shifted by the margins and by the cell. Rounding takes halves to the even neighbour.
 struct CellTransform {
+    // Pixels stay within this distance of 0, so that a few of them still add up to an int
+    // whatever zoom is asked for.
+    static constexpr int kPixelLimit = 1 << 28;
+    // To the nearest pixel, halves to the even one; beyond the limit, the limit.
+    static int toPixel(double value);
+    static int saturated(qint64 value);
+
     double scale = 1.0;
     QPoint margin; // the margins in device pixels
     QPoint cell;   // the cell's top-left corner

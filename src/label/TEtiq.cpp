@@ -991,3 +991,17 @@ void TEtiq::Proprietes() {
     if (dialogs_)
         dialogs_->properties(doc_.FileName, doc_.Lines);
 }
+
+void TEtiq::Apercu() {
+    if (!dialogs_)
+        return;
+    Zoom = dialogs_->preview(pageSetup(), doc_.Lines);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TEtiq::Imprime(int copies) {
+    if (!dialogs_)
+        return;
+    const BusyCursor busy;
+    dialogs_->print(pageSetup(), doc_.Lines, copies);
+}

@@ -78,6 +78,11 @@ public:
 
     void Liste();
     void Proprietes();
+    // The sheet preview; the zoom chosen there becomes this window's.
+    void Apercu();
+    // Prints the sheet, `copies` times.
+    void Imprime(int copies);
+    PageSetupValues pageSetup() const { return {MarginLeft, MarginTop, MarginRight, MarginBottom, Zoom}; }
 
     void FormCreate();
     void SetIni(int toolNumber, int penWidth, int penStyle, ColorRef penColor, ColorRef fillColor,

@@ -214,9 +214,15 @@ GdiCanvas::~GdiCanvas() {
 
 void GdiCanvas::setDevice(QPaintDevice* device, int dpi) {
     flush();
+    external_ = nullptr;
     device_ = device;
     dpi_ = dpi > 0 ? dpi : 96;
     font_.reset();
+}
+
+void GdiCanvas::setPainter(QPainter* painter, int dpi) {
+    setDevice(painter ? painter->device() : nullptr, dpi);
+    external_ = painter;
 }
 
 void GdiCanvas::flush() {
@@ -228,6 +234,8 @@ void GdiCanvas::flush() {
 }
 
 QPainter* GdiCanvas::painter() {
+    if (external_)
+        return external_;
     if (!device_)
         return nullptr;
     if (!painter_) {

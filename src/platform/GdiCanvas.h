@@ -71,6 +71,8 @@ public:
 
     // Attach to a device (nullptr detaches); attributes are kept across devices.
     void setDevice(QPaintDevice* device, int dpi = 96);
+    // Draw with a painter someone else began and ends, such as a print job's on its pages.
+    void setPainter(QPainter* painter, int dpi);
     QPaintDevice* device() const { return device_; }
     int dpi() const { return dpi_; }
 
@@ -226,6 +228,7 @@ private:
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
+    QPainter* external_ = nullptr;
     int dpi_ = 96;
     ColorRef penColor_ = 0;
     int penStyle_ = PenSolid;

@@ -1,5 +1,6 @@
 #include "SheetLayout.h"
 
+#include "LineRenderer.h"
 #include "UserError.h"
 
 #include <algorithm>
@@ -7,16 +8,12 @@
 
 namespace {
 
-// To the nearest pixel, halves to the even one; beyond the limit, the limit.
 int toPixel(double value) {
-    if (std::isnan(value))
-        return 0;
-    return int(std::clamp(std::nearbyint(value), double(-SheetLayout::kPixelLimit),
-                          double(SheetLayout::kPixelLimit)));
+    return CellTransform::toPixel(value);
 }
 
 int saturated(qint64 value) {
-    return int(std::clamp<qint64>(value, -SheetLayout::kPixelLimit, SheetLayout::kPixelLimit));
+    return CellTransform::saturated(value);
 }
 
 double ratio(double numerator, double denominator) {
@@ -138,12 +135,20 @@ QRect SheetLayout::backgroundRect(int row, int column) const {
                  size);
 }
 
+CellTransform SheetLayout::transform(int row, int column) const {
+    CellTransform t;
+    t.scale = Scale;
+    t.margin = QPoint(Mh(MarginLeft), Mv(MarginTop));
+    t.cell = cellOrigin(row, column);
+    return t;
+}
+
 int SheetLayout::x(int labelX) const {
-    return saturated(qint64(Mh(MarginLeft)) + toPixel(Scale * labelX));
+    return transform(0, 0).x(labelX);
 }
 
 int SheetLayout::y(int labelY) const {
-    return saturated(qint64(Mv(MarginTop)) + toPixel(Scale * labelY));
+    return transform(0, 0).y(labelY);
 }
 
 int SheetLayout::fontSize(int size) const {

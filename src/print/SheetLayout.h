@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineCodec.h"
+#include "LineRenderer.h"
 #include "PageSetup.h"
 
 #include <QLine>
@@ -25,8 +26,7 @@ public:
     static constexpr int kSheetWidth = 210;
     static constexpr int kSheetHeight = 297;
 
-    // Pixels stay within this distance of 0, so that a few of them still add up to an int.
-    static constexpr int kPixelLimit = 1 << 28;
+    static constexpr int kPixelLimit = CellTransform::kPixelLimit;
 
     enum class Target { Preview, Printer };
 
@@ -53,6 +53,8 @@ public:
     QPoint cellOrigin(int row, int column) const;
     // Where a cell's background record is drawn: the cell itself, shifted like its objects.
     QRect backgroundRect(int row, int column) const;
+    // Label pixels to target pixels in a cell: scaled, shifted by the margins and the cell.
+    CellTransform transform(int row, int column) const;
     // A label coordinate in target pixels within its cell; the caller adds the cell's origin.
     int x(int labelX) const;
     int y(int labelY) const;

@@ -30,6 +30,8 @@ public:
     }
     int objectList(LineList&) override { return -1; }
     void properties(const QString&, const LineList&) override {}
+    int preview(const PageSetupValues& setup, const LineList&) override { return setup.zoom; }
+    void print(const PageSetupValues&, const LineList&, int) override {}
 };
 
 // A label window on a 100 x 80 mm label with a fake tool bar and scripted dialogs, and

@@ -1,0 +1,240 @@
+#include "TEcran.h"
+
+#include "Dialogs.h"
+#include "GdiCanvas.h"
+#include "PrintDevice.h"
+#include "SheetPainter.h"
+#include "SpinEdit.h"
+#include "UserError.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kBarHeight = 33;
+constexpr int kSheetTop = 48;
+// The sheet takes the window's height but for this much.
+constexpr int kSheetMargin = 100;
+constexpr int kBevel = 2;
+constexpr int kCloseFromRight = 120;
+
+// A4 at 300 dots per inch, for a window that has no printer to lay the sheet out for.
+const PaperSize kA4{QSize(2480, 3508), QSizeF(210, 297)};
+
+} // namespace
+
+TEcran::TEcran(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Ecran"));
+    setWindowTitle(QStringLiteral("Aperçu avant impression"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowState(Qt::WindowMaximized);
+    resize(800, 600);
+
+    bar_ = new QFrame(this);
+    bar_->setObjectName(QStringLiteral("Panel1"));
+    bar_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* caption = new QLabel(QStringLiteral("Zoom"), bar_);
+    caption->setGeometry(8, 8, 36, 17);
+    SpinEdit1 = new SpinEdit(0, 0, 100, bar_);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setUnlimited();
+    SpinEdit1->setGeometry(46, 5, 65, 23);
+    caption->setBuddy(SpinEdit1);
+    SpeedButton5 = new QToolButton(bar_);
+    SpeedButton5->setObjectName(QStringLiteral("SpeedButton5"));
+    SpeedButton5->setGeometry(116, 4, 25, 25);
+    SpeedButton5->setAutoRaise(true);
+    SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    SpeedButton5->setToolTip(QStringLiteral("Actualiser"));
+    SpeedButton5->setStatusTip(QStringLiteral("Actualiser"));
+    Button1 = new QPushButton(QStringLiteral("Fermer"), bar_);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setLineWidth(kBevel);
+    Panel2->setAutoFillBackground(true);
+    QPalette white = Panel2->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    Panel2->setPalette(white);
+    PaintBox1 = new QWidget(Panel2);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
+    PaintBox1->installEventFilter(this);
+
+    connect(SpeedButton5, &QToolButton::clicked, this, &TEcran::SpeedButton5Click);
+    // Enter in the zoom box refreshes too, rather than closing the window.
+    connect(SpinEdit1, &SpinEdit::entered, this, &TEcran::SpeedButton5Click);
+    connect(Button1, &QPushButton::clicked, this, &TEcran::Button1Click);
+}
+
+TEcran::~TEcran() = default;
+
+PaperSize TEcran::paper() const {
+    if (!printer_)
+        return kA4;
+    return PaperSize{printer_->pagePixels(), printer_->pageMillimetres()};
+}
+
+PageSetupValues TEcran::setup(int left, int top, int right, int bottom, int zoom) const {
+    return PageSetupValues{left, top, right, bottom, zoom};
+}
+
+void TEcran::Init(int left, int top, int right, int bottom, int zoom, const LineList& lines) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen ? screen->size().height() : 768;
+    layout.Init(setup(left, top, right, bottom, zoom), lines, paper(), screenHeight);
+    SourceLines = lines;
+    WorkLines.clear();
+    reported_.clear();
+    pictures_.clear();
+    SpinEdit1->setValue(layout.Zoom);
+    placeSheet();
+}
+
+void TEcran::Init2(int left, int top, int right, int bottom, int zoom, const LineList& lines) {
+    layout.Init2(setup(left, top, right, bottom, zoom), lines, paper());
+    SourceLines = lines;
+    WorkLines.clear();
+}
+
+void TEcran::placeSheet() {
+    Button1->setGeometry(width() - kCloseFromRight, 4, 75, 25);
+    bar_->setGeometry(0, 0, width(), kBarHeight);
+    const int sheetHeight = qMax(2 * kBevel, height() - kSheetMargin);
+    const int sheetWidth =
+        qBound(2 * kBevel, int(std::nearbyint(layout.PageRatio * sheetHeight)), 1 << 16);
+    Panel2->setGeometry((width() - sheetWidth) / 2, kSheetTop, sheetWidth, sheetHeight);
+    PaintBox1->setGeometry(kBevel, kBevel, sheetWidth - 2 * kBevel, sheetHeight - 2 * kBevel);
+    layout.setArea(PaintBox1->size());
+}
+
+void TEcran::FormResize() {
+    placeSheet();
+    layout.FormResize(PaintBox1->size());
+}
+
+void TEcran::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TEcran::Echelle() {
+    // The scale follows the zoom; the lines themselves are converted as they are drawn.
+    layout.Actualiser(layout.Zoom);
+    WorkLines = SourceLines;
+}
+
+void TEcran::Planche() {
+    layout.setArea(PaintBox1->size());
+    GdiCanvas canvas(&area_);
+    for (const QLine& guide : layout.guideLines()) {
+        canvas.moveTo(guide.x1(), guide.y1());
+        canvas.lineTo(guide.x2(), guide.y2());
+    }
+}
+
+void TEcran::Dessine() {
+    const QSize size = PaintBox1->size();
+    if (area_.size() != size)
+        area_ = QImage(size, QImage::Format_RGB32);
+    area_.fill(Qt::white);
+    Planche();
+    Echelle();
+    GdiCanvas canvas(&area_);
+    report(paintSheet(canvas, layout, WorkLines, &pictures_), reported_);
+    pictures_.sweep();
+}
+
+void TEcran::FormPaint() {
+    SpinEdit1->setValue(layout.Zoom);
+    Dessine();
+}
+
+void TEcran::SpeedButton5Click() {
+    layout.Actualiser(SpinEdit1->readValue());
+    PaintBox1->update();
+}
+
+void TEcran::Button1Click() {
+    accept();
+}
+
+void TEcran::FormClose() {
+    WorkLines.clear();
+    pictures_.clear();
+}
+
+void TEcran::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QDialog::closeEvent(event);
+}
+
+bool TEcran::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PaintBox1 && event->type() == QEvent::Paint) {
+        FormPaint();
+        QPainter(PaintBox1).drawImage(0, 0, area_);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TEcran::Imprime(PrintDevice& printer, int copies) {
+    Echelle();
+    const QList<BrokenLine> broken = printSheet(printer, layout, WorkLines, copies, &pictures_);
+    pictures_.clear();
+    // The job is over: a line that could not be drawn is said once for the whole of it.
+    if (!broken.isEmpty())
+        Dialogs::error(this, broken.first().message);
+}
+
+void TEcran::report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported) {
+    for (const BrokenLine& line : broken) {
+        const QByteArray& text = WorkLines.value(line.index);
+        if (reported.contains(text))
+            continue;
+        reported.insert(text);
+        // Not from inside a paint event: the message box would paint over a half-drawn sheet.
+        QTimer::singleShot(0, this, [this, message = line.message] {
+            Dialogs::error(this, message);
+        });
+        return;
+    }
+}
+
+void TEcran::DessinForme(GdiCanvas& canvas, const QByteArray& line) {
+    RenderState state;
+    LineRenderer(canvas, &pictures_).draw(line, cellOptions(layout, row_, column_), state, &line);
+}
+
+void TEcran::SetStyles(GdiCanvas& canvas, QByteArrayView styleBlock) {
+    LineRenderer(canvas).applyStyles(styleBlock);
+}
+
+LabelRect TEcran::SetRect(QByteArrayView rectField) const {
+    const LabelRect r = LineCodec::readRect(rectField);
+    const CellTransform to = layout.transform(row_, column_);
+    return LabelRect{to.x(r.left), to.y(r.top), to.x(r.right), to.y(r.bottom)};
+}
+
+QList<QPoint> TEcran::SetArray(QByteArrayView pointList) const {
+    QList<QPoint> points = LineCodec::readPoints(pointList);
+    const CellTransform to = layout.transform(row_, column_);
+    for (QPoint& p : points)
+        p = to.map(p);
+    return points;
+}

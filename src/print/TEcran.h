@@ -1,0 +1,93 @@
+#pragma once
+
+#include "LabelPainter.h"
+#include "PictureCache.h"
+#include "SheetLayout.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QSet>
+
+class GdiCanvas;
+class PrintDevice;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class SpinEdit;
+
+// "Aperçu avant impression": the A4 sheet with a copy of the label in every cell, at the
+// zoom of the page setup, which the zoom box changes. The same class prints the sheet.
+class TEcran : public QDialog {
+    Q_OBJECT
+public:
+    explicit TEcran(QWidget* parent = nullptr);
+    ~TEcran() override;
+
+    // The printer whose paper the sheet is laid out for; it must outlive this window.
+    void setPrinter(PrintDevice* printer) { printer_ = printer; }
+
+    // Prepares the preview or the printing of the lines with the page setup.
+    void Init(int left, int top, int right, int bottom, int zoom, const LineList& lines);
+    void Init2(int left, int top, int right, int bottom, int zoom, const LineList& lines);
+    int Mh(int mm) const { return layout.Mh(mm); }
+    int Mv(int mm) const { return layout.Mv(mm); }
+    // Converts the label for this pass: computed afresh from the label each time, so zooming
+    // again and again never adds up rounding.
+    void Echelle();
+    // The preview's cell sizes and the lines between the cells.
+    void Planche();
+    // One preview pass over the drawing area.
+    void Dessine();
+    // The printing pass: the sheet on `printer`, `copies` times. Throws UserError when the
+    // job cannot be made; a line that cannot be drawn is reported once, after the job.
+    void Imprime(PrintDevice& printer, int copies);
+    // One object line drawn in the cell being drawn.
+    void DessinForme(GdiCanvas& canvas, const QByteArray& line);
+    void SetStyles(GdiCanvas& canvas, QByteArrayView styleBlock);
+    LabelRect SetRect(QByteArrayView rectField) const;
+    QList<QPoint> SetArray(QByteArrayView pointList) const;
+    // The zoom chosen in the preview.
+    int Result() const { return layout.Zoom; }
+
+    void FormResize();
+    void FormPaint();
+    // "Actualiser": the zoom box's value becomes the zoom.
+    void SpeedButton5Click();
+    // "Fermer".
+    void Button1Click();
+    void FormClose();
+
+    // What the last preview pass drew.
+    const QImage& drawingArea() const { return area_; }
+
+    SheetLayout layout;
+    LineList SourceLines;
+    LineList WorkLines;
+    SpinEdit* SpinEdit1 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QWidget* PaintBox1 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    PaperSize paper() const;
+    PageSetupValues setup(int left, int top, int right, int bottom, int zoom) const;
+    void placeSheet();
+    void report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported);
+
+    PrintDevice* printer_ = nullptr;
+    QFrame* bar_ = nullptr;
+    QImage area_;
+    PictureCache pictures_;
+    // Lines already reported in this opening of the preview, so repaints do not repeat them.
+    QSet<QByteArray> reported_;
+    // The cell being drawn.
+    int row_ = 0;
+    int column_ = 0;
+};
