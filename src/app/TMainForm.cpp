@@ -9,9 +9,9 @@
 #include "HelpViewer.h"
 #include "LabelFile.h"
 #include "PrintDevice.h"
-#include "TMep.h"
 #include "TAboutBox.h"
 #include "TEtiq.h"
+#include "TMep.h"
 #include "TNouveau.h"
 #include "ToolPanel.h"
 #include "UserError.h"
@@ -19,11 +19,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDialogButtonBox>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPushButton>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -32,6 +29,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QStatusTipEvent>

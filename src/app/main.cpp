@@ -1,5 +1,6 @@
+#include "CommandLineOptions.h"
+#include "CommandLineRuns.h"
 #include "ErrorReportingApplication.h"
-#include "PngExport.h"
 #include "StartUp.h"
 #include "TMainForm.h"
 
@@ -8,16 +9,17 @@
 #include <exception>
 
 int main(int argc, char** argv) {
-    if (isPngExport(argc, argv)) {
-        // An export draws off screen, so it runs where there is no display at all.
+    const CommandLineOptions early = CommandLineOptions::parse(argc, argv);
+    if (early.isCommandLineRun() || !early.error.isEmpty()) {
+        // An export or a print draws off screen, so it runs where there is no display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         // A command-line run ends with a message and a status, never with an abort.
         try {
             ErrorReportingApplication app(argc, argv);
             app.setApplicationName(QStringLiteral("Vorlap"));
-            const QStringList args = app.arguments();
-            return exportPng(args.value(3), args.value(2));
+            // Read again once Qt has taken its own options out.
+            return runCommandLine(CommandLineOptions::parse(app.arguments()), QDir::currentPath());
         } catch (const std::exception&) {
             return exportFailed();
         }

@@ -14,7 +14,6 @@ constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr int kPixelsPerMm = 4;
 constexpr int kBands = 50;
 
-
 RenderOptions sheetCell(PaintMode mode, const CellTransform& transform, const QRect& cell) {
     RenderOptions o;
     o.mode = mode;

@@ -82,7 +82,9 @@ public:
     void Apercu();
     // Prints the sheet, `copies` times.
     void Imprime(int copies);
-    PageSetupValues pageSetup() const { return {MarginLeft, MarginTop, MarginRight, MarginBottom, Zoom}; }
+    PageSetupValues pageSetup() const {
+        return {MarginLeft, MarginTop, MarginRight, MarginBottom, Zoom};
+    }
 
     void FormCreate();
     void SetIni(int toolNumber, int penWidth, int penStyle, ColorRef penColor, ColorRef fillColor,

@@ -455,7 +455,7 @@ void GdiCanvas::endFigure() {
         }
         return;
     }
-    QPainter* p = painter_.get();
+    QPainter* p = painter();
     p->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     p->drawImage(xorArea_.topLeft(), scratch_, QRect(QPoint(0, 0), xorArea_.size()));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -504,7 +504,7 @@ void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDo
             movedRuns_.push_back(r.translated(offset));
         moved = &movedRuns_;
     }
-    QPainter& p = *painter_;
+    QPainter& p = *painter();
     if (source == Source::Pen) {
         if (penDirty_)
             penInk_.setColor(colorFromRef(penColor_));

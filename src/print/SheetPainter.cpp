@@ -30,8 +30,8 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
     return broken;
 }
 
-QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout,
-                             const LineList& lines, int copies, PictureCache* cache) {
+QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout, const LineList& lines,
+                             int copies, PictureCache* cache) {
     QList<BrokenLine> broken;
     printCopies(device, copies, [&](QPainter& painter) {
         GdiCanvas canvas;

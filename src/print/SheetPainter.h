@@ -16,8 +16,8 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
 // Prints the sheet that the layout prepared for printing on the device, `copies` times: one
 // job that is always ended or aborted (throws UserError when it cannot be made). Returns
 // the lines that could not be drawn, once each.
-QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout,
-                             const LineList& lines, int copies, PictureCache* cache = nullptr);
+QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout, const LineList& lines,
+                             int copies, PictureCache* cache = nullptr);
 
 // The options of one cell of the sheet.
 RenderOptions cellOptions(const SheetLayout& layout, int row, int column);

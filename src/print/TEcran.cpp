@@ -209,9 +209,8 @@ void TEcran::report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported)
             continue;
         reported.insert(text);
         // Not from inside a paint event: the message box would paint over a half-drawn sheet.
-        QTimer::singleShot(0, this, [this, message = line.message] {
-            Dialogs::error(this, message);
-        });
+        QTimer::singleShot(0, this,
+                           [this, message = line.message] { Dialogs::error(this, message); });
         return;
     }
 }

@@ -1,4 +1,4 @@
-#include "PngExport.h"
+#include "CommandLineRuns.h"
 #include "ScriptedDialogs.h"
 #include "TEtiq.h"
 

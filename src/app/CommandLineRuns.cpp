@@ -1,0 +1,113 @@
+#include "CommandLineRuns.h"
+
+#include "LabelDocument.h"
+#include "LabelPainter.h"
+#include "PictureCache.h"
+#include "PrintDevice.h"
+#include "SafeFile.h"
+#include "SheetLayout.h"
+#include "SheetPainter.h"
+#include "UserError.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "vorlap: %s\n", text.toLocal8Bit().constData());
+}
+
+void exportOrThrow(const QString& labelPath, const QString& pngPath) {
+    LabelDocument document;
+    document.load(labelPath);
+    QList<BrokenLine> broken;
+    const QImage surface = drawLabelSurface(document, &broken);
+    // As the window does: the first line that cannot be drawn is reported.
+    if (!broken.isEmpty())
+        printError(broken.first().message);
+    // Encoded in memory first, so that a disk that fills up leaves no half-written PNG.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !surface.save(&buffer, "PNG") ||
+        !SafeFile::writeAtomically(pngPath, png))
+        throw UserError::cannotCreate(QDir::toNativeSeparators(pngPath));
+}
+
+// The sheet as printing draws it, on the PDF file or the printer.
+void printOrThrow(const CommandLineOptions& options, const PageSetupValues& setup,
+                  PrintDevice& device) {
+    LabelDocument document;
+    document.load(options.file);
+    SheetLayout layout;
+    layout.Init2(setup, document.Lines, PaperSize{device.pagePixels(), device.pageMillimetres()});
+    PictureCache pictures;
+    const QList<BrokenLine> broken =
+        printSheet(device, layout, document.Lines, options.copies, &pictures);
+    if (!broken.isEmpty())
+        printError(broken.first().message);
+}
+
+int run(const CommandLineOptions& options, const QString& startDirectory) {
+    switch (options.mode) {
+    case CommandLineOptions::Mode::Help:
+        std::fputs(CommandLineOptions::usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLineOptions::Mode::Png:
+        exportOrThrow(options.file, options.output);
+        return 0;
+    case CommandLineOptions::Mode::Pdf: {
+        PdfFileDevice device(options.output, options.dpi);
+        printOrThrow(options, options.pageSetup(startDirectory), device);
+        return 0;
+    }
+    case CommandLineOptions::Mode::Print: {
+        PrinterDevice device(options.printer);
+        printOrThrow(options, options.pageSetup(startDirectory), device);
+        return 0;
+    }
+    case CommandLineOptions::Mode::Designer:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runCommandLine(const CommandLineOptions& options, const QString& startDirectory) {
+    if (!options.error.isEmpty()) {
+        printError(options.error);
+        std::fputs("Voir vorlap --help.\n", stderr);
+        return 2;
+    }
+    try {
+        return run(options, startDirectory);
+    } catch (const std::exception&) {
+        return exportFailed();
+    }
+}
+
+int exportPng(const QString& labelPath, const QString& pngPath) {
+    CommandLineOptions options;
+    options.mode = CommandLineOptions::Mode::Png;
+    options.file = labelPath;
+    options.output = pngPath;
+    if (labelPath.isEmpty() || pngPath.isEmpty())
+        options.error = QStringLiteral("il faut une image à écrire et une étiquette à lire");
+    return runCommandLine(options, QString());
+}
+
+int exportFailed() {
+    try {
+        throw;
+    } catch (const UserError& error) {
+        printError(error.message());
+    } catch (const std::bad_alloc&) {
+        printError(QStringLiteral("Mémoire insuffisante"));
+    } catch (const std::exception& error) {
+        printError(QString::fromLocal8Bit(error.what()));
+    }
+    return 1;
+}
