@@ -32,9 +32,10 @@ struct GdiCanvas::TextEntry {
 
 // A font with its metrics, and the texts already drawn in it.
 struct GdiCanvas::FontEntry {
-    explicit FontEntry(const QFont& f) : font(f), metrics(f) {}
+    explicit FontEntry(const QFont& f) : font(f), metrics(f), metricsF(f) {}
     QFont font;
     QFontMetrics metrics;
+    QFontMetricsF metricsF;
     QHash<QString, TextEntry> texts;
 };
 
@@ -197,6 +198,10 @@ double chainX(const std::vector<QPointF>& chain, double y, double outside) {
 // Limit on the texts whose pixels are kept, all fonts together.
 constexpr int maxCachedTexts = 2048;
 
+// Qt lays a text out in items of this many characters at most, and kerns and shapes each item
+// on its own: a text's width is the sum of its items' widths.
+constexpr int textItemLength = 4096;
+
 // Limit on the runs of the wide figures kept, some megabytes.
 constexpr size_t maxFigureRuns = size_t(1) << 18;
 
@@ -330,8 +335,20 @@ QFont GdiCanvas::font() const {
 }
 
 QSize GdiCanvas::textExtent(const QString& text) const {
-    const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text), metrics.height());
+    const QFont f = font();
+    const QFontMetrics metrics(f);
+    if (text.size() <= textItemLength)
+        return QSize(metrics.horizontalAdvance(text), metrics.height());
+    // A long text is measured an item at a time, so that laying it out takes no more memory
+    // than one item does; the sum is the same. Like Qt, stop at a string terminator.
+    const QFontMetricsF exact(f);
+    const qsizetype terminator = text.indexOf(QChar(0x9C));
+    const qsizetype end = terminator < 0 ? text.size() : terminator;
+    double width = 0;
+    for (qsizetype at = 0; at < end; at += textItemLength)
+        width +=
+            exact.horizontalAdvance(text.mid(at, std::min<qsizetype>(textItemLength, end - at)));
+    return QSize(qRound(width), metrics.height());
 }
 
 bool GdiCanvas::dashOn(const Dash& dash, int phase) {
@@ -419,15 +436,18 @@ bool GdiCanvas::beginFigure(QRect bounds) {
     bounds &= deviceArea;
     if (bounds.isEmpty())
         return false;
-    if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height())
+    // White is the one colour that not-XOR leaves unchanged. The scratch image is white
+    // between figures: each figure whitens again only the runs it painted.
+    if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height()) {
         scratch_ = QImage(std::max(bounds.width(), scratch_.width()),
                           std::max(bounds.height(), scratch_.height()), QImage::Format_RGB32);
+        scratch_.fill(0xFFFFFFFFu);
+    }
     scratchRaster_.bits = scratch_.bits();
     scratchRaster_.bytesPerLine = scratch_.bytesPerLine();
     scratchRaster_.origin = bounds.topLeft();
     scratchRaster_.area = bounds;
-    // White is the one colour that not-XOR leaves unchanged.
-    fillRaster(scratchRaster_, bounds, 0xFFFFFFFF, nullptr);
+    xorRuns_.clear();
     xorArea_ = bounds;
     figureArea_ = bounds;
     target_ = &scratchRaster_;
@@ -439,11 +459,19 @@ void GdiCanvas::endFigure() {
         return;
     target_ = nullptr;
     if (deviceRaster_.bits) {
-        for (int y = xorArea_.top(); y <= xorArea_.bottom(); ++y) {
-            const quint32* source = scratchRaster_.pixel(xorArea_.left(), y);
-            quint32* target = deviceRaster_.pixel(xorArea_.left(), y);
-            for (int i = 0; i < xorArea_.width(); ++i)
-                target[i] = ~(source[i] ^ target[i]) | 0xFF000000u;
+        // Only the painted runs are combined, each pixel once however many runs cover it:
+        // its scratch pixel turns white again as it is combined.
+        for (const QRect& r : xorRuns_) {
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                quint32* source = scratchRaster_.pixel(r.left(), y);
+                quint32* target = deviceRaster_.pixel(r.left(), y);
+                for (int i = 0; i < r.width(); ++i) {
+                    if (source[i] != 0xFFFFFFFFu) {
+                        target[i] = ~(source[i] ^ target[i]) | 0xFF000000u;
+                        source[i] = 0xFFFFFFFFu;
+                    }
+                }
+            }
         }
         return;
     }
@@ -451,6 +479,8 @@ void GdiCanvas::endFigure() {
     p->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     p->drawImage(xorArea_.topLeft(), scratch_, QRect(QPoint(0, 0), xorArea_.size()));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QRect& r : xorRuns_)
+        fillRaster(scratchRaster_, r, 0xFFFFFFFFu, nullptr);
 }
 
 void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
@@ -487,6 +517,10 @@ void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDo
         const uchar* hatch = source == Source::Pen ? nullptr : brushHatch();
         for (const QRect& r : runs)
             fillRaster(*target_, r.translated(offset), pixel, hatch);
+        if (target_ == &scratchRaster_)
+            for (const QRect& r : runs)
+                if (const QRect painted = r.translated(offset) & target_->area; !painted.isEmpty())
+                    xorRuns_.push_back(painted);
         return;
     }
     const std::vector<QRect>* moved = &runs;
@@ -1337,6 +1371,27 @@ GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
     return *font_;
 }
 
+// Room around a text's cell for glyphs that reach out of it: italics, accents, negative
+// bearings.
+int GdiCanvas::textMargin(const FontEntry& font) {
+    return std::max(8, font.font.pixelSize());
+}
+
+// White sheet pixels of the given size, with the text drawn in black from `at`.
+void GdiCanvas::drawOnSheet(const FontEntry& font, QSize size, QPointF at,
+                            const QString& text) const {
+    if (textSheet_.width() < size.width() || textSheet_.height() < size.height())
+        textSheet_ = QImage(std::max(size.width(), textSheet_.width()),
+                            std::max(size.height(), textSheet_.height()), QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        fillPixels(reinterpret_cast<quint32*>(textSheet_.scanLine(y)), size.width(), 0xFFFFFFFFu);
+    QPainter p(&textSheet_);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setFont(font.font);
+    p.setPen(Qt::black);
+    p.drawText(at, text);
+}
+
 // The text drawn once by QPainter on a white sheet, its pixels kept: drawing it again
 // at any whole-pixel position inks the same pixels, moved.
 const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString& text) const {
@@ -1350,21 +1405,9 @@ const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString&
     }
     TextEntry entry;
     entry.advance = font.metrics.horizontalAdvance(text);
-    // Room for glyphs that reach out of the cell: italics, accents, negative bearings.
-    const int margin = std::max(8, font.font.pixelSize());
+    const int margin = textMargin(font);
     const QSize size(entry.advance + 2 * margin, font.metrics.height() + 2 * margin);
-    if (textSheet_.width() < size.width() || textSheet_.height() < size.height())
-        textSheet_ = QImage(std::max(size.width(), textSheet_.width()),
-                            std::max(size.height(), textSheet_.height()), QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        fillPixels(reinterpret_cast<quint32*>(textSheet_.scanLine(y)), size.width(), 0xFFFFFFFFu);
-    {
-        QPainter p(&textSheet_);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        p.setFont(font.font);
-        p.setPen(Qt::black);
-        p.drawText(QPoint(margin, margin + font.metrics.ascent()), text);
-    }
+    drawOnSheet(font, size, QPoint(margin, margin + font.metrics.ascent()), text);
     for (int y = 0; y < size.height(); ++y) {
         const auto* line = reinterpret_cast<const quint32*>(textSheet_.constScanLine(y));
         for (int x = firstInk(line, 0, size.width()); x < size.width();
@@ -1378,14 +1421,133 @@ const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString&
     return *font.texts.insert(text, std::move(entry));
 }
 
+// Which characters of a text drawn from x can ink the columns of `area`. Qt shapes a text in
+// items of textItemLength characters, so items are measured one by one, exactly, and the
+// text is laid out no further than it can be seen. Inside an item, where it is cut, a
+// character's place may be off by a kerning pair, which the glyph margin covers.
+GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& text, int x,
+                                         const QRect& area) const {
+    TextRun run;
+    const qsizetype size = text.size();
+    const int margin = textMargin(font);
+    if (size <= textItemLength && font.texts.contains(text)) {
+        run.whole = true;
+        return run;
+    }
+    // A text no wider than the device is drawn whole, and its pixels kept.
+    double total = 0;
+    bool fits = true;
+    for (qsizetype at = 0; at < size && fits; at += textItemLength) {
+        total += font.metricsF.horizontalAdvance(text.mid(at, textItemLength));
+        fits = total <= area.width();
+    }
+    if (fits) {
+        run.whole = true;
+        return run;
+    }
+    const double firstSeen = area.left() - margin - x;     // text positions before it stay out
+    const double lastSeen = area.right() + 1 + margin - x; // characters from it on stay out
+    auto width = [&](qsizetype from, qsizetype count) {
+        return font.metricsF.horizontalAdvance(text.mid(from, count));
+    };
+    // The first count in [low, high] whose prefix of the item at `item` reaches `limit`.
+    auto reach = [&](qsizetype item, qsizetype low, qsizetype high, double limit) {
+        qsizetype step = 1;
+        while (low + step < high && width(item, low + step) < limit)
+            step *= 2;
+        qsizetype from = low + step / 2, to = std::min(low + step, high);
+        while (from < to) {
+            const qsizetype middle = from + (to - from) / 2;
+            if (width(item, middle) < limit)
+                from = middle + 1;
+            else
+                to = middle;
+        }
+        return from;
+    };
+    double position = 0;
+    qsizetype item = 0;
+    run.to = size;
+    bool started = false;
+    for (; item < size; item += textItemLength) {
+        const qsizetype count = std::min<qsizetype>(textItemLength, size - item);
+        const double itemWidth = width(item, count);
+        if (!started && position + itemWidth > firstSeen) {
+            // The last character whose end is out of sight on the left stays out.
+            const qsizetype skipped =
+                std::max<qsizetype>(0, reach(item, 0, count, firstSeen - position) - 1);
+            run.from = item + skipped;
+            run.left = position + (skipped ? width(item, skipped) : 0);
+            started = true;
+        }
+        if (started && position + itemWidth >= lastSeen) {
+            const qsizetype first = run.from > item ? run.from - item : 0;
+            const qsizetype count2 = reach(item, first, count, lastSeen - position);
+            run.to = item + count2;
+            run.right = position + width(item, count2);
+            run.cellEnd = INT_MAX; // the cell runs on out of sight
+            return run;
+        }
+        position += itemWidth;
+    }
+    if (!started)
+        run.from = run.to = size;
+    run.right = position;
+    run.cellEnd = x + qRound(position);
+    return run;
+}
+
 void GdiCanvas::textOut(int x, int y, const QString& text) {
     QPainter* p = painter();
     if (!p || text.isEmpty())
         return;
     FontEntry& font = currentFont();
+    const QRect area =
+        deviceRaster_.bits ? deviceRaster_.area : QRect(0, 0, device_->width(), device_->height());
+    const int margin = textMargin(font);
+    const int height = font.metrics.height();
+    // A text out of sight, glyph margins included, is not laid out at all.
+    if (y - margin > area.bottom() || y + height + margin <= area.top() ||
+        x - margin > area.right())
+        return;
+    const TextRun run = visibleRun(font, text, x, area);
+    const quint32 ink = pixelOf(fontColor_);
+    if (!run.whole) {
+        // Wider than the device: only what can show is laid out and drawn, so the cost
+        // follows the device's size and not the text's.
+        const QRect cell(QPoint(x, y), QPoint(std::min<qint64>(run.cellEnd, area.right() + 1) - 1,
+                                              y + height - 1));
+        const QString shown = text.mid(run.from, run.to - run.from);
+        const QPointF at(x + run.left, y + font.metrics.ascent());
+        if (!deviceRaster_.bits) {
+            if (brushStyle_ != BrushClear)
+                p->fillRect(cell & area, colorFromRef(brushColor_));
+            p->setFont(font.font);
+            p->setPen(textPen_);
+            p->drawText(at, shown);
+            return;
+        }
+        if (brushStyle_ != BrushClear)
+            fillRaster(deviceRaster_, cell, brushPixel(), nullptr);
+        const QRect sheet =
+            QRect(QPoint(int(std::floor(x + run.left)) - margin, y - margin),
+                  QPoint(int(std::ceil(x + run.right)) + margin, y + height + margin - 1)) &
+            area;
+        if (shown.isEmpty() || sheet.isEmpty())
+            return;
+        drawOnSheet(font, sheet.size(), at - QPointF(sheet.topLeft()), shown);
+        for (int row = 0; row < sheet.height(); ++row) {
+            const auto* line = reinterpret_cast<const quint32*>(textSheet_.constScanLine(row));
+            quint32* target = deviceRaster_.pixel(sheet.left(), sheet.top() + row);
+            for (int i = firstInk(line, 0, sheet.width()); i < sheet.width();
+                 i = firstInk(line, i + 1, sheet.width()))
+                target[i] = ink;
+        }
+        return;
+    }
     if (!deviceRaster_.bits) {
         if (brushStyle_ != BrushClear)
-            p->fillRect(QRect(x, y, font.metrics.horizontalAdvance(text), font.metrics.height()),
+            p->fillRect(QRect(x, y, font.metrics.horizontalAdvance(text), height),
                         colorFromRef(brushColor_));
         p->setFont(font.font);
         p->setPen(textPen_);
@@ -1395,10 +1557,7 @@ void GdiCanvas::textOut(int x, int y, const QString& text) {
     const TextEntry& entry = textEntry(font, text);
     // The cell takes the brush's colour whatever its hatch.
     if (brushStyle_ != BrushClear)
-        fillRaster(deviceRaster_, QRect(x, y, entry.advance, font.metrics.height()), brushPixel(),
-                   nullptr);
-    const quint32 ink = pixelOf(fontColor_);
-    const QRect& area = deviceRaster_.area;
+        fillRaster(deviceRaster_, QRect(x, y, entry.advance, height), brushPixel(), nullptr);
     for (const Span& s : entry.ink) {
         const int row = y + s.y;
         const int left = std::max(x + s.left, area.left());

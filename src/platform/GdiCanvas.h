@@ -3,12 +3,14 @@
 #include <QBrush>
 #include <QFont>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -221,8 +223,22 @@ private:
     const Figure* findFigure(const FigureKey& key) const;
     const Figure& keepFigure(const FigureKey& key);
 
+    // The characters of a text that can show on the device, [from, to), and their place:
+    // `left` and `right` are where they start and end, from the text's start. `cellEnd` is
+    // the right end of the text's cell on the device. `whole`: the text fits the device and
+    // is drawn whole instead.
+    struct TextRun {
+        qsizetype from = 0, to = 0;
+        double left = 0, right = 0;
+        qint64 cellEnd = 0;
+        bool whole = false;
+    };
+
     FontEntry& currentFont() const;
+    static int textMargin(const FontEntry& font);
+    void drawOnSheet(const FontEntry& font, QSize size, QPointF at, const QString& text) const;
     const TextEntry& textEntry(FontEntry& font, const QString& text) const;
+    TextRun visibleRun(const FontEntry& font, const QString& text, int x, const QRect& area) const;
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
@@ -291,4 +307,5 @@ private:
     QImage scratch_;
     Raster scratchRaster_;
     QRect xorArea_;
+    std::vector<QRect> xorRuns_; // runs of the figure painted on the scratch image
 };

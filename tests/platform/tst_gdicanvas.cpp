@@ -91,6 +91,7 @@ private slots:
     void polygonsFillAlternately();
     void dashesRunAlongOutlines();
     void textIsWhatQPainterDraws();
+    void textsWiderThanTheImageAreDrawnAsFarAsTheyShow();
     void otherImageFormatsGetTheSamePixels();
 };
 
@@ -783,6 +784,85 @@ void TestGdiCanvas::textIsWhatQPainterDraws() {
         }
     });
     QCOMPARE(canvas, reference);
+}
+
+void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
+    // Far wider than any image (20,000 W at 255 points is 6 million pixels): only what shows
+    // is laid out, and it is what QPainter draws, wherever the text starts.
+    QString sentence = QStringLiteral("\u00c9tiquette du lot 42 : caf\u00e9, AVAT Yo LT. ");
+    QString longText;
+    while (longText.size() < 6000)
+        longText += sentence;
+    struct Sample {
+        QString font;
+        int size, style;
+        QPoint at;
+        QString text;
+    };
+    const QList<Sample> samples = {
+        {QStringLiteral("Arial"), 255, 0, {8, 8}, QString(20000, QLatin1Char('W'))},
+        {QStringLiteral("Arial"), 100, 0, {0, 50}, QString(131000, QLatin1Char('W'))},
+        {QStringLiteral("Times New Roman"), 72, FontUnderline, {5, 20}, longText.left(1024)},
+        {QStringLiteral("DejaVu Sans"), 12, FontStrikeOut, {3, 200}, longText},
+        {QStringLiteral("Times New Roman"), 72, FontUnderline, {-5000, 120}, longText.left(1024)},
+        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText}};
+    for (const Sample& s : samples) {
+        for (const int brush : {BrushClear, BrushSolid}) {
+            QFont font;
+            const QImage canvas = draw({600, 400}, [&](GdiCanvas& c) {
+                c.setFontName(s.font);
+                c.setFontSize(s.size);
+                c.setFontStyle(s.style);
+                c.setFontColor(blue);
+                c.setBrushStyle(brush);
+                c.textOut(s.at.x(), s.at.y(), s.text);
+                font = c.font();
+            });
+            font.setStyleStrategy(QFont::NoAntialias);
+            const QFontMetrics metrics(font);
+            // Drawn whole by QPainter, but for what lies beyond the right edge.
+            QString shown = s.text;
+            if (s.at.x() >= 0) {
+                qsizetype n = 1;
+                while (metrics.horizontalAdvance(shown.left(n)) < 600 + 2 * font.pixelSize())
+                    n *= 2;
+                shown = shown.left(n);
+            }
+            QImage reference(600, 400, QImage::Format_RGB32);
+            reference.fill(whitePx);
+            QPainter p(&reference);
+            if (brush == BrushSolid)
+                p.fillRect(QRect(s.at.x(), s.at.y(), 600 - s.at.x(), metrics.height()), greenPx);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(font);
+            p.setPen(QColor(bluePx));
+            p.drawText(s.at + QPoint(0, metrics.ascent()), shown);
+            p.end();
+            QVERIFY(count(canvas, bluePx) > 100);
+            QVERIFY2(canvas == reference, qPrintable(s.font + QString::number(s.at.x())));
+            // The same through QPainter, on an image whose pixels are not 32-bit.
+            QImage packed(600, 400, QImage::Format_RGB888);
+            packed.fill(Qt::white);
+            GdiCanvas c(&packed);
+            c.setBrushColor(green);
+            c.setBrushStyle(brush);
+            c.setFontName(s.font);
+            c.setFontSize(s.size);
+            c.setFontStyle(s.style);
+            c.setFontColor(blue);
+            c.textOut(s.at.x(), s.at.y(), s.text);
+            c.flush();
+            QVERIFY(packed.convertToFormat(QImage::Format_RGB32) == reference);
+        }
+    }
+
+    // A long text is measured item by item, to the same width.
+    GdiCanvas measure;
+    measure.setFontName(QStringLiteral("Times New Roman"));
+    measure.setFontSize(11);
+    QFont font = measure.font();
+    QCOMPARE(measure.textExtent(longText),
+             QSize(QFontMetrics(font).horizontalAdvance(longText), QFontMetrics(font).height()));
 }
 
 void TestGdiCanvas::otherImageFormatsGetTheSamePixels() {
