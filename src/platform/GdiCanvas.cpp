@@ -1582,6 +1582,81 @@ void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QIma
         p->drawImage(target, picture);
 }
 
+void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QImage& columns,
+                            QSize size) {
+    if (size.isEmpty())
+        return;
+    if (columns.width() >= size.width() && columns.height() == size.height()) {
+        stretchDraw(left, top, right, bottom, columns);
+        return;
+    }
+    const QRect target(QPoint(std::min(left, right), std::min(top, bottom)),
+                       QSize(std::abs(right - left), std::abs(bottom - top)));
+    QPainter* p = painter();
+    if (!p || target.isEmpty())
+        return;
+    const bool mirrorX = right < left, mirrorY = bottom < top;
+    const int known = columns.isNull() ? 0 : columns.width();
+    if (!deviceRaster_.bits) {
+        p->fillRect(target, Qt::white);
+        if (known > 0) {
+            // Qt cuts the source rectangle to the columns there are, and the target with it.
+            const double from = mirrorX ? known - size.width() : 0;
+            p->drawImage(QRectF(target), columns.mirrored(mirrorX, mirrorY),
+                         QRectF(from, 0, size.width(), size.height()));
+        }
+        return;
+    }
+    const QRect& area = deviceRaster_.area;
+    if (size == QSize(1, 1)) {
+        // Qt fills the target with a one-pixel picture's colour; here that pixel is white.
+        fillRaster(deviceRaster_, target, 0xFFFFFFFFu, nullptr);
+        return;
+    }
+    // The pixels QPainter's nearest-neighbour stretch of the whole picture would set, taken
+    // from the columns there are or white past them: the cost follows the target's visible
+    // pixels, whatever size the picture declares.
+    const double sx = double(size.width()) / target.width();
+    const double sy = double(size.height()) / target.height();
+    const int ix = int(0x10000 * sx), iy = int(0x10000 * sy);
+    const QRect shown = target & area;
+    if (shown.isEmpty())
+        return;
+    const quint32 baseX =
+        quint32(int(std::ceil((shown.left() + 0.5 - target.left()) * sx * 65536)) - 1);
+    const quint32 baseY =
+        quint32(int(std::ceil((shown.top() + 0.5 - target.top()) * sy * 65536)) - 1);
+    int width = shown.width(), height = shown.height();
+    // Rounding may reach one pixel past the picture: that last column or row is left out.
+    if (int((baseY + quint32(iy) * quint32(height - 1)) >> 16) >= size.height())
+        --height;
+    if (int((baseX + quint32(ix) * quint32(width - 1)) >> 16) >= size.width())
+        --width;
+    sourceColumns_.resize(size_t(std::max(0, width)));
+    for (int i = 0; i < width; ++i) {
+        const int column = int((baseX + quint32(ix) * quint32(i)) >> 16);
+        const int original = mirrorX ? size.width() - 1 - column : column;
+        sourceColumns_[size_t(i)] = original < known ? original : -1;
+    }
+    int lastRow = -1;
+    for (int j = 0; j < height; ++j) {
+        const int row = int((baseY + quint32(iy) * quint32(j)) >> 16);
+        const int original = mirrorY ? size.height() - 1 - row : row;
+        quint32* line = deviceRaster_.pixel(shown.left(), shown.top() + j);
+        if (original == lastRow) {
+            std::copy_n(line - deviceRaster_.bytesPerLine / 4, width, line);
+            continue;
+        }
+        lastRow = original;
+        const auto* source =
+            known > 0 ? reinterpret_cast<const quint32*>(columns.constScanLine(original)) : nullptr;
+        for (int i = 0; i < width; ++i) {
+            const int c = sourceColumns_[size_t(i)];
+            line[i] = c >= 0 ? source[c] : 0xFFFFFFFFu;
+        }
+    }
+}
+
 void GdiCanvas::whiten(int left, int top, int right, int bottom) {
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty())

@@ -119,6 +119,9 @@ public:
     void fillRect(int left, int top, int right, int bottom);
     void textOut(int x, int y, const QString& text);
     void stretchDraw(int left, int top, int right, int bottom, const QImage& picture);
+    // The same for a picture of `size` of which `columns` holds the first columns: the
+    // columns past them are drawn white without being made.
+    void stretchDraw(int left, int top, int right, int bottom, const QImage& columns, QSize size);
     // Paints the rectangle white, whatever the pen and brush.
     void whiten(int left, int top, int right, int bottom);
 
@@ -307,5 +310,6 @@ private:
     QImage scratch_;
     Raster scratchRaster_;
     QRect xorArea_;
-    std::vector<QRect> xorRuns_; // runs of the figure painted on the scratch image
+    std::vector<int> sourceColumns_; // picture column of each target column, -1 for white
+    std::vector<QRect> xorRuns_;     // runs of the figure painted on the scratch image
 };

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <array>
@@ -84,6 +85,7 @@ private slots:
     void penStylesAndWidths();
     void textOpaqueOrTransparent();
     void stretchDrawAndWhiten();
+    void picturesCutShortDrawAsIfPaddedWithWhite();
     void attributesPersist();
     void wideLinesAreRoundEnded();
     void wideOutlinesAreCentredOnTheEdge();
@@ -461,6 +463,55 @@ void TestGdiCanvas::stretchDrawAndWhiten() {
     QCOMPARE(image.pixel(109, 109), bluePx);
     QCOMPARE(count(image, whitePx, {20, 20, 80, 80}), 80 * 80);
     QCOMPARE(image.pixel(100, 100), bluePx);
+}
+
+void TestGdiCanvas::picturesCutShortDrawAsIfPaddedWithWhite() {
+    // Only the first columns of a picture are given: the pixels are those of the whole
+    // picture, its other columns white, stretched, mirrored or partly off the image.
+    QRandomGenerator rng(1);
+    for (int i = 0; i < 400; ++i) {
+        const QSize size(1 + int(rng.bounded(i % 4 ? 20 : 1500)),
+                         1 + int(rng.bounded(i % 5 ? 20 : 300)));
+        const int known = int(rng.bounded(std::min(size.width(), 40) + 1));
+        QImage whole(size, QImage::Format_RGB32);
+        whole.fill(whitePx);
+        for (int x = 0; x < known; ++x)
+            for (int y = 0; y < size.height(); ++y)
+                whole.setPixel(x, y, qRgb(x & 255, y & 255, int(rng.bounded(256))));
+        const QImage columns = known ? whole.copy(0, 0, known, size.height()) : QImage();
+        const int left = int(rng.bounded(-50, 150)), top = int(rng.bounded(-50, 150));
+        const int right = int(rng.bounded(-50, 250)), bottom = int(rng.bounded(-50, 250));
+        const auto stretched = [&](const QImage& picture, QSize declared) {
+            return draw(
+                {120, 100},
+                [&](GdiCanvas& c) { c.stretchDraw(left, top, right, bottom, picture, declared); },
+                blackPx);
+        };
+        QVERIFY2(stretched(columns, size) == stretched(whole, size),
+                 qPrintable(QStringLiteral("%1x%2, %3 columns, %4 %5 %6 %7")
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(known)
+                                .arg(left)
+                                .arg(top)
+                                .arg(right)
+                                .arg(bottom)));
+    }
+
+    // Through QPainter, on an image whose pixels are not 32-bit.
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.fill(whitePx);
+    picture.setPixel(0, 0, redPx);
+    picture.setPixel(0, 1, bluePx);
+    QImage packed(120, 120, QImage::Format_RGB888);
+    packed.fill(Qt::black);
+    GdiCanvas c(&packed);
+    c.stretchDraw(110, 10, 10, 110, picture.copy(0, 0, 1, 2), QSize(2, 2));
+    c.flush();
+    QCOMPARE(
+        packed.convertToFormat(QImage::Format_RGB32),
+        draw(
+            {120, 120}, [&](GdiCanvas& c) { c.stretchDraw(110, 10, 10, 110, picture); }, blackPx));
 }
 
 void TestGdiCanvas::attributesPersist() {
