@@ -1132,35 +1132,62 @@ void GdiCanvas::lineTo(int x, int y) {
     endFigure();
 }
 
+// The runs of a box of the given size outlined with a wide pen, traced at the origin: the
+// figure is the same wherever the box lies.
+const GdiCanvas::Figure& GdiCanvas::wideBoxFigure(QSize size, int cornerWidth, int cornerHeight,
+                                                  int pen) {
+    const FigureKey key{0,
+                        size.width(),
+                        size.height(),
+                        std::min(cornerWidth, size.width()),
+                        std::min(cornerHeight, size.height()),
+                        pen,
+                        0,
+                        0};
+    if (const Figure* figure = findFigure(key))
+        return *figure;
+    wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), pen / 2.0);
+    return keepFigure(key);
+}
+
 void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWidth,
                           int cornerHeight) {
-    const QRect box = pixelBox(left, top, right, bottom);
+    QRect box = pixelBox(left, top, right, bottom);
     const bool outline = penStyle_ != PenClear;
     const bool filled = brushStyle_ != BrushClear;
     if (box.isEmpty() || (!outline && !filled))
         return;
-    const int pad = lineWidth() + 2;
+    int pen = lineWidth();
+    if (outline && penStyle_ == PenInsideFrame && pen > 1) {
+        // An inside-frame pen stays within the box: the figure shrinks, corners included,
+        // until the pen's outer edge meets the box's edges. A pen wider than the box is
+        // narrowed to it.
+        const QRect field = box;
+        pen = std::min({pen, box.width(), box.height()});
+        const int inset = (pen - 1) / 2;
+        box.adjust(inset, inset, -inset, -inset);
+        cornerWidth = std::max(0, cornerWidth - (pen - 1));
+        cornerHeight = std::max(0, cornerHeight - (pen - 1));
+        if (pen % 2 == 0) {
+            // An even pen reaches one pixel further right and down than left and up where
+            // the outline runs straight: there the figure gives up one more pixel.
+            int reachRight = 0, reachDown = 0;
+            for (const QRect& r : wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen).ring) {
+                reachRight = std::max(reachRight, box.left() + r.right());
+                reachDown = std::max(reachDown, box.top() + r.bottom());
+            }
+            box.adjust(0, 0, reachRight > field.right() ? -1 : 0,
+                       reachDown > field.bottom() ? -1 : 0);
+        }
+    }
+    const int pad = pen + 2;
     if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
         return;
-    if (outline && lineWidth() > 1) {
+    if (outline && pen > 1) {
         // A wide pen is centred on the outline through the centres of the edge pixels.
-        // Traced at the origin, the figure is the same wherever the box lies.
-        const QSize size = box.size();
-        const FigureKey key{0,
-                            size.width(),
-                            size.height(),
-                            std::min(cornerWidth, size.width()),
-                            std::min(cornerHeight, size.height()),
-                            lineWidth(),
-                            0,
-                            0};
-        const Figure* figure = findFigure(key);
-        if (!figure) {
-            wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), lineWidth() / 2.0);
-            figure = &keepFigure(key);
-        }
-        paint(figure->inner, Source::Brush, false, box.topLeft());
-        paint(figure->ring, Source::Pen, true, box.topLeft());
+        const Figure& figure = wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen);
+        paint(figure.inner, Source::Brush, false, box.topLeft());
+        paint(figure.ring, Source::Pen, true, box.topLeft());
     } else {
         traceBox(box, cornerWidth, cornerHeight);
         if (!outline) {

@@ -215,6 +215,7 @@ private:
     void dashWalk(int phase);
     void traceLine(QPoint from, QPoint to, int& phase);
     void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    const Figure& wideBoxFigure(QSize size, int cornerWidth, int cornerHeight, int pen);
     static Shape shapeOf(const QRect& box, int cornerWidth, int cornerHeight);
     void bandRows(const Shape& shape, double radius);
     void wideBox(const Shape& shape, double radius);

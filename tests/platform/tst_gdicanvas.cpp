@@ -83,6 +83,7 @@ private slots:
     void hatchesPaintLinesOnly_data();
     void hatchesPaintLinesOnly();
     void penStylesAndWidths();
+    void insideFramePenStaysInsideTheBox();
     void textOpaqueOrTransparent();
     void stretchDrawAndWhiten();
     void picturesCutShortDrawAsIfPaddedWithWhite();
@@ -400,6 +401,45 @@ void TestGdiCanvas::penStylesAndWidths() {
     QCOMPARE(inked(frame), QRect(QPoint(9, 9), QPoint(30, 30)));
     QCOMPARE(frame.pixel(11, 20), redPx);
     QCOMPARE(frame.pixel(12, 20), whitePx);
+}
+
+void TestGdiCanvas::insideFramePenStaysInsideTheBox() {
+    // A wide inside-frame pen draws boxes shrunk so that the pen's outer edge meets the box's
+    // edges: nothing outside, something on every edge. Other figures draw it solid.
+    using Figure = std::function<void(GdiCanvas&, QRect)>;
+    const QList<Figure> figures = {
+        [](GdiCanvas& c, QRect b) {
+            c.rectangle(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+        },
+        [](GdiCanvas& c, QRect b) { c.ellipse(b.left(), b.top(), b.right() + 1, b.bottom() + 1); },
+        [](GdiCanvas& c, QRect b) {
+            c.roundRect(b.right() + 1, b.bottom() + 1, b.left(), b.top(), 20, 12);
+        }};
+    for (const QRect field : {QRect(10, 10, 40, 30), QRect(7, 12, 13, 37), QRect(20, 5, 5, 40)}) {
+        for (const Figure& figure : figures) {
+            for (int width : {2, 3, 4, 7, 10}) {
+                const auto outline = [&](int style) {
+                    return draw({70, 60}, [&](GdiCanvas& c) {
+                        c.setPenStyle(style);
+                        c.setPenWidth(width);
+                        figure(c, field);
+                    });
+                };
+                QCOMPARE(inked(outline(PenInsideFrame)), field);
+            }
+        }
+    }
+    const auto line = [](int style) {
+        return draw({50, 50}, [=](GdiCanvas& c) {
+            c.setPenStyle(style);
+            c.setPenWidth(5);
+            c.moveTo(5, 5);
+            c.lineTo(40, 30);
+            c.arc(5, 5, 45, 45, 5, 5, 45, 45);
+            c.polygon({{10, 40}, {40, 45}, {30, 10}});
+        });
+    };
+    QCOMPARE(line(PenInsideFrame), line(PenSolid));
 }
 
 void TestGdiCanvas::textOpaqueOrTransparent() {
