@@ -202,8 +202,8 @@ constexpr int maxCachedTexts = 2048;
 // on its own: a text's width is the sum of its items' widths.
 constexpr int textItemLength = 4096;
 
-// Limit on the runs of the wide figures kept, some megabytes.
-constexpr size_t maxFigureRuns = size_t(1) << 18;
+// Limit on the runs of the figures kept: some megabytes, tens for labels of 100,000 objects.
+constexpr size_t maxFigureRuns = size_t(1) << 21;
 
 } // namespace
 
@@ -423,7 +423,7 @@ const QBrush& GdiCanvas::brush() const {
     return brush_;
 }
 
-bool GdiCanvas::beginFigure(QRect bounds) {
+bool GdiCanvas::beginFigure(QRect bounds, bool disjoint) {
     QPainter* p = painter();
     if (!p)
         return false;
@@ -436,6 +436,14 @@ bool GdiCanvas::beginFigure(QRect bounds) {
     bounds &= deviceArea;
     if (bounds.isEmpty())
         return false;
+    if (disjoint && deviceRaster_.bits) {
+        // Runs that share no pixel invert each pixel once when combined with the device
+        // straight away.
+        target_ = &deviceRaster_;
+        invertTarget_ = true;
+        figureArea_ = bounds;
+        return true;
+    }
     // White is the one colour that not-XOR leaves unchanged. The scratch image is white
     // between figures: each figure whitens again only the runs it painted.
     if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height()) {
@@ -455,6 +463,11 @@ bool GdiCanvas::beginFigure(QRect bounds) {
 }
 
 void GdiCanvas::endFigure() {
+    if (invertTarget_) {
+        invertTarget_ = false;
+        target_ = nullptr;
+        return;
+    }
     if (target_ != &scratchRaster_)
         return;
     target_ = nullptr;
@@ -508,6 +521,32 @@ void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
     }
 }
 
+// Combines the pixel with the raster's pixels in r not-XOR, as fillRaster() sets them.
+void GdiCanvas::invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                             const uchar* hatch) {
+    const int left = std::max(r.left(), raster.area.left());
+    const int right = std::min(r.right(), raster.area.right());
+    const int top = std::max(r.top(), raster.area.top());
+    const int bottom = std::min(r.bottom(), raster.area.bottom());
+    // White leaves every pixel as it is.
+    if (left > right || top > bottom || pixel == 0xFFFFFFFFu)
+        return;
+    const int width = right - left + 1;
+    const quint32 flip = ~pixel | 0xFF000000u;
+    for (int y = top; y <= bottom; ++y) {
+        quint32* line = raster.pixel(left, y);
+        if (!hatch) {
+            for (int i = 0; i < width; ++i)
+                line[i] = (line[i] ^ flip) | 0xFF000000u;
+            continue;
+        }
+        const uchar bits = hatch[y & 7];
+        for (int i = 0; i < width; ++i)
+            if (bits & (0x80 >> ((left + i) & 7)))
+                line[i] = (line[i] ^ flip) | 0xFF000000u;
+    }
+}
+
 // Paints runs of the figure being drawn, moved by offset, with the pen or the brush.
 void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDots, QPoint offset) {
     if (runs.empty() || (source == Source::Brush && brushStyle_ == BrushClear))
@@ -515,8 +554,31 @@ void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDo
     if (target_) {
         const quint32 pixel = source == Source::Pen ? penPixel() : brushPixel();
         const uchar* hatch = source == Source::Pen ? nullptr : brushHatch();
-        for (const QRect& r : runs)
-            fillRaster(*target_, r.translated(offset), pixel, hatch);
+        if (invertTarget_) {
+            for (const QRect& r : runs)
+                invertRaster(*target_, r.translated(offset), pixel, hatch);
+            return;
+        }
+        if (!hatch) {
+            // Most runs are a few pixels of one row: set them here, without a call each.
+            const Raster& raster = *target_;
+            const QRect& area = raster.area;
+            for (const QRect& run : runs) {
+                const QRect r = run.translated(offset);
+                if (r.height() == 1 && r.width() <= 8 && r.top() >= area.top() &&
+                    r.top() <= area.bottom() && r.left() >= area.left() &&
+                    r.right() <= area.right()) {
+                    quint32* line = raster.pixel(r.left(), r.top());
+                    for (int i = 0; i < r.width(); ++i)
+                        line[i] = pixel;
+                } else {
+                    fillRaster(raster, r, pixel, nullptr);
+                }
+            }
+        } else {
+            for (const QRect& r : runs)
+                fillRaster(*target_, r.translated(offset), pixel, hatch);
+        }
         if (target_ == &scratchRaster_)
             for (const QRect& r : runs)
                 if (const QRect painted = r.translated(offset) & target_->area; !painted.isEmpty())
@@ -1083,8 +1145,15 @@ size_t GdiCanvas::FigureKeyHash::operator()(const FigureKey& key) const {
 }
 
 const GdiCanvas::Figure* GdiCanvas::findFigure(const FigureKey& key) const {
+    // Selection handles ask for the same dot eight times in a row.
+    if (lastFigure_ && key == lastKey_)
+        return lastFigure_;
     const auto found = figures_.find(key);
-    return found == figures_.end() ? nullptr : &found->second;
+    if (found == figures_.end())
+        return nullptr;
+    lastKey_ = key;
+    lastFigure_ = &found->second;
+    return lastFigure_;
 }
 
 // Keeps ring_ and inner_ as the figure of key.
@@ -1093,9 +1162,26 @@ const GdiCanvas::Figure& GdiCanvas::keepFigure(const FigureKey& key) {
     if (figureRuns_ + runs > maxFigureRuns) {
         figures_.clear();
         figureRuns_ = 0;
+        lastFigure_ = nullptr;
     }
     figureRuns_ += runs;
-    return figures_[key] = Figure{ring_, inner_};
+    return figures_[key] = Figure{ring_, inner_, runsDisjoint(ring_, inner_)};
+}
+
+// Whether no pixel lies in two of the runs.
+bool GdiCanvas::runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner) {
+    std::vector<Span> rows;
+    for (const auto* runs : {&ring, &inner})
+        for (const QRect& r : *runs)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                rows.push_back({y, r.left(), r.right()});
+    std::sort(rows.begin(), rows.end(), [](const Span& a, const Span& b) {
+        return a.y != b.y ? a.y < b.y : a.left < b.left;
+    });
+    for (size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].y == rows[i - 1].y && rows[i].left <= rows[i - 1].right)
+            return false;
+    return true;
 }
 
 void GdiCanvas::moveTo(int x, int y) {
@@ -1112,16 +1198,27 @@ void GdiCanvas::lineTo(int x, int y) {
     const int pad = width + 2;
     const QRect bounds(QPoint(std::min(from.x(), x) - pad, std::min(from.y(), y) - pad),
                        QPoint(std::max(from.x(), x) + pad, std::max(from.y(), y) + pad));
-    if (!beginFigure(bounds))
-        return;
-    ring_.clear();
     if (width > 1 && from == to) {
         // Round ends still make a dot of a wide line without length: selection handles.
-        traceBox(QRect(from - QPoint((width - 1) / 2, (width - 1) / 2), QSize(width, width)), width,
-                 width);
-        paint(ring_, Source::Pen);
-        paint(inner_, Source::Pen);
-    } else if (width > 1) {
+        const FigureKey key{3, width, 0, 0, 0, 0, 0, 0};
+        const Figure* dot = findFigure(key);
+        if (!dot) {
+            traceBox(QRect(QPoint(), QSize(width, width)), width, width);
+            dot = &keepFigure(key);
+        }
+        if (!beginFigure(bounds, dot->disjoint))
+            return;
+        const QPoint corner = from - QPoint((width - 1) / 2, (width - 1) / 2);
+        paint(dot->ring, Source::Pen, true, corner);
+        paint(dot->inner, Source::Pen, true, corner);
+        endFigure();
+        return;
+    }
+    // A line's pixels, thin or wide, are each painted once.
+    if (!beginFigure(bounds, true))
+        return;
+    ring_.clear();
+    if (width > 1) {
         addCapsule(from, to, width / 2.0);
         mergeSpans(ring_);
         paint(ring_, Source::Pen);
@@ -1180,29 +1277,40 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
                        reachDown > field.bottom() ? -1 : 0);
         }
     }
+    // A wide pen is centred on the outline through the centres of the edge pixels.
+    const Figure& figure = outline && pen > 1
+                               ? wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen)
+                               : thinBoxFigure(box.size(), cornerWidth, cornerHeight,
+                                               outline && dash() ? penStyle_ : 0);
     const int pad = pen + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure.disjoint))
         return;
-    if (outline && pen > 1) {
-        // A wide pen is centred on the outline through the centres of the edge pixels.
-        const Figure& figure = wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen);
-        paint(figure.inner, Source::Brush, false, box.topLeft());
-        paint(figure.ring, Source::Pen, true, box.topLeft());
-    } else {
-        traceBox(box, cornerWidth, cornerHeight);
-        if (!outline) {
-            paint(ring_, Source::Brush, true);
-            paint(inner_, Source::Brush, false);
-        } else {
-            paint(inner_, Source::Brush, false);
-            if (dash()) {
-                walkBox(box);
-                dashWalk(0);
-            }
-            paint(ring_, Source::Pen);
-        }
-    }
+    paint(figure.inner, Source::Brush, false, box.topLeft());
+    paint(figure.ring, outline ? Source::Pen : Source::Brush, true, box.topLeft());
     endFigure();
+}
+
+// The runs of a box of the given size outlined with a one-pixel pen, dashed in the given
+// style (0: not dashed), traced at the origin.
+const GdiCanvas::Figure& GdiCanvas::thinBoxFigure(QSize size, int cornerWidth, int cornerHeight,
+                                                  int dashStyle) {
+    const FigureKey key{2,
+                        size.width(),
+                        size.height(),
+                        std::min(cornerWidth, size.width()),
+                        std::min(cornerHeight, size.height()),
+                        dashStyle,
+                        0,
+                        0};
+    if (const Figure* figure = findFigure(key))
+        return *figure;
+    const QRect box(QPoint(), size);
+    traceBox(box, cornerWidth, cornerHeight);
+    if (dashStyle) {
+        walkBox(box);
+        dashWalk(0);
+    }
+    return keepFigure(key);
 }
 
 void GdiCanvas::rectangle(int left, int top, int right, int bottom) {
@@ -1224,32 +1332,40 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty() || penStyle_ == PenClear)
         return;
+    // Traced at the origin, with its ends relative to the box, an arc is the same wherever the
+    // box lies.
+    const QPoint origin = box.topLeft();
+    const int width = lineWidth();
+    const QPoint start(startX - origin.x(), startY - origin.y());
+    const QPoint end(endX - origin.x(), endY - origin.y());
+    const FigureKey key =
+        width > 1
+            ? FigureKey{1, box.width(), box.height(), width, start.x(), start.y(), end.x(), end.y()}
+            : FigureKey{4,         box.width(), box.height(), start.x(),
+                        start.y(), end.x(),     end.y(),      dash() ? penStyle_ : 0};
+    const Figure* figure = findFigure(key);
+    if (!figure) {
+        traceArc(QRect(QPoint(), box.size()), start, end);
+        figure = &keepFigure(key);
+    }
+    const int pad = width + 2;
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure->disjoint))
+        return;
+    paint(figure->ring, Source::Pen, true, origin);
+    endFigure();
+}
+
+// Traces in ring_ the arc of box from the radial through `from` counter-clockwise to the
+// radial through `to`, with the current pen.
+void GdiCanvas::traceArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
     const double cx = (box.left() + box.right()) / 2.0, cy = (box.top() + box.bottom()) / 2.0;
-    const double start = angleFrom(cx, cy, startX, startY);
-    double sweep = sweepOffset(start, angleFrom(cx, cy, endX, endY));
+    const double start = angleFrom(cx, cy, startPoint.x(), startPoint.y());
+    double sweep = sweepOffset(start, angleFrom(cx, cy, endPoint.x(), endPoint.y()));
     if (sweep < 1e-9)
         sweep = 2 * pi; // the same radial twice: the whole ellipse
-    const int pad = lineWidth() + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
-        return;
     if (lineWidth() > 1) {
-        const QPoint origin = box.topLeft();
-        const FigureKey key{1,
-                            box.width(),
-                            box.height(),
-                            lineWidth(),
-                            startX - origin.x(),
-                            startY - origin.y(),
-                            endX - origin.x(),
-                            endY - origin.y()};
-        const Figure* figure = findFigure(key);
-        if (!figure) {
-            inner_.clear();
-            wideArc(QRect(QPoint(), box.size()), start, sweep, lineWidth() / 2.0);
-            figure = &keepFigure(key);
-        }
-        paint(figure->ring, Source::Pen, true, origin);
-        endFigure();
+        inner_.clear();
+        wideArc(box, start, sweep, lineWidth() / 2.0);
         return;
     }
     // The pixels of the ellipse's own outline whose direction lies in the sweep, so an
@@ -1280,8 +1396,8 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
                     else
                         inner_.emplace_back(x, y, 1, 1);
                 }
-        paint(inner_, Source::Pen);
-        endFigure();
+        ring_.swap(inner_);
+        inner_.clear();
         return;
     }
     // Dashes run counter-clockwise from the start: the walk is turned to begin where it
@@ -1302,8 +1418,7 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
                                [&](const QPoint& p) { return !inSweep(p.x(), p.y()); }),
                 walk_.end());
     dashWalk(0);
-    paint(ring_, Source::Pen);
-    endFigure();
+    inner_.clear();
 }
 
 void GdiCanvas::polygon(const QList<QPoint>& points) {

@@ -182,12 +182,13 @@ private:
 
     enum class Source { Pen, Brush };
 
-    // Runs of a wide figure relative to its box: ring_ and inner_ as traced.
+    // Runs of a figure relative to its box: ring_ and inner_ as traced.
     struct Figure {
         std::vector<QRect> ring, inner;
+        bool disjoint = false; // no pixel lies in two runs
     };
     // What those runs depend on: the kind of figure, its box's size, its pen's width and
-    // its corners, or its ends relative to the box.
+    // style, and its corners or its ends relative to the box.
     using FigureKey = std::array<int, 8>;
     struct FigureKeyHash {
         size_t operator()(const FigureKey& key) const;
@@ -201,11 +202,14 @@ private:
     quint32 brushPixel() const;
     const uchar* brushHatch() const;
 
-    bool beginFigure(QRect bounds);
+    // `disjoint`: no pixel of the figure is painted twice.
+    bool beginFigure(QRect bounds, bool disjoint = false);
     void endFigure();
     void paint(const std::vector<QRect>& runs, Source source, bool withDots = true,
                QPoint offset = {});
     static void fillRaster(const Raster& raster, const QRect& r, quint32 pixel, const uchar* hatch);
+    static void invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                             const uchar* hatch);
     void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots);
     void paintPattern(QPainter& p, const std::vector<QRect>& runs, const QBrush& pattern);
     const QBrush& brush() const;
@@ -216,6 +220,9 @@ private:
     void traceLine(QPoint from, QPoint to, int& phase);
     void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
     const Figure& wideBoxFigure(QSize size, int cornerWidth, int cornerHeight, int pen);
+    const Figure& thinBoxFigure(QSize size, int cornerWidth, int cornerHeight, int dashStyle);
+    void traceArc(const QRect& box, QPoint startPoint, QPoint endPoint);
+    static bool runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner);
     static Shape shapeOf(const QRect& box, int cornerWidth, int cornerHeight);
     void bandRows(const Shape& shape, double radius);
     void wideBox(const Shape& shape, double radius);
@@ -301,9 +308,12 @@ private:
     // figures again and again.
     std::unordered_map<FigureKey, Figure, FigureKeyHash> figures_;
     size_t figureRuns_ = 0;
+    mutable FigureKey lastKey_{};
+    mutable const Figure* lastFigure_ = nullptr;
 
     Raster deviceRaster_;            // bits is null when the device is not a plain image
     const Raster* target_ = nullptr; // where the figure being drawn goes; null: QPainter
+    bool invertTarget_ = false;      // not-XOR straight into target_
     QRect figureArea_;               // device pixels the figure being drawn can reach
 
     // Not-XOR figures are drawn on a white scratch image first, then combined with the
