@@ -462,6 +462,12 @@ bool GdiCanvas::beginFigure(QRect bounds, bool disjoint) {
     return true;
 }
 
+bool GdiCanvas::beginFigure(QRect bounds, const Figure& figure) {
+    if (penMode_ == PenMode::NotXor && figure.disjoint < 0)
+        figure.disjoint = runsDisjoint(figure.ring, figure.inner);
+    return beginFigure(bounds, penMode_ == PenMode::NotXor && figure.disjoint);
+}
+
 void GdiCanvas::endFigure() {
     if (invertTarget_) {
         invertTarget_ = false;
@@ -1165,7 +1171,7 @@ const GdiCanvas::Figure& GdiCanvas::keepFigure(const FigureKey& key) {
         lastFigure_ = nullptr;
     }
     figureRuns_ += runs;
-    return figures_[key] = Figure{ring_, inner_, runsDisjoint(ring_, inner_)};
+    return figures_[key] = Figure{ring_, inner_};
 }
 
 // Whether no pixel lies in two of the runs.
@@ -1206,7 +1212,7 @@ void GdiCanvas::lineTo(int x, int y) {
             traceBox(QRect(QPoint(), QSize(width, width)), width, width);
             dot = &keepFigure(key);
         }
-        if (!beginFigure(bounds, dot->disjoint))
+        if (!beginFigure(bounds, *dot))
             return;
         const QPoint corner = from - QPoint((width - 1) / 2, (width - 1) / 2);
         paint(dot->ring, Source::Pen, true, corner);
@@ -1283,7 +1289,7 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
                                : thinBoxFigure(box.size(), cornerWidth, cornerHeight,
                                                outline && dash() ? penStyle_ : 0);
     const int pad = pen + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure.disjoint))
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure))
         return;
     paint(figure.inner, Source::Brush, false, box.topLeft());
     paint(figure.ring, outline ? Source::Pen : Source::Brush, true, box.topLeft());
@@ -1349,14 +1355,14 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
         figure = &keepFigure(key);
     }
     const int pad = width + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure->disjoint))
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), *figure))
         return;
     paint(figure->ring, Source::Pen, true, origin);
     endFigure();
 }
 
-// Traces in ring_ the arc of box from the radial through `from` counter-clockwise to the
-// radial through `to`, with the current pen.
+// Traces in ring_ the arc of box from the radial through startPoint counter-clockwise to the
+// radial through endPoint, with the current pen.
 void GdiCanvas::traceArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
     const double cx = (box.left() + box.right()) / 2.0, cy = (box.top() + box.bottom()) / 2.0;
     const double start = angleFrom(cx, cy, startPoint.x(), startPoint.y());
@@ -1615,7 +1621,7 @@ GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& t
         const qsizetype count = std::min<qsizetype>(textItemLength, size - item);
         const double itemWidth = width(item, count);
         if (!started && position + itemWidth > firstSeen) {
-            // The last character whose end is out of sight on the left stays out.
+            // Characters that end out of sight on the left are skipped.
             const qsizetype skipped =
                 std::max<qsizetype>(0, reach(item, 0, count, firstSeen - position) - 1);
             run.from = item + skipped;
@@ -1624,9 +1630,9 @@ GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& t
         }
         if (started && position + itemWidth >= lastSeen) {
             const qsizetype first = run.from > item ? run.from - item : 0;
-            const qsizetype count2 = reach(item, first, count, lastSeen - position);
-            run.to = item + count2;
-            run.right = position + width(item, count2);
+            const qsizetype reached = reach(item, first, count, lastSeen - position);
+            run.to = item + reached;
+            run.right = position + width(item, reached);
             run.cellEnd = INT_MAX; // the cell runs on out of sight
             return run;
         }

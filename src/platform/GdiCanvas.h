@@ -185,7 +185,8 @@ private:
     // Runs of a figure relative to its box: ring_ and inner_ as traced.
     struct Figure {
         std::vector<QRect> ring, inner;
-        bool disjoint = false; // no pixel lies in two runs
+        // Whether no pixel lies in two runs: -1 until a not-XOR drawing asks.
+        mutable signed char disjoint = -1;
     };
     // What those runs depend on: the kind of figure, its box's size, its pen's width and
     // style, and its corners or its ends relative to the box.
@@ -204,6 +205,7 @@ private:
 
     // `disjoint`: no pixel of the figure is painted twice.
     bool beginFigure(QRect bounds, bool disjoint = false);
+    bool beginFigure(QRect bounds, const Figure& figure);
     void endFigure();
     void paint(const std::vector<QRect>& runs, Source source, bool withDots = true,
                QPoint offset = {});
