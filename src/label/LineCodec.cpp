@@ -2,6 +2,8 @@
 
 #include "UserError.h"
 
+#include <algorithm>
+
 namespace LineCodec {
 
 namespace {
@@ -212,28 +214,33 @@ QByteArray writePoints(const QList<QPoint>& points) {
     return list;
 }
 
-QImage readPicture(QByteArrayView data) {
+QImage readPictureColumns(QByteArrayView data, QSize& size) {
     const int width = int(parseHex(field(data, 0, 3)).value_or(0));
     const int height = int(parseHex(field(data, 3, 3)).value_or(0));
+    size = QSize();
     if (width <= 0 || height <= 0)
         return QImage();
-    QImage picture(width, height, QImage::Format_RGB32);
+    size = QSize(width, height);
+    // The list runs column by column; a last entry shorter than six digits still counts.
+    const qsizetype entries = (qMax<qsizetype>(0, data.size() - 6) + 5) / 6;
+    const int columns = int(qMin<qsizetype>(width, (entries + height - 1) / height));
+    if (columns == 0)
+        return QImage();
+    QImage picture(columns, height, QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
     picture.fill(Qt::white);
     const char* digits = data.data();
-    const qsizetype size = data.size();
+    const qsizetype end = data.size();
     qsizetype at = 6;
     const qsizetype stride = picture.bytesPerLine() / 4;
     auto* pixels = reinterpret_cast<QRgb*>(picture.bits());
-    for (int x = 0; x < width && at < size; ++x) {
-        for (int y = 0; y < height; ++y, at += 6) {
-            if (at >= size)
-                break;
+    for (int x = 0; x < columns; ++x) {
+        for (int y = 0; y < height && at < end; ++y, at += 6) {
             // Six digits blue, green, red; a short or bad entry leaves the pixel white.
             quint32 value = 0;
             bool ok = true;
-            const qsizetype n = qMin<qsizetype>(6, size - at);
+            const qsizetype n = qMin<qsizetype>(6, end - at);
             for (qsizetype i = 0; i < n; ++i) {
                 const int d = hexDigitValue(digits[at + i]);
                 if (d < 0) {
@@ -247,6 +254,21 @@ QImage readPicture(QByteArrayView data) {
                     qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
         }
     }
+    return picture;
+}
+
+QImage readPicture(QByteArrayView data) {
+    QSize size;
+    const QImage columns = readPictureColumns(data, size);
+    if (size.isEmpty() || columns.width() == size.width())
+        return columns;
+    QImage picture(size, QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    picture.fill(Qt::white);
+    for (int y = 0; y < columns.height(); ++y)
+        std::copy_n(reinterpret_cast<const QRgb*>(columns.constScanLine(y)), columns.width(),
+                    reinterpret_cast<QRgb*>(picture.scanLine(y)));
     return picture;
 }
 

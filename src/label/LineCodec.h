@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QSize>
 
 #include <optional>
 
@@ -121,6 +122,10 @@ QByteArray writePoints(const QList<QPoint>& points);
 
 // Picture size and pixel list after the rectangle field; pixels missing from the list stay white.
 QImage readPicture(QByteArrayView pictureData);
+// The same picture as far as its pixel list reaches: only the columns the list gets to are
+// made, so that the memory follows the list and not the declared size, which goes to `size`
+// (empty when the picture has none).
+QImage readPictureColumns(QByteArrayView pictureData, QSize& size);
 QByteArray writePicture(const QImage& picture);
 
 // Reads a style block (without arrow marker) over the attributes held in `style`.

@@ -226,10 +226,9 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         canvas_.textOut(l, t, Windows1252::toUnicode(kindData));
         break;
     case Picture: {
-        const QImage picture =
-            cache_ ? cache_->picture(kindData, owner) : LineCodec::readPicture(kindData);
-        if (!picture.isNull())
-            canvas_.stretchDraw(l, t, r, b, picture);
+        const PictureCache::Picture picture =
+            cache_ ? cache_->picture(kindData, owner) : PictureCache::decode(kindData);
+        canvas_.stretchDraw(l, t, r, b, picture.columns, picture.size);
         break;
     }
     case None:

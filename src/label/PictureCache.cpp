@@ -2,7 +2,13 @@
 
 #include "LineCodec.h"
 
-QImage PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
+PictureCache::Picture PictureCache::decode(QByteArrayView data) {
+    Picture picture;
+    picture.columns = LineCodec::readPictureColumns(data, picture.size);
+    return picture;
+}
+
+PictureCache::Picture PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
     if (owner) {
         const auto held = byBuffer_.find(data.data());
         if (held != byBuffer_.end() && held->size == data.size() &&
@@ -11,20 +17,23 @@ QImage PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
             return held->picture;
         }
     }
-    QImage found;
+    Picture found;
+    bool known = false;
     const size_t key = qHash(data);
     for (auto it = byContent_.find(key); it != byContent_.end() && it.key() == key; ++it) {
         if (it->data == data) {
             it->used = true;
             found = it->picture;
+            known = true;
             break;
         }
     }
-    if (found.isNull()) {
-        found = LineCodec::readPicture(data);
-        if (bytes_ + found.sizeInBytes() > kBudgetBytes)
+    if (!known) {
+        found = decode(data);
+        const qint64 cost = found.columns.sizeInBytes();
+        if (bytes_ + cost > kBudgetBytes)
             return found;
-        bytes_ += found.sizeInBytes();
+        bytes_ += cost;
         byContent_.insert(key, Entry{data.toByteArray(), found, true});
     }
     if (owner)
@@ -35,7 +44,7 @@ QImage PictureCache::picture(QByteArrayView data, const QByteArray* owner) {
 void PictureCache::sweep() {
     for (auto it = byContent_.begin(); it != byContent_.end();) {
         if (!it->used) {
-            bytes_ -= it->picture.sizeInBytes();
+            bytes_ -= it->picture.columns.sizeInBytes();
             it = byContent_.erase(it);
         } else {
             it->used = false;

@@ -32,9 +32,10 @@ struct GdiCanvas::TextEntry {
 
 // A font with its metrics, and the texts already drawn in it.
 struct GdiCanvas::FontEntry {
-    explicit FontEntry(const QFont& f) : font(f), metrics(f) {}
+    explicit FontEntry(const QFont& f) : font(f), metrics(f), metricsF(f) {}
     QFont font;
     QFontMetrics metrics;
+    QFontMetricsF metricsF;
     QHash<QString, TextEntry> texts;
 };
 
@@ -197,8 +198,12 @@ double chainX(const std::vector<QPointF>& chain, double y, double outside) {
 // Limit on the texts whose pixels are kept, all fonts together.
 constexpr int maxCachedTexts = 2048;
 
-// Limit on the runs of the wide figures kept, some megabytes.
-constexpr size_t maxFigureRuns = size_t(1) << 18;
+// Qt lays a text out in items of this many characters at most, and kerns and shapes each item
+// on its own: a text's width is the sum of its items' widths.
+constexpr int textItemLength = 4096;
+
+// Limit on the runs of the figures kept: some megabytes, tens for labels of 100,000 objects.
+constexpr size_t maxFigureRuns = size_t(1) << 21;
 
 } // namespace
 
@@ -338,8 +343,20 @@ QFont GdiCanvas::font() const {
 }
 
 QSize GdiCanvas::textExtent(const QString& text) const {
-    const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text), metrics.height());
+    const QFont f = font();
+    const QFontMetrics metrics(f);
+    if (text.size() <= textItemLength)
+        return QSize(metrics.horizontalAdvance(text), metrics.height());
+    // A long text is measured an item at a time, so that laying it out takes no more memory
+    // than one item does; the sum is the same. Like Qt, stop at a string terminator.
+    const QFontMetricsF exact(f);
+    const qsizetype terminator = text.indexOf(QChar(0x9C));
+    const qsizetype end = terminator < 0 ? text.size() : terminator;
+    double width = 0;
+    for (qsizetype at = 0; at < end; at += textItemLength)
+        width +=
+            exact.horizontalAdvance(text.mid(at, std::min<qsizetype>(textItemLength, end - at)));
+    return QSize(qRound(width), metrics.height());
 }
 
 bool GdiCanvas::dashOn(const Dash& dash, int phase) {
@@ -414,7 +431,7 @@ const QBrush& GdiCanvas::brush() const {
     return brush_;
 }
 
-bool GdiCanvas::beginFigure(QRect bounds) {
+bool GdiCanvas::beginFigure(QRect bounds, bool disjoint) {
     QPainter* p = painter();
     if (!p)
         return false;
@@ -427,31 +444,61 @@ bool GdiCanvas::beginFigure(QRect bounds) {
     bounds &= deviceArea;
     if (bounds.isEmpty())
         return false;
-    if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height())
+    if (disjoint && deviceRaster_.bits) {
+        // Runs that share no pixel invert each pixel once when combined with the device
+        // straight away.
+        target_ = &deviceRaster_;
+        invertTarget_ = true;
+        figureArea_ = bounds;
+        return true;
+    }
+    // White is the one colour that not-XOR leaves unchanged. The scratch image is white
+    // between figures: each figure whitens again only the runs it painted.
+    if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height()) {
         scratch_ = QImage(std::max(bounds.width(), scratch_.width()),
                           std::max(bounds.height(), scratch_.height()), QImage::Format_RGB32);
+        scratch_.fill(0xFFFFFFFFu);
+    }
     scratchRaster_.bits = scratch_.bits();
     scratchRaster_.bytesPerLine = scratch_.bytesPerLine();
     scratchRaster_.origin = bounds.topLeft();
     scratchRaster_.area = bounds;
-    // White is the one colour that not-XOR leaves unchanged.
-    fillRaster(scratchRaster_, bounds, 0xFFFFFFFF, nullptr);
+    xorRuns_.clear();
     xorArea_ = bounds;
     figureArea_ = bounds;
     target_ = &scratchRaster_;
     return true;
 }
 
+bool GdiCanvas::beginFigure(QRect bounds, const Figure& figure) {
+    if (penMode_ == PenMode::NotXor && figure.disjoint < 0)
+        figure.disjoint = runsDisjoint(figure.ring, figure.inner);
+    return beginFigure(bounds, penMode_ == PenMode::NotXor && figure.disjoint);
+}
+
 void GdiCanvas::endFigure() {
+    if (invertTarget_) {
+        invertTarget_ = false;
+        target_ = nullptr;
+        return;
+    }
     if (target_ != &scratchRaster_)
         return;
     target_ = nullptr;
     if (deviceRaster_.bits) {
-        for (int y = xorArea_.top(); y <= xorArea_.bottom(); ++y) {
-            const quint32* source = scratchRaster_.pixel(xorArea_.left(), y);
-            quint32* target = deviceRaster_.pixel(xorArea_.left(), y);
-            for (int i = 0; i < xorArea_.width(); ++i)
-                target[i] = ~(source[i] ^ target[i]) | 0xFF000000u;
+        // Only the painted runs are combined, each pixel once however many runs cover it:
+        // its scratch pixel turns white again as it is combined.
+        for (const QRect& r : xorRuns_) {
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                quint32* source = scratchRaster_.pixel(r.left(), y);
+                quint32* target = deviceRaster_.pixel(r.left(), y);
+                for (int i = 0; i < r.width(); ++i) {
+                    if (source[i] != 0xFFFFFFFFu) {
+                        target[i] = ~(source[i] ^ target[i]) | 0xFF000000u;
+                        source[i] = 0xFFFFFFFFu;
+                    }
+                }
+            }
         }
         return;
     }
@@ -459,6 +506,8 @@ void GdiCanvas::endFigure() {
     p->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     p->drawImage(xorArea_.topLeft(), scratch_, QRect(QPoint(0, 0), xorArea_.size()));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QRect& r : xorRuns_)
+        fillRaster(scratchRaster_, r, 0xFFFFFFFFu, nullptr);
 }
 
 void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
@@ -486,6 +535,32 @@ void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
     }
 }
 
+// Combines the pixel with the raster's pixels in r not-XOR, as fillRaster() sets them.
+void GdiCanvas::invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                             const uchar* hatch) {
+    const int left = std::max(r.left(), raster.area.left());
+    const int right = std::min(r.right(), raster.area.right());
+    const int top = std::max(r.top(), raster.area.top());
+    const int bottom = std::min(r.bottom(), raster.area.bottom());
+    // White leaves every pixel as it is.
+    if (left > right || top > bottom || pixel == 0xFFFFFFFFu)
+        return;
+    const int width = right - left + 1;
+    const quint32 flip = ~pixel | 0xFF000000u;
+    for (int y = top; y <= bottom; ++y) {
+        quint32* line = raster.pixel(left, y);
+        if (!hatch) {
+            for (int i = 0; i < width; ++i)
+                line[i] = (line[i] ^ flip) | 0xFF000000u;
+            continue;
+        }
+        const uchar bits = hatch[y & 7];
+        for (int i = 0; i < width; ++i)
+            if (bits & (0x80 >> ((left + i) & 7)))
+                line[i] = (line[i] ^ flip) | 0xFF000000u;
+    }
+}
+
 // Paints runs of the figure being drawn, moved by offset, with the pen or the brush.
 void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDots, QPoint offset) {
     if (runs.empty() || (source == Source::Brush && brushStyle_ == BrushClear))
@@ -493,8 +568,35 @@ void GdiCanvas::paint(const std::vector<QRect>& runs, Source source, bool withDo
     if (target_) {
         const quint32 pixel = source == Source::Pen ? penPixel() : brushPixel();
         const uchar* hatch = source == Source::Pen ? nullptr : brushHatch();
-        for (const QRect& r : runs)
-            fillRaster(*target_, r.translated(offset), pixel, hatch);
+        if (invertTarget_) {
+            for (const QRect& r : runs)
+                invertRaster(*target_, r.translated(offset), pixel, hatch);
+            return;
+        }
+        if (!hatch) {
+            // Most runs are a few pixels of one row: set them here, without a call each.
+            const Raster& raster = *target_;
+            const QRect& area = raster.area;
+            for (const QRect& run : runs) {
+                const QRect r = run.translated(offset);
+                if (r.height() == 1 && r.width() <= 8 && r.top() >= area.top() &&
+                    r.top() <= area.bottom() && r.left() >= area.left() &&
+                    r.right() <= area.right()) {
+                    quint32* line = raster.pixel(r.left(), r.top());
+                    for (int i = 0; i < r.width(); ++i)
+                        line[i] = pixel;
+                } else {
+                    fillRaster(raster, r, pixel, nullptr);
+                }
+            }
+        } else {
+            for (const QRect& r : runs)
+                fillRaster(*target_, r.translated(offset), pixel, hatch);
+        }
+        if (target_ == &scratchRaster_)
+            for (const QRect& r : runs)
+                if (const QRect painted = r.translated(offset) & target_->area; !painted.isEmpty())
+                    xorRuns_.push_back(painted);
         return;
     }
     const std::vector<QRect>* moved = &runs;
@@ -1057,8 +1159,15 @@ size_t GdiCanvas::FigureKeyHash::operator()(const FigureKey& key) const {
 }
 
 const GdiCanvas::Figure* GdiCanvas::findFigure(const FigureKey& key) const {
+    // Selection handles ask for the same dot eight times in a row.
+    if (lastFigure_ && key == lastKey_)
+        return lastFigure_;
     const auto found = figures_.find(key);
-    return found == figures_.end() ? nullptr : &found->second;
+    if (found == figures_.end())
+        return nullptr;
+    lastKey_ = key;
+    lastFigure_ = &found->second;
+    return lastFigure_;
 }
 
 // Keeps ring_ and inner_ as the figure of key.
@@ -1067,9 +1176,26 @@ const GdiCanvas::Figure& GdiCanvas::keepFigure(const FigureKey& key) {
     if (figureRuns_ + runs > maxFigureRuns) {
         figures_.clear();
         figureRuns_ = 0;
+        lastFigure_ = nullptr;
     }
     figureRuns_ += runs;
     return figures_[key] = Figure{ring_, inner_};
+}
+
+// Whether no pixel lies in two of the runs.
+bool GdiCanvas::runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner) {
+    std::vector<Span> rows;
+    for (const auto* runs : {&ring, &inner})
+        for (const QRect& r : *runs)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                rows.push_back({y, r.left(), r.right()});
+    std::sort(rows.begin(), rows.end(), [](const Span& a, const Span& b) {
+        return a.y != b.y ? a.y < b.y : a.left < b.left;
+    });
+    for (size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].y == rows[i - 1].y && rows[i].left <= rows[i - 1].right)
+            return false;
+    return true;
 }
 
 void GdiCanvas::moveTo(int x, int y) {
@@ -1086,16 +1212,27 @@ void GdiCanvas::lineTo(int x, int y) {
     const int pad = width + 2;
     const QRect bounds(QPoint(std::min(from.x(), x) - pad, std::min(from.y(), y) - pad),
                        QPoint(std::max(from.x(), x) + pad, std::max(from.y(), y) + pad));
-    if (!beginFigure(bounds))
-        return;
-    ring_.clear();
     if (width > 1 && from == to) {
         // Round ends still make a dot of a wide line without length: selection handles.
-        traceBox(QRect(from - QPoint((width - 1) / 2, (width - 1) / 2), QSize(width, width)), width,
-                 width);
-        paint(ring_, Source::Pen);
-        paint(inner_, Source::Pen);
-    } else if (width > 1) {
+        const FigureKey key{3, width, 0, 0, 0, 0, 0, 0};
+        const Figure* dot = findFigure(key);
+        if (!dot) {
+            traceBox(QRect(QPoint(), QSize(width, width)), width, width);
+            dot = &keepFigure(key);
+        }
+        if (!beginFigure(bounds, *dot))
+            return;
+        const QPoint corner = from - QPoint((width - 1) / 2, (width - 1) / 2);
+        paint(dot->ring, Source::Pen, true, corner);
+        paint(dot->inner, Source::Pen, true, corner);
+        endFigure();
+        return;
+    }
+    // A line's pixels, thin or wide, are each painted once.
+    if (!beginFigure(bounds, true))
+        return;
+    ring_.clear();
+    if (width > 1) {
         addCapsule(from, to, width / 2.0);
         mergeSpans(ring_);
         paint(ring_, Source::Pen);
@@ -1106,50 +1243,88 @@ void GdiCanvas::lineTo(int x, int y) {
     endFigure();
 }
 
+// The runs of a box of the given size outlined with a wide pen, traced at the origin: the
+// figure is the same wherever the box lies.
+const GdiCanvas::Figure& GdiCanvas::wideBoxFigure(QSize size, int cornerWidth, int cornerHeight,
+                                                  int pen) {
+    const FigureKey key{0,
+                        size.width(),
+                        size.height(),
+                        std::min(cornerWidth, size.width()),
+                        std::min(cornerHeight, size.height()),
+                        pen,
+                        0,
+                        0};
+    if (const Figure* figure = findFigure(key))
+        return *figure;
+    wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), pen / 2.0);
+    return keepFigure(key);
+}
+
 void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWidth,
                           int cornerHeight) {
-    const QRect box = pixelBox(left, top, right, bottom);
+    QRect box = pixelBox(left, top, right, bottom);
     const bool outline = penStyle_ != PenClear;
     const bool filled = brushStyle_ != BrushClear;
     if (box.isEmpty() || (!outline && !filled))
         return;
-    const int pad = lineWidth() + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
-        return;
-    if (outline && lineWidth() > 1) {
-        // A wide pen is centred on the outline through the centres of the edge pixels.
-        // Traced at the origin, the figure is the same wherever the box lies.
-        const QSize size = box.size();
-        const FigureKey key{0,
-                            size.width(),
-                            size.height(),
-                            std::min(cornerWidth, size.width()),
-                            std::min(cornerHeight, size.height()),
-                            lineWidth(),
-                            0,
-                            0};
-        const Figure* figure = findFigure(key);
-        if (!figure) {
-            wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), lineWidth() / 2.0);
-            figure = &keepFigure(key);
-        }
-        paint(figure->inner, Source::Brush, false, box.topLeft());
-        paint(figure->ring, Source::Pen, true, box.topLeft());
-    } else {
-        traceBox(box, cornerWidth, cornerHeight);
-        if (!outline) {
-            paint(ring_, Source::Brush, true);
-            paint(inner_, Source::Brush, false);
-        } else {
-            paint(inner_, Source::Brush, false);
-            if (dash()) {
-                walkBox(box);
-                dashWalk(0);
+    int pen = lineWidth();
+    if (outline && penStyle_ == PenInsideFrame && pen > 1) {
+        // An inside-frame pen stays within the box: the figure shrinks, corners included,
+        // until the pen's outer edge meets the box's edges. A pen wider than the box is
+        // narrowed to it.
+        const QRect field = box;
+        pen = std::min({pen, box.width(), box.height()});
+        const int inset = (pen - 1) / 2;
+        box.adjust(inset, inset, -inset, -inset);
+        cornerWidth = std::max(0, cornerWidth - (pen - 1));
+        cornerHeight = std::max(0, cornerHeight - (pen - 1));
+        if (pen % 2 == 0) {
+            // An even pen reaches one pixel further right and down than left and up where
+            // the outline runs straight: there the figure gives up one more pixel.
+            int reachRight = 0, reachDown = 0;
+            for (const QRect& r : wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen).ring) {
+                reachRight = std::max(reachRight, box.left() + r.right());
+                reachDown = std::max(reachDown, box.top() + r.bottom());
             }
-            paint(ring_, Source::Pen);
+            box.adjust(0, 0, reachRight > field.right() ? -1 : 0,
+                       reachDown > field.bottom() ? -1 : 0);
         }
     }
+    // A wide pen is centred on the outline through the centres of the edge pixels.
+    const Figure& figure = outline && pen > 1
+                               ? wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen)
+                               : thinBoxFigure(box.size(), cornerWidth, cornerHeight,
+                                               outline && dash() ? penStyle_ : 0);
+    const int pad = pen + 2;
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure))
+        return;
+    paint(figure.inner, Source::Brush, false, box.topLeft());
+    paint(figure.ring, outline ? Source::Pen : Source::Brush, true, box.topLeft());
     endFigure();
+}
+
+// The runs of a box of the given size outlined with a one-pixel pen, dashed in the given
+// style (0: not dashed), traced at the origin.
+const GdiCanvas::Figure& GdiCanvas::thinBoxFigure(QSize size, int cornerWidth, int cornerHeight,
+                                                  int dashStyle) {
+    const FigureKey key{2,
+                        size.width(),
+                        size.height(),
+                        std::min(cornerWidth, size.width()),
+                        std::min(cornerHeight, size.height()),
+                        dashStyle,
+                        0,
+                        0};
+    if (const Figure* figure = findFigure(key))
+        return *figure;
+    const QRect box(QPoint(), size);
+    traceBox(box, cornerWidth, cornerHeight);
+    if (dashStyle) {
+        walkBox(box);
+        dashWalk(0);
+    }
+    return keepFigure(key);
 }
 
 void GdiCanvas::rectangle(int left, int top, int right, int bottom) {
@@ -1171,32 +1346,40 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty() || penStyle_ == PenClear)
         return;
+    // Traced at the origin, with its ends relative to the box, an arc is the same wherever the
+    // box lies.
+    const QPoint origin = box.topLeft();
+    const int width = lineWidth();
+    const QPoint start(startX - origin.x(), startY - origin.y());
+    const QPoint end(endX - origin.x(), endY - origin.y());
+    const FigureKey key =
+        width > 1
+            ? FigureKey{1, box.width(), box.height(), width, start.x(), start.y(), end.x(), end.y()}
+            : FigureKey{4,         box.width(), box.height(), start.x(),
+                        start.y(), end.x(),     end.y(),      dash() ? penStyle_ : 0};
+    const Figure* figure = findFigure(key);
+    if (!figure) {
+        traceArc(QRect(QPoint(), box.size()), start, end);
+        figure = &keepFigure(key);
+    }
+    const int pad = width + 2;
+    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), *figure))
+        return;
+    paint(figure->ring, Source::Pen, true, origin);
+    endFigure();
+}
+
+// Traces in ring_ the arc of box from the radial through startPoint counter-clockwise to the
+// radial through endPoint, with the current pen.
+void GdiCanvas::traceArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
     const double cx = (box.left() + box.right()) / 2.0, cy = (box.top() + box.bottom()) / 2.0;
-    const double start = angleFrom(cx, cy, startX, startY);
-    double sweep = sweepOffset(start, angleFrom(cx, cy, endX, endY));
+    const double start = angleFrom(cx, cy, startPoint.x(), startPoint.y());
+    double sweep = sweepOffset(start, angleFrom(cx, cy, endPoint.x(), endPoint.y()));
     if (sweep < 1e-9)
         sweep = 2 * pi; // the same radial twice: the whole ellipse
-    const int pad = lineWidth() + 2;
-    if (!beginFigure(box.adjusted(-pad, -pad, pad, pad)))
-        return;
     if (lineWidth() > 1) {
-        const QPoint origin = box.topLeft();
-        const FigureKey key{1,
-                            box.width(),
-                            box.height(),
-                            lineWidth(),
-                            startX - origin.x(),
-                            startY - origin.y(),
-                            endX - origin.x(),
-                            endY - origin.y()};
-        const Figure* figure = findFigure(key);
-        if (!figure) {
-            inner_.clear();
-            wideArc(QRect(QPoint(), box.size()), start, sweep, lineWidth() / 2.0);
-            figure = &keepFigure(key);
-        }
-        paint(figure->ring, Source::Pen, true, origin);
-        endFigure();
+        inner_.clear();
+        wideArc(box, start, sweep, lineWidth() / 2.0);
         return;
     }
     // The pixels of the ellipse's own outline whose direction lies in the sweep, so an
@@ -1227,8 +1410,8 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
                     else
                         inner_.emplace_back(x, y, 1, 1);
                 }
-        paint(inner_, Source::Pen);
-        endFigure();
+        ring_.swap(inner_);
+        inner_.clear();
         return;
     }
     // Dashes run counter-clockwise from the start: the walk is turned to begin where it
@@ -1249,8 +1432,7 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
                                [&](const QPoint& p) { return !inSweep(p.x(), p.y()); }),
                 walk_.end());
     dashWalk(0);
-    paint(ring_, Source::Pen);
-    endFigure();
+    inner_.clear();
 }
 
 void GdiCanvas::polygon(const QList<QPoint>& points) {
@@ -1345,6 +1527,27 @@ GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
     return *font_;
 }
 
+// Room around a text's cell for glyphs that reach out of it: italics, accents, negative
+// bearings.
+int GdiCanvas::textMargin(const FontEntry& font) {
+    return std::max(8, font.font.pixelSize());
+}
+
+// White sheet pixels of the given size, with the text drawn in black from `at`.
+void GdiCanvas::drawOnSheet(const FontEntry& font, QSize size, QPointF at,
+                            const QString& text) const {
+    if (textSheet_.width() < size.width() || textSheet_.height() < size.height())
+        textSheet_ = QImage(std::max(size.width(), textSheet_.width()),
+                            std::max(size.height(), textSheet_.height()), QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        fillPixels(reinterpret_cast<quint32*>(textSheet_.scanLine(y)), size.width(), 0xFFFFFFFFu);
+    QPainter p(&textSheet_);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setFont(font.font);
+    p.setPen(Qt::black);
+    p.drawText(at, text);
+}
+
 // The text drawn once by QPainter on a white sheet, its pixels kept: drawing it again
 // at any whole-pixel position inks the same pixels, moved.
 const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString& text) const {
@@ -1358,21 +1561,9 @@ const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString&
     }
     TextEntry entry;
     entry.advance = font.metrics.horizontalAdvance(text);
-    // Room for glyphs that reach out of the cell: italics, accents, negative bearings.
-    const int margin = std::max(8, font.font.pixelSize());
+    const int margin = textMargin(font);
     const QSize size(entry.advance + 2 * margin, font.metrics.height() + 2 * margin);
-    if (textSheet_.width() < size.width() || textSheet_.height() < size.height())
-        textSheet_ = QImage(std::max(size.width(), textSheet_.width()),
-                            std::max(size.height(), textSheet_.height()), QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        fillPixels(reinterpret_cast<quint32*>(textSheet_.scanLine(y)), size.width(), 0xFFFFFFFFu);
-    {
-        QPainter p(&textSheet_);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        p.setFont(font.font);
-        p.setPen(Qt::black);
-        p.drawText(QPoint(margin, margin + font.metrics.ascent()), text);
-    }
+    drawOnSheet(font, size, QPoint(margin, margin + font.metrics.ascent()), text);
     for (int y = 0; y < size.height(); ++y) {
         const auto* line = reinterpret_cast<const quint32*>(textSheet_.constScanLine(y));
         for (int x = firstInk(line, 0, size.width()); x < size.width();
@@ -1386,14 +1577,133 @@ const GdiCanvas::TextEntry& GdiCanvas::textEntry(FontEntry& font, const QString&
     return *font.texts.insert(text, std::move(entry));
 }
 
+// Which characters of a text drawn from x can ink the columns of `area`. Qt shapes a text in
+// items of textItemLength characters, so items are measured one by one, exactly, and the
+// text is laid out no further than it can be seen. Inside an item, where it is cut, a
+// character's place may be off by a kerning pair, which the glyph margin covers.
+GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& text, int x,
+                                         const QRect& area) const {
+    TextRun run;
+    const qsizetype size = text.size();
+    const int margin = textMargin(font);
+    if (size <= textItemLength && font.texts.contains(text)) {
+        run.whole = true;
+        return run;
+    }
+    // A text no wider than the device is drawn whole, and its pixels kept.
+    double total = 0;
+    bool fits = true;
+    for (qsizetype at = 0; at < size && fits; at += textItemLength) {
+        total += font.metricsF.horizontalAdvance(text.mid(at, textItemLength));
+        fits = total <= area.width();
+    }
+    if (fits) {
+        run.whole = true;
+        return run;
+    }
+    const double firstSeen = area.left() - margin - x;     // text positions before it stay out
+    const double lastSeen = area.right() + 1 + margin - x; // characters from it on stay out
+    auto width = [&](qsizetype from, qsizetype count) {
+        return font.metricsF.horizontalAdvance(text.mid(from, count));
+    };
+    // The first count in [low, high] whose prefix of the item at `item` reaches `limit`.
+    auto reach = [&](qsizetype item, qsizetype low, qsizetype high, double limit) {
+        qsizetype step = 1;
+        while (low + step < high && width(item, low + step) < limit)
+            step *= 2;
+        qsizetype from = low + step / 2, to = std::min(low + step, high);
+        while (from < to) {
+            const qsizetype middle = from + (to - from) / 2;
+            if (width(item, middle) < limit)
+                from = middle + 1;
+            else
+                to = middle;
+        }
+        return from;
+    };
+    double position = 0;
+    qsizetype item = 0;
+    run.to = size;
+    bool started = false;
+    for (; item < size; item += textItemLength) {
+        const qsizetype count = std::min<qsizetype>(textItemLength, size - item);
+        const double itemWidth = width(item, count);
+        if (!started && position + itemWidth > firstSeen) {
+            // Characters that end out of sight on the left are skipped.
+            const qsizetype skipped =
+                std::max<qsizetype>(0, reach(item, 0, count, firstSeen - position) - 1);
+            run.from = item + skipped;
+            run.left = position + (skipped ? width(item, skipped) : 0);
+            started = true;
+        }
+        if (started && position + itemWidth >= lastSeen) {
+            const qsizetype first = run.from > item ? run.from - item : 0;
+            const qsizetype reached = reach(item, first, count, lastSeen - position);
+            run.to = item + reached;
+            run.right = position + width(item, reached);
+            run.cellEnd = INT_MAX; // the cell runs on out of sight
+            return run;
+        }
+        position += itemWidth;
+    }
+    if (!started)
+        run.from = run.to = size;
+    run.right = position;
+    run.cellEnd = x + qRound(position);
+    return run;
+}
+
 void GdiCanvas::textOut(int x, int y, const QString& text) {
     QPainter* p = painter();
     if (!p || text.isEmpty())
         return;
     FontEntry& font = currentFont();
+    const QRect area =
+        deviceRaster_.bits ? deviceRaster_.area : QRect(0, 0, device_->width(), device_->height());
+    const int margin = textMargin(font);
+    const int height = font.metrics.height();
+    // A text out of sight, glyph margins included, is not laid out at all.
+    if (y - margin > area.bottom() || y + height + margin <= area.top() ||
+        x - margin > area.right())
+        return;
+    const TextRun run = visibleRun(font, text, x, area);
+    const quint32 ink = pixelOf(fontColor_);
+    if (!run.whole) {
+        // Wider than the device: only what can show is laid out and drawn, so the cost
+        // follows the device's size and not the text's.
+        const QRect cell(QPoint(x, y), QPoint(std::min<qint64>(run.cellEnd, area.right() + 1) - 1,
+                                              y + height - 1));
+        const QString shown = text.mid(run.from, run.to - run.from);
+        const QPointF at(x + run.left, y + font.metrics.ascent());
+        if (!deviceRaster_.bits) {
+            if (brushStyle_ != BrushClear)
+                p->fillRect(cell & area, colorFromRef(brushColor_));
+            p->setFont(font.font);
+            p->setPen(textPen_);
+            p->drawText(at, shown);
+            return;
+        }
+        if (brushStyle_ != BrushClear)
+            fillRaster(deviceRaster_, cell, brushPixel(), nullptr);
+        const QRect sheet =
+            QRect(QPoint(int(std::floor(x + run.left)) - margin, y - margin),
+                  QPoint(int(std::ceil(x + run.right)) + margin, y + height + margin - 1)) &
+            area;
+        if (shown.isEmpty() || sheet.isEmpty())
+            return;
+        drawOnSheet(font, sheet.size(), at - QPointF(sheet.topLeft()), shown);
+        for (int row = 0; row < sheet.height(); ++row) {
+            const auto* line = reinterpret_cast<const quint32*>(textSheet_.constScanLine(row));
+            quint32* target = deviceRaster_.pixel(sheet.left(), sheet.top() + row);
+            for (int i = firstInk(line, 0, sheet.width()); i < sheet.width();
+                 i = firstInk(line, i + 1, sheet.width()))
+                target[i] = ink;
+        }
+        return;
+    }
     if (!deviceRaster_.bits) {
         if (brushStyle_ != BrushClear)
-            p->fillRect(QRect(x, y, font.metrics.horizontalAdvance(text), font.metrics.height()),
+            p->fillRect(QRect(x, y, font.metrics.horizontalAdvance(text), height),
                         colorFromRef(brushColor_));
         p->setFont(font.font);
         p->setPen(textPen_);
@@ -1403,10 +1713,7 @@ void GdiCanvas::textOut(int x, int y, const QString& text) {
     const TextEntry& entry = textEntry(font, text);
     // The cell takes the brush's colour whatever its hatch.
     if (brushStyle_ != BrushClear)
-        fillRaster(deviceRaster_, QRect(x, y, entry.advance, font.metrics.height()), brushPixel(),
-                   nullptr);
-    const quint32 ink = pixelOf(fontColor_);
-    const QRect& area = deviceRaster_.area;
+        fillRaster(deviceRaster_, QRect(x, y, entry.advance, height), brushPixel(), nullptr);
     for (const Span& s : entry.ink) {
         const int row = y + s.y;
         const int left = std::max(x + s.left, area.left());
@@ -1429,6 +1736,81 @@ void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QIma
         p->drawImage(target, picture.mirrored(right < left, bottom < top));
     else
         p->drawImage(target, picture);
+}
+
+void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QImage& columns,
+                            QSize size) {
+    if (size.isEmpty())
+        return;
+    if (columns.width() >= size.width() && columns.height() == size.height()) {
+        stretchDraw(left, top, right, bottom, columns);
+        return;
+    }
+    const QRect target(QPoint(std::min(left, right), std::min(top, bottom)),
+                       QSize(std::abs(right - left), std::abs(bottom - top)));
+    QPainter* p = painter();
+    if (!p || target.isEmpty())
+        return;
+    const bool mirrorX = right < left, mirrorY = bottom < top;
+    const int known = columns.isNull() ? 0 : columns.width();
+    if (!deviceRaster_.bits) {
+        p->fillRect(target, Qt::white);
+        if (known > 0) {
+            // Qt cuts the source rectangle to the columns there are, and the target with it.
+            const double from = mirrorX ? known - size.width() : 0;
+            p->drawImage(QRectF(target), columns.mirrored(mirrorX, mirrorY),
+                         QRectF(from, 0, size.width(), size.height()));
+        }
+        return;
+    }
+    const QRect& area = deviceRaster_.area;
+    if (size == QSize(1, 1)) {
+        // Qt fills the target with a one-pixel picture's colour; here that pixel is white.
+        fillRaster(deviceRaster_, target, 0xFFFFFFFFu, nullptr);
+        return;
+    }
+    // The pixels QPainter's nearest-neighbour stretch of the whole picture would set, taken
+    // from the columns there are or white past them: the cost follows the target's visible
+    // pixels, whatever size the picture declares.
+    const double sx = double(size.width()) / target.width();
+    const double sy = double(size.height()) / target.height();
+    const int ix = int(0x10000 * sx), iy = int(0x10000 * sy);
+    const QRect shown = target & area;
+    if (shown.isEmpty())
+        return;
+    const quint32 baseX =
+        quint32(int(std::ceil((shown.left() + 0.5 - target.left()) * sx * 65536)) - 1);
+    const quint32 baseY =
+        quint32(int(std::ceil((shown.top() + 0.5 - target.top()) * sy * 65536)) - 1);
+    int width = shown.width(), height = shown.height();
+    // Rounding may reach one pixel past the picture: that last column or row is left out.
+    if (int((baseY + quint32(iy) * quint32(height - 1)) >> 16) >= size.height())
+        --height;
+    if (int((baseX + quint32(ix) * quint32(width - 1)) >> 16) >= size.width())
+        --width;
+    sourceColumns_.resize(size_t(std::max(0, width)));
+    for (int i = 0; i < width; ++i) {
+        const int column = int((baseX + quint32(ix) * quint32(i)) >> 16);
+        const int original = mirrorX ? size.width() - 1 - column : column;
+        sourceColumns_[size_t(i)] = original < known ? original : -1;
+    }
+    int lastRow = -1;
+    for (int j = 0; j < height; ++j) {
+        const int row = int((baseY + quint32(iy) * quint32(j)) >> 16);
+        const int original = mirrorY ? size.height() - 1 - row : row;
+        quint32* line = deviceRaster_.pixel(shown.left(), shown.top() + j);
+        if (original == lastRow) {
+            std::copy_n(line - deviceRaster_.bytesPerLine / 4, width, line);
+            continue;
+        }
+        lastRow = original;
+        const auto* source =
+            known > 0 ? reinterpret_cast<const quint32*>(columns.constScanLine(original)) : nullptr;
+        for (int i = 0; i < width; ++i) {
+            const int c = sourceColumns_[size_t(i)];
+            line[i] = c >= 0 ? source[c] : 0xFFFFFFFFu;
+        }
+    }
 }
 
 void GdiCanvas::whiten(int left, int top, int right, int bottom) {

@@ -3,12 +3,14 @@
 #include <QBrush>
 #include <QFont>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -119,6 +121,9 @@ public:
     void fillRect(int left, int top, int right, int bottom);
     void textOut(int x, int y, const QString& text);
     void stretchDraw(int left, int top, int right, int bottom, const QImage& picture);
+    // The same for a picture of `size` of which `columns` holds the first columns: the
+    // columns past them are drawn white without being made.
+    void stretchDraw(int left, int top, int right, int bottom, const QImage& columns, QSize size);
     // Paints the rectangle white, whatever the pen and brush.
     void whiten(int left, int top, int right, int bottom);
 
@@ -179,12 +184,14 @@ private:
 
     enum class Source { Pen, Brush };
 
-    // Runs of a wide figure relative to its box: ring_ and inner_ as traced.
+    // Runs of a figure relative to its box: ring_ and inner_ as traced.
     struct Figure {
         std::vector<QRect> ring, inner;
+        // Whether no pixel lies in two runs: -1 until a not-XOR drawing asks.
+        mutable signed char disjoint = -1;
     };
     // What those runs depend on: the kind of figure, its box's size, its pen's width and
-    // its corners, or its ends relative to the box.
+    // style, and its corners or its ends relative to the box.
     using FigureKey = std::array<int, 8>;
     struct FigureKeyHash {
         size_t operator()(const FigureKey& key) const;
@@ -198,11 +205,15 @@ private:
     quint32 brushPixel() const;
     const uchar* brushHatch() const;
 
-    bool beginFigure(QRect bounds);
+    // `disjoint`: no pixel of the figure is painted twice.
+    bool beginFigure(QRect bounds, bool disjoint = false);
+    bool beginFigure(QRect bounds, const Figure& figure);
     void endFigure();
     void paint(const std::vector<QRect>& runs, Source source, bool withDots = true,
                QPoint offset = {});
     static void fillRaster(const Raster& raster, const QRect& r, quint32 pixel, const uchar* hatch);
+    static void invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                             const uchar* hatch);
     void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots);
     void paintPattern(QPainter& p, const std::vector<QRect>& runs, const QBrush& pattern);
     const QBrush& brush() const;
@@ -212,6 +223,10 @@ private:
     void dashWalk(int phase);
     void traceLine(QPoint from, QPoint to, int& phase);
     void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    const Figure& wideBoxFigure(QSize size, int cornerWidth, int cornerHeight, int pen);
+    const Figure& thinBoxFigure(QSize size, int cornerWidth, int cornerHeight, int dashStyle);
+    void traceArc(const QRect& box, QPoint startPoint, QPoint endPoint);
+    static bool runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner);
     static Shape shapeOf(const QRect& box, int cornerWidth, int cornerHeight);
     void bandRows(const Shape& shape, double radius);
     void wideBox(const Shape& shape, double radius);
@@ -223,8 +238,22 @@ private:
     const Figure* findFigure(const FigureKey& key) const;
     const Figure& keepFigure(const FigureKey& key);
 
+    // The characters of a text that can show on the device, [from, to), and their place:
+    // `left` and `right` are where they start and end, from the text's start. `cellEnd` is
+    // the right end of the text's cell on the device. `whole`: the text fits the device and
+    // is drawn whole instead.
+    struct TextRun {
+        qsizetype from = 0, to = 0;
+        double left = 0, right = 0;
+        qint64 cellEnd = 0;
+        bool whole = false;
+    };
+
     FontEntry& currentFont() const;
+    static int textMargin(const FontEntry& font);
+    void drawOnSheet(const FontEntry& font, QSize size, QPointF at, const QString& text) const;
     const TextEntry& textEntry(FontEntry& font, const QString& text) const;
+    TextRun visibleRun(const FontEntry& font, const QString& text, int x, const QRect& area) const;
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
@@ -284,9 +313,12 @@ private:
     // figures again and again.
     std::unordered_map<FigureKey, Figure, FigureKeyHash> figures_;
     size_t figureRuns_ = 0;
+    mutable FigureKey lastKey_{};
+    mutable const Figure* lastFigure_ = nullptr;
 
     Raster deviceRaster_;            // bits is null when the device is not a plain image
     const Raster* target_ = nullptr; // where the figure being drawn goes; null: QPainter
+    bool invertTarget_ = false;      // not-XOR straight into target_
     QRect figureArea_;               // device pixels the figure being drawn can reach
 
     // Not-XOR figures are drawn on a white scratch image first, then combined with the
@@ -294,4 +326,6 @@ private:
     QImage scratch_;
     Raster scratchRaster_;
     QRect xorArea_;
+    std::vector<int> sourceColumns_; // picture column of each target column, -1 for white
+    std::vector<QRect> xorRuns_;     // runs of the figure painted on the scratch image
 };

@@ -177,17 +177,26 @@ void TestRendering::pictures() {
     QCOMPARE(label.etiq.surface(), cached);
     QCOMPARE(label.etiq.pictureCache().size(), 0);
 
-    // Pictures declared far larger than their pixels are drawn but not kept in memory.
+    // Pictures that declare 4095 x 4095 pixels and carry three cost their three pixels, not
+    // their declared size: every one is kept, and what they lack is drawn white.
+    label.etiq.setPictureCacheEnabled(true);
     label.etiq.document().Lines = {label.etiq.document().Lines[0], label.etiq.document().Lines[1]};
-    for (int i = 0; i < 6; ++i)
-        label.etiq.document().Lines.append(" 0BITMAP 0000000100" + LineCodec::hex(10 + i, 2) +
-                                           "FFFFFF0000FF\t1");
+    label.etiq.document().Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x00FF0000, 0, 1, 0);
+    for (int i = 0; i < 20; ++i)
+        label.etiq.document().Lines.append(" 0BITMAP " + LineCodec::writeRect(10 + i, 0, 4095, 4095) +
+                                "FFFFFF0000FF00FF00" + LineCodec::hex(i, 6) + "\t1");
     label.etiq.Dessine();
-    QVERIFY(label.etiq.pictureCache().size() < 6);
-    QCOMPARE(label.etiq.surface().pixel(5, 5), kWhite);
+    QCOMPARE(label.etiq.pictureCache().size(), 20);
+    QVERIFY(label.etiq.pictureCache().bytes() <= 20 * 4095 * 4);
+    const QImage& surface = label.etiq.surface();
+    QCOMPARE(surface.pixel(29, 0), qRgb(255, 0, 0));
+    QCOMPARE(surface.pixel(29, 1), qRgb(0, 255, 0));
+    QCOMPARE(surface.pixel(29, 2), qRgb(19, 0, 0));
+    QCOMPARE(surface.pixel(29, 3), kWhite);
+    QCOMPARE(surface.pixel(30, 0), kWhite);
+    QCOMPARE(surface.pixel(5, 5), qRgb(0, 0, 255)); // the background
 
     // A short pixel list: what is missing stays white.
-    label.etiq.setPictureCacheEnabled(true);
     const QImage& shortList = label.draw({" 0BITMAP 014014078078002002"
                                           "0000FF"
                                           "00FF00"

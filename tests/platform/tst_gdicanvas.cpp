@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <array>
@@ -82,8 +83,10 @@ private slots:
     void hatchesPaintLinesOnly_data();
     void hatchesPaintLinesOnly();
     void penStylesAndWidths();
+    void insideFramePenStaysInsideTheBox();
     void textOpaqueOrTransparent();
     void stretchDrawAndWhiten();
+    void picturesCutShortDrawAsIfPaddedWithWhite();
     void attributesPersist();
     void wideLinesAreRoundEnded();
     void wideOutlinesAreCentredOnTheEdge();
@@ -91,6 +94,7 @@ private slots:
     void polygonsFillAlternately();
     void dashesRunAlongOutlines();
     void textIsWhatQPainterDraws();
+    void textsWiderThanTheImageAreDrawnAsFarAsTheyShow();
     void otherImageFormatsGetTheSamePixels();
 };
 
@@ -399,6 +403,45 @@ void TestGdiCanvas::penStylesAndWidths() {
     QCOMPARE(frame.pixel(12, 20), whitePx);
 }
 
+void TestGdiCanvas::insideFramePenStaysInsideTheBox() {
+    // A wide inside-frame pen draws boxes shrunk so that the pen's outer edge meets the box's
+    // edges: nothing outside, something on every edge. Other figures draw it solid.
+    using Figure = std::function<void(GdiCanvas&, QRect)>;
+    const QList<Figure> figures = {
+        [](GdiCanvas& c, QRect b) {
+            c.rectangle(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+        },
+        [](GdiCanvas& c, QRect b) { c.ellipse(b.left(), b.top(), b.right() + 1, b.bottom() + 1); },
+        [](GdiCanvas& c, QRect b) {
+            c.roundRect(b.right() + 1, b.bottom() + 1, b.left(), b.top(), 20, 12);
+        }};
+    for (const QRect field : {QRect(10, 10, 40, 30), QRect(7, 12, 13, 37), QRect(20, 5, 5, 40)}) {
+        for (const Figure& figure : figures) {
+            for (int width : {2, 3, 4, 7, 10}) {
+                const auto outline = [&](int style) {
+                    return draw({70, 60}, [&](GdiCanvas& c) {
+                        c.setPenStyle(style);
+                        c.setPenWidth(width);
+                        figure(c, field);
+                    });
+                };
+                QCOMPARE(inked(outline(PenInsideFrame)), field);
+            }
+        }
+    }
+    const auto line = [](int style) {
+        return draw({50, 50}, [=](GdiCanvas& c) {
+            c.setPenStyle(style);
+            c.setPenWidth(5);
+            c.moveTo(5, 5);
+            c.lineTo(40, 30);
+            c.arc(5, 5, 45, 45, 5, 5, 45, 45);
+            c.polygon({{10, 40}, {40, 45}, {30, 10}});
+        });
+    };
+    QCOMPARE(line(PenInsideFrame), line(PenSolid));
+}
+
 void TestGdiCanvas::textOpaqueOrTransparent() {
     const QString text = QStringLiteral("Hxg");
     QFont font;
@@ -460,6 +503,55 @@ void TestGdiCanvas::stretchDrawAndWhiten() {
     QCOMPARE(image.pixel(109, 109), bluePx);
     QCOMPARE(count(image, whitePx, {20, 20, 80, 80}), 80 * 80);
     QCOMPARE(image.pixel(100, 100), bluePx);
+}
+
+void TestGdiCanvas::picturesCutShortDrawAsIfPaddedWithWhite() {
+    // Only the first columns of a picture are given: the pixels are those of the whole
+    // picture, its other columns white, stretched, mirrored or partly off the image.
+    QRandomGenerator rng(1);
+    for (int i = 0; i < 400; ++i) {
+        const QSize size(1 + int(rng.bounded(i % 4 ? 20 : 1500)),
+                         1 + int(rng.bounded(i % 5 ? 20 : 300)));
+        const int known = int(rng.bounded(std::min(size.width(), 40) + 1));
+        QImage whole(size, QImage::Format_RGB32);
+        whole.fill(whitePx);
+        for (int x = 0; x < known; ++x)
+            for (int y = 0; y < size.height(); ++y)
+                whole.setPixel(x, y, qRgb(x & 255, y & 255, int(rng.bounded(256))));
+        const QImage columns = known ? whole.copy(0, 0, known, size.height()) : QImage();
+        const int left = int(rng.bounded(-50, 150)), top = int(rng.bounded(-50, 150));
+        const int right = int(rng.bounded(-50, 250)), bottom = int(rng.bounded(-50, 250));
+        const auto stretched = [&](const QImage& picture, QSize declared) {
+            return draw(
+                {120, 100},
+                [&](GdiCanvas& c) { c.stretchDraw(left, top, right, bottom, picture, declared); },
+                blackPx);
+        };
+        QVERIFY2(stretched(columns, size) == stretched(whole, size),
+                 qPrintable(QStringLiteral("%1x%2, %3 columns, %4 %5 %6 %7")
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(known)
+                                .arg(left)
+                                .arg(top)
+                                .arg(right)
+                                .arg(bottom)));
+    }
+
+    // Through QPainter, on an image whose pixels are not 32-bit.
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.fill(whitePx);
+    picture.setPixel(0, 0, redPx);
+    picture.setPixel(0, 1, bluePx);
+    QImage packed(120, 120, QImage::Format_RGB888);
+    packed.fill(Qt::black);
+    GdiCanvas c(&packed);
+    c.stretchDraw(110, 10, 10, 110, picture.copy(0, 0, 1, 2), QSize(2, 2));
+    c.flush();
+    QCOMPARE(
+        packed.convertToFormat(QImage::Format_RGB32),
+        draw(
+            {120, 120}, [&](GdiCanvas& c) { c.stretchDraw(110, 10, 10, 110, picture); }, blackPx));
 }
 
 void TestGdiCanvas::attributesPersist() {
@@ -783,6 +875,85 @@ void TestGdiCanvas::textIsWhatQPainterDraws() {
         }
     });
     QCOMPARE(canvas, reference);
+}
+
+void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
+    // Far wider than any image (20,000 W at 255 points is 6 million pixels): only what shows
+    // is laid out, and it is what QPainter draws, wherever the text starts.
+    QString sentence = QStringLiteral("\u00c9tiquette du lot 42 : caf\u00e9, AVAT Yo LT. ");
+    QString longText;
+    while (longText.size() < 6000)
+        longText += sentence;
+    struct Sample {
+        QString font;
+        int size, style;
+        QPoint at;
+        QString text;
+    };
+    const QList<Sample> samples = {
+        {QStringLiteral("Arial"), 255, 0, {8, 8}, QString(20000, QLatin1Char('W'))},
+        {QStringLiteral("Arial"), 100, 0, {0, 50}, QString(131000, QLatin1Char('W'))},
+        {QStringLiteral("Times New Roman"), 72, FontUnderline, {5, 20}, longText.left(1024)},
+        {QStringLiteral("DejaVu Sans"), 12, FontStrikeOut, {3, 200}, longText},
+        {QStringLiteral("Times New Roman"), 72, FontUnderline, {-5000, 120}, longText.left(1024)},
+        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText}};
+    for (const Sample& s : samples) {
+        for (const int brush : {BrushClear, BrushSolid}) {
+            QFont font;
+            const QImage canvas = draw({600, 400}, [&](GdiCanvas& c) {
+                c.setFontName(s.font);
+                c.setFontSize(s.size);
+                c.setFontStyle(s.style);
+                c.setFontColor(blue);
+                c.setBrushStyle(brush);
+                c.textOut(s.at.x(), s.at.y(), s.text);
+                font = c.font();
+            });
+            font.setStyleStrategy(QFont::NoAntialias);
+            const QFontMetrics metrics(font);
+            // Drawn whole by QPainter, but for what lies beyond the right edge.
+            QString shown = s.text;
+            if (s.at.x() >= 0) {
+                qsizetype n = 1;
+                while (metrics.horizontalAdvance(shown.left(n)) < 600 + 2 * font.pixelSize())
+                    n *= 2;
+                shown = shown.left(n);
+            }
+            QImage reference(600, 400, QImage::Format_RGB32);
+            reference.fill(whitePx);
+            QPainter p(&reference);
+            if (brush == BrushSolid)
+                p.fillRect(QRect(s.at.x(), s.at.y(), 600 - s.at.x(), metrics.height()), greenPx);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(font);
+            p.setPen(QColor(bluePx));
+            p.drawText(s.at + QPoint(0, metrics.ascent()), shown);
+            p.end();
+            QVERIFY(count(canvas, bluePx) > 100);
+            QVERIFY2(canvas == reference, qPrintable(s.font + QString::number(s.at.x())));
+            // The same through QPainter, on an image whose pixels are not 32-bit.
+            QImage packed(600, 400, QImage::Format_RGB888);
+            packed.fill(Qt::white);
+            GdiCanvas c(&packed);
+            c.setBrushColor(green);
+            c.setBrushStyle(brush);
+            c.setFontName(s.font);
+            c.setFontSize(s.size);
+            c.setFontStyle(s.style);
+            c.setFontColor(blue);
+            c.textOut(s.at.x(), s.at.y(), s.text);
+            c.flush();
+            QVERIFY(packed.convertToFormat(QImage::Format_RGB32) == reference);
+        }
+    }
+
+    // A long text is measured item by item, to the same width.
+    GdiCanvas measure;
+    measure.setFontName(QStringLiteral("Times New Roman"));
+    measure.setFontSize(11);
+    QFont font = measure.font();
+    QCOMPARE(measure.textExtent(longText),
+             QSize(QFontMetrics(font).horizontalAdvance(longText), QFontMetrics(font).height()));
 }
 
 void TestGdiCanvas::otherImageFormatsGetTheSamePixels() {
