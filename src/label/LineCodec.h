@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GdiCanvas.h"
+#include "CanvasTypes.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,5 +1,7 @@
 #include "ToolBarState.h"
 
+#include "GdiCanvas.h"
+
 void ToolBarState::applyTo(GdiCanvas& canvas) const {
     canvas.setBrushStyle(fillStyle);
     canvas.setPenStyle(penStyle);

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "GdiCanvas.h"
+#include "CanvasTypes.h"
 
 #include <QString>
+
+class GdiCanvas;
 
 // The drawing attributes the main window's tool bar holds.
 struct ToolBarState {

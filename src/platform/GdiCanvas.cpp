@@ -9,14 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-QColor colorFromRef(ColorRef value) {
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-ColorRef refFromColor(const QColor& color) {
-    return ColorRef(color.red()) | (ColorRef(color.green()) << 8) | (ColorRef(color.blue()) << 16);
-}
-
 // Dash and gap lengths in pixels of the thin styled pens, as Windows draws them.
 struct GdiCanvas::Dash {
     int lengths[6];
