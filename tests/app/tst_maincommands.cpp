@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -63,6 +64,7 @@ private slots:
     void resizeChangesTheHeaderOnlyWhenAccepted();
     void quitAsksAboutChangesAndFailuresAreReported();
     void saveOnAFullDiskKeepsTheOldFileAndTheChanges();
+    void previewZoomGoesBackToTheLabelOnly();
 };
 
 void TestMainCommands::everyMenuEntry() {
@@ -91,7 +93,9 @@ void TestMainCommands::everyMenuEntry() {
     auto pageName = [](MainFormFixture& f) {
         return f.form->helpViewer()->currentPage().fileName();
     };
-    auto lines = [](MainFormFixture& f) { return QString::number(f.etiq().document().Lines.size()); };
+    auto lines = [](MainFormFixture& f) {
+        return QString::number(f.etiq().document().Lines.size());
+    };
     const QList<Row> rows = {
         {"&Fichier", "&Nouveau...", "Créer un nouveau fichier", "",
          [&](MainFormFixture& f, QAction* a) {
@@ -168,7 +172,8 @@ void TestMainCommands::everyMenuEntry() {
              f.form->ObjectClipboard = {kEllipseLine};
              a->trigger();
          },
-         [](MainFormFixture& f) { return QString(f.etiq().document().Lines.last()); }, kEllipseLine},
+         [](MainFormFixture& f) { return QString(f.etiq().document().Lines.last()); },
+         kEllipseLine},
         {"&Edition", "&Supprimer", "Supprimer l'objet", "Del", later},
         {"&Edition", "&Tout sélectionner", "Sélectionner tous les objets", "", later},
         {"&Edition", "Tout &désélectionner", "Désélectionne tous les objets", "", later},
@@ -179,7 +184,10 @@ void TestMainCommands::everyMenuEntry() {
              f.etiq().document().Lines.append(kRectLine);
              a->trigger();
          },
-         [&](MainFormFixture& f) { return lines(f) + QString::number(f.etiq().document().Modified); }, "21"},
+         [&](MainFormFixture& f) {
+             return lines(f) + QString::number(f.etiq().document().Modified);
+         },
+         "21"},
         {"&Outils", "&Redimensionner", "Redimensionner l'étiquette", "", modal,
          [&](MainFormFixture&) { return shown.name + ' ' + shown.title; },
          "Nouveau Redimensionner"},
@@ -481,6 +489,29 @@ void TestMainCommands::saveOnAFullDiskKeepsTheOldFileAndTheChanges() {
     QCOMPARE(f.script->messages[2].text, "Ne peut créer le fichier " + path);
     QCOMPARE(fileBytes(path), before);
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"petit.etq"});
+}
+
+void TestMainCommands::previewZoomGoesBackToTheLabelOnly() {
+    MainFormFixture f;
+    f.script->modalAnswers.enqueue([](QDialog* preview) {
+        preview->findChild<SpinEdit*>("SpinEdit1")->setText("50");
+        preview->findChild<QToolButton*>("SpeedButton5")->click();
+        preview->findChild<QPushButton*>("Button1")->click();
+        return preview->result();
+    });
+    f.form->runCommand(Command::Preview);
+    QCOMPARE(f.etiq().Zoom, 50);
+    QCOMPARE(f.form->PageSetup.zoom, 100);
+    // The page setup shows the main window's zoom; confirmed, it goes to the label again.
+    int shownZoom = 0;
+    f.script->modalAnswers.enqueue([&](QDialog* setup) {
+        shownZoom = setup->findChild<SpinEdit*>("SpinEdit5")->readValue();
+        setup->findChild<QPushButton*>("Button2")->click();
+        return setup->result();
+    });
+    f.form->runCommand(Command::PageSetup);
+    QCOMPARE(shownZoom, 100);
+    QCOMPARE(f.etiq().Zoom, 100);
 }
 
 QTEST_MAIN(TestMainCommands)
