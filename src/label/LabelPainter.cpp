@@ -8,9 +8,14 @@
 
 #include <QImage>
 
+#include <climits>
+
 namespace {
 
 constexpr int kHandleDotWidth = 5;
+// Beyond this many selected objects their frames only hide one another and make every step
+// of a drag wait: one frame goes round them all instead.
+constexpr int kMostFramesDrawn = 2000;
 
 } // namespace
 
@@ -67,7 +72,10 @@ QImage drawLabelSurface(const LabelDocument& document, QList<BrokenLine>* broken
 }
 
 void LabelPainter::drawSelectionFrame(const QByteArray& line) {
-    const LabelRect r = LineEdits::selectionRect(line);
+    drawFrame(LineEdits::selectionRect(line));
+}
+
+void LabelPainter::drawFrame(const LabelRect& r) {
     canvas_.setPenWidth(1);
     canvas_.setPenStyle(PenDot);
     canvas_.setBrushStyle(BrushClear);
@@ -88,9 +96,23 @@ void LabelPainter::drawSelectionFrames(const LineList& lines) {
     const int brushStyle = canvas_.brushStyle();
     const PenMode mode = canvas_.penMode();
     canvas_.setPenMode(PenMode::NotXor);
-    for (qsizetype i = 2; i < lines.size(); ++i)
-        if (lines[i].startsWith('*'))
-            drawSelectionFrame(lines[i]);
+    int selected = 0;
+    LabelRect all{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        if (!lines[i].startsWith('*'))
+            continue;
+        const LabelRect r = LineEdits::selectionRect(lines[i]);
+        all = {qMin(all.left, qMin(r.left, r.right)), qMin(all.top, qMin(r.top, r.bottom)),
+               qMax(all.right, qMax(r.left, r.right)), qMax(all.bottom, qMax(r.top, r.bottom))};
+        ++selected;
+    }
+    if (selected > kMostFramesDrawn) {
+        drawFrame(all);
+    } else {
+        for (qsizetype i = 2; i < lines.size(); ++i)
+            if (lines[i].startsWith('*'))
+                drawSelectionFrame(lines[i]);
+    }
     canvas_.setPenWidth(penWidth);
     canvas_.setPenStyle(penStyle);
     canvas_.setBrushStyle(brushStyle);

@@ -46,6 +46,8 @@ public:
     LineRenderer& renderer() { return renderer_; }
 
 private:
+    void drawFrame(const LabelRect& box);
+
     GdiCanvas& canvas_;
     LineRenderer renderer_;
 };

@@ -2,20 +2,30 @@
 
 #include "UserError.h"
 
+#include <array>
+
 #include <algorithm>
 
 namespace LineCodec {
 
 namespace {
 
+// Every number of every line goes through here, many times a redraw: one look-up a digit.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = -1;
+    for (int d = 0; d < 10; ++d)
+        table['0' + d] = char(d);
+    for (int d = 0; d < 6; ++d) {
+        table['A' + d] = char(10 + d);
+        table['a' + d] = char(10 + d);
+    }
+    return table;
+}();
+
 int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return kHexDigits[uchar(c)];
 }
 
 QByteArrayView field(QByteArrayView text, qsizetype from, qsizetype length) {
@@ -38,9 +48,13 @@ int hexOrZero(QByteArrayView digits) {
 } // namespace
 
 QByteArray hex(qint64 value, int width) {
+    static constexpr char digits[] = "0123456789ABCDEF";
     const qint64 largest = (qint64(1) << (4 * width)) - 1;
-    const qint64 clamped = qBound<qint64>(0, value, largest);
-    return QByteArray::number(clamped, 16).toUpper().rightJustified(width, '0');
+    quint64 clamped = quint64(qBound<qint64>(0, value, largest));
+    QByteArray text(width, '0');
+    for (int i = width - 1; i >= 0 && clamped; --i, clamped >>= 4)
+        text[i] = digits[clamped & 15];
+    return text;
 }
 
 std::optional<quint32> parseHex(QByteArrayView digits) {
