@@ -39,3 +39,20 @@ void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int 
     Ecran.Init2(s.left, s.top, s.right, s.bottom, s.zoom, lines);
     Ecran.Imprime(*printer_, copies);
 }
+
+// The object and background dialogs join these as they come; until then nothing changes.
+QByteArray LabelDialogSet::modifyObject(const QByteArray&) {
+    return {};
+}
+
+QPoint LabelDialogSet::moveOf(const LabelRect&) {
+    return {};
+}
+
+QPoint LabelDialogSet::resizeOf(const LabelRect&) {
+    return {};
+}
+
+QByteArray LabelDialogSet::background(const QByteArray&) {
+    return {};
+}

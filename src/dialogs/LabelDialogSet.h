@@ -16,6 +16,10 @@ public:
     void properties(const QString& fileName, const LineList& lines) override;
     int preview(const PageSetupValues& setup, const LineList& lines) override;
     void print(const PageSetupValues& setup, const LineList& lines, int copies) override;
+    QByteArray modifyObject(const QByteArray& line) override;
+    QPoint moveOf(const LabelRect& selection) override;
+    QPoint resizeOf(const LabelRect& selection) override;
+    QByteArray background(const QByteArray& record) override;
 
     // The printer the sheet is laid out for and printed on.
     void setPrinter(PrintDevice* printer) { printer_ = printer; }

@@ -3,6 +3,7 @@
 #include "LineCodec.h"
 #include "PageSetup.h"
 
+#include <QPoint>
 #include <QString>
 
 // The dialogs the label window opens; they live above it, so it reaches them through this.
@@ -21,4 +22,14 @@ public:
     // Prints the sheet on the program's printer, `copies` times; throws UserError when the
     // job cannot be made.
     virtual void print(const PageSetupValues& setup, const LineList& lines, int copies) = 0;
+    // "Modifier objet" on one object line (empty when no line is marked): the edited line,
+    // empty when cancelled.
+    virtual QByteArray modifyObject(const QByteArray& line) = 0;
+    // "Position de l'objet" for the selection box: the move typed, (0, 0) when cancelled.
+    virtual QPoint moveOf(const LabelRect& selection) = 0;
+    // "Dimensions de l'objet" for the selection box: the change of width and height typed,
+    // (0, 0) when cancelled.
+    virtual QPoint resizeOf(const LabelRect& selection) = 0;
+    // "Fond de page" on the background record: the new record, empty when cancelled.
+    virtual QByteArray background(const QByteArray& record) = 0;
 };

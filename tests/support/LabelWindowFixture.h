@@ -32,6 +32,22 @@ public:
     void properties(const QString&, const LineList&) override {}
     int preview(const PageSetupValues& setup, const LineList&) override { return setup.zoom; }
     void print(const PageSetupValues&, const LineList&, int) override {}
+    // What the object and background dialogs give back, and what they were given.
+    QByteArray modifiedLine;
+    QPoint move;
+    QPoint resize;
+    QByteArray backgroundRecord;
+    QList<QByteArray> given;
+    QByteArray modifyObject(const QByteArray& line) override {
+        given.append(line);
+        return modifiedLine;
+    }
+    QPoint moveOf(const LabelRect&) override { return move; }
+    QPoint resizeOf(const LabelRect&) override { return resize; }
+    QByteArray background(const QByteArray& record) override {
+        given.append(record);
+        return backgroundRecord;
+    }
 };
 
 // A label window on a 100 x 80 mm label with a fake tool bar and scripted dialogs, and
