@@ -180,10 +180,12 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     case Line:
         canvas_.moveTo(l, t);
         canvas_.lineTo(r, b);
+        drawArrowheads(parts.arrow, {QPoint(l, t), QPoint(r, b)}, to.scale);
         break;
     case LineUp:
         canvas_.moveTo(l, b);
         canvas_.lineTo(r, t);
+        drawArrowheads(parts.arrow, {QPoint(l, b), QPoint(r, t)}, to.scale);
         break;
     case Rect:
         canvas_.rectangle(l, t, r, b);
@@ -213,10 +215,12 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         if (!to.isIdentity())
             for (QPoint& p : shifted)
                 p = to.map(p);
-        if (kind == Polygon)
+        if (kind == Polygon) {
             canvas_.polygon(shifted);
-        else
+        } else {
             canvas_.polyline(shifted);
+            drawArrowheads(parts.arrow, shifted, to.scale);
+        }
         break;
     }
     case Text:
@@ -235,6 +239,42 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         break;
     }
     return kind == Polygon || kind == Polyline;
+}
+
+void LineRenderer::drawArrowheads(QByteArrayView marker, const QList<QPoint>& points,
+                                  double scale) {
+    // ">1" the left-pointing choice: a head at the start; ">2" at the end; ">3" both.
+    if (marker.size() < 2 || points.size() < 2)
+        return;
+    const char choice = marker[1];
+    const bool atStart = choice == '1' || choice == '3';
+    const bool atEnd = choice == '2' || choice == '3';
+    if (!atStart && !atEnd)
+        return;
+    // An open head, in the pen's colour, longer for a wider pen; on the sheet it scales
+    // with the drawing.
+    const double length = (6 + 2 * qMax(1, canvas_.penWidth())) * scale;
+    const int penStyle = canvas_.penStyle();
+    if (penStyle != PenClear)
+        canvas_.setPenStyle(PenSolid);
+    auto head = [&](QPoint tip, QPoint from) {
+        if (tip == from)
+            return;
+        const double angle = std::atan2(double(from.y() - tip.y()), double(from.x() - tip.x()));
+        constexpr double kSpread = 0.45; // radians either side of the line
+        for (const double side : {-kSpread, kSpread}) {
+            const QPoint wing(CellTransform::toPixel(tip.x() + length * std::cos(angle + side)),
+                              CellTransform::toPixel(tip.y() + length * std::sin(angle + side)));
+            // From the tip out, so that the tip itself is drawn.
+            canvas_.moveTo(tip.x(), tip.y());
+            canvas_.lineTo(wing.x(), wing.y());
+        }
+    };
+    if (atStart)
+        head(points.first(), points[1]);
+    if (atEnd)
+        head(points.last(), points[points.size() - 2]);
+    canvas_.setPenStyle(penStyle);
 }
 
 void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {

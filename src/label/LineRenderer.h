@@ -87,6 +87,8 @@ public:
 
 private:
     void drawGradient(bool downward, const RenderOptions& options);
+    // The "Pointe" choice of a line or polyline: open arrowheads at its chosen ends.
+    void drawArrowheads(QByteArrayView marker, const QList<QPoint>& points, double scale);
 
     GdiCanvas& canvas_;
     PictureCache* cache_;

@@ -58,3 +58,85 @@ bool remove(LineList& lines, int position) {
 }
 
 } // namespace ObjectCommands
+
+namespace ObjectCommands {
+
+// The scans re-read the number of lines at every step, as lines move under them.
+void bringToFront(LineList& lines) {
+    const qsizetype objects = lines.size() - kFirstObject;
+    qsizetype i = kFirstObject;
+    for (qsizetype visited = 0; visited < objects; ++visited) {
+        if (isSelected(lines[i])) {
+            // The line that slides into its place is looked at next.
+            lines.append(lines.takeAt(i));
+        } else {
+            ++i;
+        }
+    }
+}
+
+void sendToBack(LineList& lines) {
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i)
+        if (isSelected(lines[i]))
+            lines.move(i, kFirstObject);
+}
+
+void oneUp(LineList& lines) {
+    qsizetype i = kFirstObject;
+    while (i <= lines.size() - 2) {
+        if (isSelected(lines[i])) {
+            lines.move(i, i + 1);
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+}
+
+void oneDown(LineList& lines) {
+    for (qsizetype i = kFirstObject + 1; i <= lines.size() - 1; ++i)
+        if (isSelected(lines[i]))
+            lines.move(i, i - 1);
+}
+
+void selectAll(LineList& lines, LabelRect& box) {
+    int values[4] = {0, 0, 0, 0};
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i) {
+        QByteArray& line = lines[i];
+        if (line.isEmpty())
+            continue;
+        line[0] = kSelected;
+        const LineParts parts = LineCodec::splitLine(line);
+        const QByteArrayView rect = parts.rectField;
+        for (int f = 0; f < 4; ++f) {
+            const qsizetype at = qMin<qsizetype>(3 * f, rect.size());
+            if (const auto v = LineCodec::parseHex(rect.sliced(at, qMin<qsizetype>(3, rect.size() - at))))
+                values[f] = int(*v);
+        }
+        box.left = qMin(box.left, values[0]);
+        box.top = qMin(box.top, values[1]);
+        box.right = qMax(box.right, values[2]);
+        box.bottom = qMax(box.bottom, values[3]);
+    }
+}
+
+void lockSelected(LineList& lines) {
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i)
+        if (isSelected(lines[i]))
+            lines[i][0] = kLocked;
+}
+
+void unlockAll(LineList& lines) {
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        if (!lines[i].isEmpty())
+            lines[i][0] = kPlain;
+}
+
+void editSelected(LineList& lines, qsizetype from,
+                  const std::function<QByteArray(const QByteArray&)>& edit) {
+    for (qsizetype i = from; i < lines.size(); ++i)
+        if (isSelected(lines[i]))
+            lines[i] = edit(lines[i]);
+}
+
+} // namespace ObjectCommands

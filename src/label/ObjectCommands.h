@@ -2,6 +2,8 @@
 
 #include "LineCodec.h"
 
+#include <functional>
+
 // Commands over the selected objects, as plain edits of the lines. The label window runs
 // each inside the same envelope (ObjectCommands::Rule); the object list uses the
 // position edits.
@@ -40,5 +42,37 @@ bool moveBack(LineList& lines, int position);
 // One step towards the front: swaps the object with the one drawn after it.
 bool moveForward(LineList& lines, int position);
 bool remove(LineList& lines, int position);
+
+} // namespace ObjectCommands
+
+// The stacking, delete, select-all and lock scans of the object commands, over the lines.
+namespace ObjectCommands {
+
+constexpr Rule kToFront{Rule::WithoutSelection::Message, 4, true, true, true};
+constexpr Rule kToBack{Rule::WithoutSelection::Message, 4, true, true, true};
+constexpr Rule kOneUp{Rule::WithoutSelection::Message, 3, true, true, true};
+constexpr Rule kOneDown{Rule::WithoutSelection::Message, 3, true, true, true};
+constexpr Rule kDelete{Rule::WithoutSelection::Nothing, 2, true, true, true};
+constexpr Rule kLock{Rule::WithoutSelection::Message, 0, true, true, true};
+constexpr Rule kUnlockAll{Rule::WithoutSelection::Run, 0, true, true, true};
+constexpr Rule kMoveOrResize{Rule::WithoutSelection::Message, 0, true, true, true};
+
+// Every selected object goes on top, keeping their order.
+void bringToFront(LineList& lines);
+// Every selected object goes to the bottom, just above the background, their order reversed.
+void sendToBack(LineList& lines);
+// Each selected object swaps with the one above it; of two neighbours only the lower moves.
+void oneUp(LineList& lines);
+// Each selected object swaps with the one below it; the lowest object cannot go lower.
+void oneDown(LineList& lines);
+// Every object becomes selected, a locked one too; `box` grows by each rectangle as it
+// reads (a field that does not read keeps the value of the line before).
+void selectAll(LineList& lines, LabelRect& box);
+void lockSelected(LineList& lines);
+// Every object and the background become plain: neither selected nor locked.
+void unlockAll(LineList& lines);
+// The selected lines from `from` on, each through the edit.
+void editSelected(LineList& lines, qsizetype from,
+                  const std::function<QByteArray(const QByteArray&)>& edit);
 
 } // namespace ObjectCommands

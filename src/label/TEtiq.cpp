@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPalette>
@@ -67,6 +68,7 @@ TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
     // The keyboard belongs to the label: the scroll area takes it for the window.
     scrollArea_->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(scrollArea_);
+    scrollArea_->installEventFilter(this);
     PaintBox1->installEventFilter(this);
     PointBuffer.resize(kPointBufferSize);
 
@@ -657,12 +659,97 @@ void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers, Qt::Mou
         Drawing = true;
     if (Drawing)
         RestoreStyles();
+    // With the pointer, a press on empty ground starts a band that selects what it encloses.
+    bandSelecting_ = Tool == ToolPointer && !Moving && ResizeHandle == 0 && !objectAt(AnchorPoint);
+    bandEnd_ = AnchorPoint;
     canvas_.moveTo(x, y);
     CurrentPoint = AnchorPoint;
     showPosition(x, y);
 }
 
+bool TEtiq::objectAt(QPoint point) const {
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        const QByteArray& line = doc_.Lines[i];
+        if (line.size() <= 1 || line[0] == ObjectCommands::kLocked)
+            continue;
+        const LabelRect r = LineEdits::selectionRect(line);
+        if (qMin(r.left, r.right) <= point.x() && point.x() <= qMax(r.left, r.right) &&
+            qMin(r.top, r.bottom) <= point.y() && point.y() <= qMax(r.top, r.bottom))
+            return true;
+    }
+    return false;
+}
+
+void TEtiq::drawBand() {
+    // The dotted band of the selection frames, drawn twice to erase it.
+    const int penWidth = canvas_.penWidth();
+    const int penStyle = canvas_.penStyle();
+    const int brushStyle = canvas_.brushStyle();
+    canvas_.setPenMode(PenMode::NotXor);
+    canvas_.setPenWidth(1);
+    canvas_.setPenStyle(PenDot);
+    canvas_.setBrushStyle(BrushClear);
+    canvas_.rectangle(AnchorPoint.x(), AnchorPoint.y(), bandEnd_.x(), bandEnd_.y());
+    canvas_.setPenWidth(penWidth);
+    canvas_.setPenStyle(penStyle);
+    canvas_.setBrushStyle(brushStyle);
+    canvas_.setPenMode(PenMode::Copy);
+    refreshSurface();
+}
+
+bool TEtiq::bandIsLongEnough() const {
+    return qAbs(bandEnd_.x() - AnchorPoint.x()) + qAbs(bandEnd_.y() - AnchorPoint.y()) >=
+           kShortestGesture;
+}
+
+void TEtiq::finishBand() {
+    bandSelecting_ = false;
+    if (!bandIsLongEnough())
+        return;
+    drawBand();
+    const int left = qMin(AnchorPoint.x(), bandEnd_.x());
+    const int top = qMin(AnchorPoint.y(), bandEnd_.y());
+    const int right = qMax(AnchorPoint.x(), bandEnd_.x());
+    const int bottom = qMax(AnchorPoint.y(), bandEnd_.y());
+    if (!CtrlPressed)
+        Deselectionne();
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        QByteArray& line = doc_.Lines[i];
+        if (line.size() <= 1 || line[0] == ObjectCommands::kLocked)
+            continue;
+        const LabelRect r = LineEdits::selectionRect(line);
+        if (qMin(r.left, r.right) >= left && qMax(r.left, r.right) <= right &&
+            qMin(r.top, r.bottom) >= top && qMax(r.top, r.bottom) <= bottom)
+            line[0] = ObjectCommands::kSelected;
+    }
+    SelectionBox = markedBox();
+    HasSelection = SelectionBox.left <= SelectionBox.right;
+    if (HasSelection)
+        setSurfaceCursor(Qt::CrossCursor);
+    Dessine();
+}
+
+void TEtiq::moveSelectionBy(int dx, int dy) {
+    // One step of the arrow keys: one undoable move, under the mouse's 0..4095 rule.
+    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
+        ObjectCommands::editSelected(lines, 1, [&](const QByteArray& line) {
+            return LineEdits::MoveXY(line, dx, dy);
+        });
+        SelectionBox = markedBox();
+    });
+}
+
 void TEtiq::FormMouseMove(int x, int y) {
+    if (bandSelecting_) {
+        if (bandIsLongEnough())
+            drawBand();
+        bandEnd_ = QPoint(x, y);
+        if (bandIsLongEnough())
+            drawBand();
+        CurrentPoint = bandEnd_;
+        showPosition(x, y);
+        return;
+    }
     setSurfaceCursor(Qt::ArrowCursor);
     if (Moving || ResizeHandle > 0) {
         AnchorPoint = CurrentPoint;
@@ -691,6 +778,8 @@ void TEtiq::FormMouseMove(int x, int y) {
 }
 
 void TEtiq::FormMouseUp(int x, int y) {
+    if (bandSelecting_)
+        finishBand();
     // The selection stays with the objects it dragged; its box follows them.
     if (gestureMoved_ && (Moving || ResizeHandle > 0))
         SelectionBox = markedBox();
@@ -731,9 +820,15 @@ void TEtiq::PaintBox1Click() {
     }
     switch (Tool) {
     case ToolPointer:
-        // The click that ends a move or resize keeps the selection that was dragged.
+        // The click that ends a move or resize keeps the selection that was dragged; the
+        // one that ends a band selects what the band enclosed.
         if (gestureMoved_ && (Moving || ResizeHandle > 0))
             break;
+        if (bandSelecting_ && bandIsLongEnough()) {
+            finishBand();
+            break;
+        }
+        bandSelecting_ = false;
         SelectionChanged = false;
         if (!CtrlPressed)
             Deselectionne();
@@ -793,6 +888,28 @@ void TEtiq::InsertPicture() {
 }
 
 bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scrollArea_ && event->type() == QEvent::KeyPress && HasSelection) {
+        // The arrow keys move the selection, one pixel or ten with Shift; without a
+        // selection they scroll the label.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int step = key->modifiers() & Qt::ShiftModifier ? 10 : 1;
+        switch (key->key()) {
+        case Qt::Key_Left:
+            moveSelectionBy(-step, 0);
+            return true;
+        case Qt::Key_Right:
+            moveSelectionBy(step, 0);
+            return true;
+        case Qt::Key_Up:
+            moveSelectionBy(0, -step);
+            return true;
+        case Qt::Key_Down:
+            moveSelectionBy(0, step);
+            return true;
+        default:
+            break;
+        }
+    }
     if (watched != PaintBox1)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -935,14 +1052,132 @@ bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
     }
     if (doc_.Lines.size() < rule.leastLines)
         return false;
-    if (rule.snapshot)
-        doc_.checkpoint();
+    // A command that finds nothing to change leaves the undo copy of the last real change
+    // and the changed mark alone.
+    const LineList before = doc_.Lines;
     edit(doc_.Lines);
-    if (rule.modifies)
-        doc_.Modified = true;
+    if (doc_.Lines != before) {
+        if (rule.snapshot)
+            doc_.UndoLines = before;
+        if (rule.modifies)
+            doc_.Modified = true;
+    }
     if (rule.repaints)
         Dessine();
     return true;
+}
+
+void TEtiq::AvPlan() {
+    runObjectCommand(ObjectCommands::kToFront, ObjectCommands::bringToFront);
+}
+
+void TEtiq::ArPlan() {
+    runObjectCommand(ObjectCommands::kToBack, ObjectCommands::sendToBack);
+}
+
+void TEtiq::UnDessus() {
+    runObjectCommand(ObjectCommands::kOneUp, ObjectCommands::oneUp);
+}
+
+void TEtiq::UnDessous() {
+    runObjectCommand(ObjectCommands::kOneDown, ObjectCommands::oneDown);
+}
+
+void TEtiq::Supprimer() {
+    runObjectCommand(ObjectCommands::kDelete, ObjectCommands::removeSelected);
+}
+
+void TEtiq::ToutSel() {
+    ObjectCommands::selectAll(doc_.Lines, SelectionBox);
+    Dessine();
+    HasSelection = true;
+}
+
+void TEtiq::ToutDesel() {
+    Deselectionne();
+    Dessine();
+}
+
+void TEtiq::Verrouiller() {
+    runObjectCommand(ObjectCommands::kLock, ObjectCommands::lockSelected);
+}
+
+void TEtiq::Deverrouiller() {
+    runObjectCommand(ObjectCommands::kUnlockAll, ObjectCommands::unlockAll);
+}
+
+void TEtiq::Position() {
+    if (!HasSelection) {
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return;
+    }
+    const QPoint move = dialogs_ ? dialogs_->moveOf(SelectionBox) : QPoint();
+    if (move.isNull())
+        return;
+    // An object that would leave 0..4095 stays where it is, as under the mouse.
+    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
+        ObjectCommands::editSelected(lines, 1, [&](const QByteArray& line) {
+            return LineEdits::MoveXY(line, move.x(), move.y());
+        });
+    });
+}
+
+void TEtiq::Taille() {
+    if (!HasSelection) {
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return;
+    }
+    const QPoint change = dialogs_ ? dialogs_->resizeOf(SelectionBox) : QPoint();
+    if (change.isNull())
+        return;
+    // Each object grows or shrinks at its own right and bottom edges, from the bottom-right
+    // handle; each text is scaled from its own font size.
+    constexpr int kBottomRightHandle = 4;
+    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
+        ObjectCommands::editSelected(lines, 2, [&](const QByteArray& line) {
+            int fontSize = 0;
+            return LineEdits::RedimXY(line, change.x(), change.y(), kBottomRightHandle, fontSize);
+        });
+    });
+}
+
+void TEtiq::Modifier() {
+    if (!HasSelection) {
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+        return;
+    }
+    qsizetype marked = -1;
+    int count = 0;
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        if (doc_.Lines[i].startsWith('*')) {
+            marked = i;
+            ++count;
+        }
+    }
+    if (count >= 2) {
+        Dialogs::information(this, QStringLiteral("Sélection multiple non modifiable"));
+        return;
+    }
+    if (!dialogs_)
+        return;
+    const QByteArray edited =
+        dialogs_->modifyObject(marked >= 0 ? doc_.Lines[marked] : QByteArray());
+    if (edited.isEmpty() || marked < 0)
+        return;
+    runObjectCommand(ObjectCommands::kMoveOrResize,
+                     [&](LineList& lines) { lines[marked] = edited; });
+}
+
+void TEtiq::FondPage() {
+    if (doc_.Lines.size() < 2 || !dialogs_)
+        return;
+    const QByteArray record = dialogs_->background(doc_.Lines[1]);
+    if (record.isEmpty() || record == doc_.Lines[1])
+        return;
+    doc_.checkpoint();
+    doc_.Lines[1] = record;
+    doc_.Modified = true;
+    Dessine();
 }
 
 void TEtiq::Copier(LineList& clipboard) {
@@ -973,10 +1208,15 @@ void TEtiq::Liste() {
         return;
     LineList edited = doc_.Lines;
     const int chosen = dialogs_->objectList(edited);
-    doc_.checkpoint();
-    doc_.Lines = edited;
-    doc_.Modified = true;
+    // A list closed without moving or deleting anything changed nothing to undo or save.
+    if (edited != doc_.Lines) {
+        doc_.checkpoint();
+        doc_.Lines = edited;
+        doc_.Modified = true;
+    }
     if (chosen >= 2 && chosen < doc_.Lines.size() && doc_.Lines[chosen].size() > 1) {
+        // The object chosen in the list becomes the selection.
+        Deselectionne();
         doc_.Lines[chosen][0] = '*';
         HasSelection = true;
         CurrentPoint = QPoint(LineEdits::selectionRect(doc_.Lines[chosen]).left,

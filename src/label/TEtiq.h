@@ -76,8 +76,25 @@ public:
     void Coller(const LineList& clipboard);
     void Annuler();
 
+    // The object commands.
+    void AvPlan();
+    void ArPlan();
+    void UnDessus();
+    void UnDessous();
+    void Supprimer();
+    void ToutSel();
+    void ToutDesel();
+    void Verrouiller();
+    void Deverrouiller();
+    void Position();
+    void Taille();
+    void Modifier();
     void Liste();
     void Proprietes();
+    // The arrow keys: moves the selection, one undoable step.
+    void moveSelectionBy(int dx, int dy);
+    // The page background.
+    void FondPage();
     // The sheet preview; the zoom chosen there becomes this window's.
     void Apercu();
     // Prints the sheet, `copies` times.
@@ -203,6 +220,10 @@ private:
     void showPosition(int x, int y);
     QByteArrayView arcKeyword(bool upward, bool leftward) const;
     void dropSelection();
+    bool objectAt(QPoint point) const;
+    void drawBand();
+    bool bandIsLongEnough() const;
+    void finishBand();
     void showLoaded();
     // The union of the selected objects' rectangles.
     LabelRect markedBox() const;
@@ -218,6 +239,9 @@ private:
     bool doubleClickPress_ = false;
     // The move or resize gesture under way has moved something.
     bool gestureMoved_ = false;
+    // A band drawn from empty ground with the pointer, from AnchorPoint to bandEnd_.
+    bool bandSelecting_ = false;
+    QPoint bandEnd_;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* sheet_ = nullptr;
     QFrame* Panel1 = nullptr;
