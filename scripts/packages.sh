@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is missing.
 set -euo pipefail
-packages=(qt6-base-dev libgif-dev libjpeg-dev fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
+packages=(qt6-base-dev libgif-dev libjpeg-dev fonts-liberation2 fonts-dejavu-core qt6-translations-l10n tzdata
           cmake ninja-build pkg-config g++ clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

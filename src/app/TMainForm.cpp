@@ -10,9 +10,12 @@
 #include "LabelFile.h"
 #include "PrintDevice.h"
 #include "TAboutBox.h"
+#include "TCalendrier.h"
 #include "TEtiq.h"
+#include "THorloge.h"
 #include "TMep.h"
 #include "TNouveau.h"
+#include "TPocket.h"
 #include "ToolPanel.h"
 #include "UserError.h"
 #include "VorlapHelp.h"
@@ -106,6 +109,9 @@ void TMainForm::createForms() {
     });
     setWindowTitle(etiq_->caption() + QStringLiteral(" - Vorlap"));
     nouveau_ = new TNouveau(this);
+    calendrier_ = new TCalendrier(this);
+    horloge_ = new THorloge(this);
+    pocket_ = new TPocket(this);
     helpViewer_ = new HelpViewer(vorlapHelpBook(), this);
 }
 
@@ -381,7 +387,7 @@ void TMainForm::runCommand(Command command) {
 
 void TMainForm::registerCommands() {
     // A command without a handler here is shown greyed out; the commands of the print
-    // preview, the object commands, their dialogs and the utilities join as they come.
+    // preview, the object commands and their dialogs join as they come.
     commands_ = {
         {Command::FileNew, [this] { FileNewItemClick(); }},
         {Command::FileOpen, [this] { FileOpenItemClick(); }},
@@ -416,6 +422,9 @@ void TMainForm::registerCommands() {
         {Command::Redraw, [this] { etiq_->Redessine(); }},
         {Command::ObjectList, [this] { etiq_->Liste(); }},
         {Command::Properties, [this] { etiq_->Proprietes(); }},
+        {Command::Calendar, [this] { Dialogs::runModal(calendrier_); }},
+        {Command::Calculator, [this] { Dialogs::runModal(pocket_); }},
+        {Command::Clock, [this] { Dialogs::runModal(horloge_); }},
         {Command::HelpIndex, [this] { HContents(); }},
         {Command::HelpSearch, [this] { HSearch(); }},
         {Command::HelpHowTo, [this] { HowToUse(); }},

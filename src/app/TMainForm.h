@@ -19,9 +19,12 @@ class QLabel;
 class QMenu;
 class QTimer;
 class TAboutBox;
+class TCalendrier;
 class TEtiq;
+class THorloge;
 class TMep;
 class TNouveau;
+class TPocket;
 class PrinterDevice;
 class QPrinter;
 class ToolPanel;
@@ -68,6 +71,9 @@ public:
     LabelDialogSet* labelDialogs() const { return labelDialogs_.get(); }
     TAboutBox* aboutBox() const { return aboutBox_; }
     HelpViewer* helpViewer() const { return helpViewer_; }
+    TCalendrier* calendrier() const { return calendrier_; }
+    THorloge* horloge() const { return horloge_; }
+    TPocket* pocket() const { return pocket_; }
     ToolPanel* toolPanel() const { return toolPanel_.get(); }
     QColorDialog* colorDialog() const;
 
@@ -113,6 +119,9 @@ private:
     TNouveau* nouveau_ = nullptr;
     TMep* mep_ = nullptr;
     HelpViewer* helpViewer_ = nullptr;
+    TCalendrier* calendrier_ = nullptr;
+    THorloge* horloge_ = nullptr;
+    TPocket* pocket_ = nullptr;
     // The printer chosen with "Configuration imprimante...", which every preview and print
     // lays the sheet out for.
     std::unique_ptr<QPrinter> printer_;
