@@ -5,7 +5,8 @@
 #include "UserError.h"
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
-    : Editext(parent), List(parent), Attributs(parent), Ecran(parent) {}
+    : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Motif(parent),
+      Couleur(parent), Fond(Motif, Couleur, parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();
@@ -40,7 +41,7 @@ void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int 
     Ecran.Imprime(*printer_, copies);
 }
 
-// The object and background dialogs join these as they come; until then nothing changes.
+// The object dialogs join these as they come; until then nothing changes.
 QByteArray LabelDialogSet::modifyObject(const QByteArray&) {
     return {};
 }
@@ -53,6 +54,8 @@ QPoint LabelDialogSet::resizeOf(const LabelRect&) {
     return {};
 }
 
-QByteArray LabelDialogSet::background(const QByteArray&) {
-    return {};
+QByteArray LabelDialogSet::background(const QByteArray& record) {
+    Fond.Init(record);
+    Fond.Execute();
+    return Fond.Result();
 }

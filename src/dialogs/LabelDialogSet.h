@@ -2,9 +2,12 @@
 
 #include "LabelDialogs.h"
 #include "TAttributs.h"
+#include "TCouleur.h"
 #include "TEcran.h"
 #include "TEditext.h"
+#include "TFond.h"
 #include "TList.h"
+#include "TMotif.h"
 
 // The label window's dialogs, created once and reused for the whole run.
 class LabelDialogSet : public LabelDialogs {
@@ -28,6 +31,10 @@ public:
     TList List;
     TAttributs Attributs;
     TEcran Ecran;
+    // The background dialog opens the pattern and gradient dialogs, so they come first.
+    TMotif Motif;
+    TCouleur Couleur;
+    TFond Fond;
 
 private:
     PrintDevice* printer_ = nullptr;

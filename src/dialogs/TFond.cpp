@@ -1,0 +1,235 @@
+#include "TFond.h"
+
+#include "Dialogs.h"
+#include "LineCodec.h"
+#include "LineRenderer.h"
+#include "PreviewBox.h"
+#include "TCouleur.h"
+#include "TMotif.h"
+#include "Windows1252.h"
+
+#include <QColorDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr QSize kPreviewSize(105, 145);
+constexpr const char* kKeywords[] = {"BLANK", "FILLRECT", "SHAPE", "COLOR", "COLORU"};
+// A record's style fields are read this far at most.
+constexpr qsizetype kStyleLimit = 1024;
+
+} // namespace
+
+TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
+    : QDialog(parent), motif_(motif), couleur_(couleur) {
+    setObjectName(QStringLiteral("Fond"));
+    setWindowTitle(QStringLiteral("Fond de page"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("GroupBox1"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* choices = new QVBoxLayout(GroupBox1);
+    const char* captions[] = {"Aucun", "Couleur", "Motif", "Dégradé", "Texture"};
+    QRadioButton** buttons[] = {&RadioButton1, &RadioButton2, &RadioButton3, &RadioButton4,
+                                &RadioButton5};
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new QRadioButton(QString::fromUtf8(captions[i]), GroupBox1);
+        button->setObjectName(QStringLiteral("RadioButton%1").arg(i + 1));
+        choices->addWidget(button);
+        *buttons[i] = button;
+    }
+    choices->addStretch();
+    RadioButton1->setChecked(true);
+    RadioButton5->hide();
+    // A choice acts when it becomes checked; clicking the checked one does nothing.
+    const std::pair<QRadioButton*, void (TFond::*)()> actions[] = {
+        {RadioButton1, &TFond::RadioButton1Click},
+        {RadioButton2, &TFond::RadioButton2Click},
+        {RadioButton3, &TFond::RadioButton3Click},
+        {RadioButton4, &TFond::RadioButton4Click}};
+    for (const auto& [button, action] : actions)
+        connect(button, &QRadioButton::toggled, this, [this, action](bool checked) {
+            if (checked)
+                (this->*action)();
+        });
+
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PaintBox1 = new PreviewBox(kPreviewSize, bevel);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    auto* bevelLayout = new QVBoxLayout(bevel);
+    bevelLayout->setContentsMargins(2, 2, 2, 2);
+    bevelLayout->addWidget(PaintBox1);
+    canvas_.setDevice(&PaintBox1->image());
+    PaintBox1->setDrawing([this] { FormPaint(); });
+
+    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("OK"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton* button : {Button1, Button2})
+        button->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, &TFond::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TFond::Button2Click);
+
+    ColorDialog1 = new QColorDialog(this);
+    ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
+
+    auto* side = new QVBoxLayout;
+    side->addStretch();
+    side->addWidget(Button1);
+    side->addWidget(Button2);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(bevel, 0, Qt::AlignTop);
+    layout->addLayout(side);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    record_ = LineCodec::kBlankRecord;
+    lastChoice_ = RadioButton1;
+}
+
+void TFond::Init(const QByteArray& record) {
+    record_ = record;
+    accepted_ = false;
+    if (!LineCodec::splitLine(record).hasTab) {
+        // Nothing to take: the preview keeps its pen and brush style, on a white brush and
+        // in the dialog's own font.
+        canvas_.setBrushColor(0x00FFFFFF);
+        canvas_.setFontName(QStringLiteral("Arial"));
+        canvas_.setFontSize(8);
+        canvas_.setFontColor(0);
+        canvas_.setFontStyle(0);
+    }
+    PaintBox1->redraw();
+}
+
+int TFond::Execute() {
+    return Dialogs::runModal(this);
+}
+
+QByteArray TFond::Result() const {
+    return accepted_ ? record_ : QByteArray();
+}
+
+void TFond::EcritForme() {
+    record_ = LineCodec::objectLine(kKeywords[kind_], GetRect(), {}, GetStyles());
+}
+
+QByteArray TFond::GetRect() const {
+    return LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1);
+}
+
+QByteArray TFond::GetStyles() const {
+    StyleBlock style;
+    style.brushStyle = canvas_.brushStyle();
+    style.brushColor = canvas_.brushColor();
+    style.penStyle = canvas_.penStyle();
+    style.penWidth = canvas_.penWidth();
+    style.penColor = canvas_.penColor();
+    style.fontColor = canvas_.fontColor();
+    style.fontSize = canvas_.fontSize();
+    style.fontStyle = 0;
+    style.fontName = Windows1252::fromUnicode(canvas_.fontName());
+    return LineCodec::writeStyles(style);
+}
+
+void TFond::SetStyles(QByteArrayView block) {
+    LineRenderer(canvas_).applyStyles(block);
+    canvas_.setFontStyle(0);
+}
+
+void TFond::DessinForme(const QByteArray& record) {
+    LineParts parts = LineCodec::splitLine(record);
+    canvas_.setPenMode(PenMode::Copy);
+    if (parts.hasTab)
+        SetStyles(parts.styles.first(qMin(parts.styles.size(), kStyleLimit)));
+    if (parts.keyword == "BLANK")
+        Efface();
+    // The attributes are taken: the label's renderer draws the rest of the record with them.
+    parts.hasTab = false;
+    drawBackgroundPreview(canvas_, LineCodec::joinLine(parts), kPreviewSize);
+}
+
+void TFond::Efface() {
+    canvas_.whiten(0, 0, kPreviewSize.width(), kPreviewSize.height());
+}
+
+void TFond::FormPaint() {
+    Efface();
+    DessinForme(record_);
+}
+
+void TFond::choose(Kind kind) {
+    kind_ = kind;
+    QRadioButton* const choices[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4,
+                                     RadioButton4};
+    lastChoice_ = choices[kind];
+    EcritForme();
+    PaintBox1->redraw();
+}
+
+void TFond::keepChoice() {
+    const QSignalBlocker quiet(lastChoice_);
+    lastChoice_->setChecked(true);
+}
+
+void TFond::RadioButton1Click() {
+    choose(Blank);
+}
+
+void TFond::RadioButton2Click() {
+    ColorDialog1->setCurrentColor(colorFromRef(canvas_.brushColor()));
+    if (Dialogs::runModal(ColorDialog1) != QDialog::Accepted)
+        return keepChoice();
+    const ColorRef color = refFromColor(ColorDialog1->currentColor());
+    canvas_.setBrushColor(color);
+    canvas_.setPenColor(color);
+    choose(FillRect);
+}
+
+void TFond::RadioButton3Click() {
+    // A cancelled pattern dialog gives back what it was handed, and the pattern is drawn.
+    int style = canvas_.brushStyle();
+    ColorRef line = canvas_.penColor();
+    ColorRef back = canvas_.brushColor();
+    motif_.Init(style, line, back);
+    motif_.Execute();
+    motif_.Result(style, line, back);
+    canvas_.setBrushStyle(style);
+    canvas_.setPenColor(line);
+    canvas_.setBrushColor(back);
+    choose(Shape);
+}
+
+void TFond::RadioButton4Click() {
+    ColorRef color = canvas_.penColor();
+    int direction = TCouleur::DarkToLight;
+    couleur_.Init(color);
+    couleur_.Execute();
+    if (!couleur_.Result(color, direction))
+        return keepChoice();
+    canvas_.setPenColor(color);
+    canvas_.setBrushColor(color);
+    choose(direction == TCouleur::LightToDark ? ColorU : Color);
+}
+
+void TFond::Button1Click() {
+    reject();
+}
+
+void TFond::Button2Click() {
+    accept();
+}
+
+void TFond::done(int result) {
+    accepted_ = result == QDialog::Accepted;
+    QDialog::done(result);
+}
