@@ -5,7 +5,8 @@
 #include "UserError.h"
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
-    : Editext(parent), List(parent), Attributs(parent), Ecran(parent) {}
+    : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Posit(parent),
+      DimObj(parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();
@@ -40,16 +41,26 @@ void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int 
     Ecran.Imprime(*printer_, copies);
 }
 
-// The object and background dialogs join these as they come; until then nothing changes.
+QPoint LabelDialogSet::moveOf(const LabelRect& selection) {
+    Posit.Init(selection);
+    Posit.Execute();
+    int dx = 0;
+    int dy = 0;
+    Posit.Result(dx, dy);
+    return {dx, dy};
+}
+
+QPoint LabelDialogSet::resizeOf(const LabelRect& selection) {
+    DimObj.Init(selection);
+    DimObj.Execute();
+    int dw = 0;
+    int dh = 0;
+    DimObj.Result(dw, dh);
+    return {dw, dh};
+}
+
+// The modify and background dialogs join these as they come; until then nothing changes.
 QByteArray LabelDialogSet::modifyObject(const QByteArray&) {
-    return {};
-}
-
-QPoint LabelDialogSet::moveOf(const LabelRect&) {
-    return {};
-}
-
-QPoint LabelDialogSet::resizeOf(const LabelRect&) {
     return {};
 }
 

@@ -2,9 +2,11 @@
 
 #include "LabelDialogs.h"
 #include "TAttributs.h"
+#include "TDimObj.h"
 #include "TEcran.h"
 #include "TEditext.h"
 #include "TList.h"
+#include "TPosit.h"
 
 // The label window's dialogs, created once and reused for the whole run.
 class LabelDialogSet : public LabelDialogs {
@@ -28,6 +30,8 @@ public:
     TList List;
     TAttributs Attributs;
     TEcran Ecran;
+    TPosit Posit;
+    TDimObj DimObj;
 
 private:
     PrintDevice* printer_ = nullptr;
