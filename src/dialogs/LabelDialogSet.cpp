@@ -5,7 +5,7 @@
 #include "UserError.h"
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
-    : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Posit(parent),
+    : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Modif(parent), Posit(parent),
       DimObj(parent) {}
 
 QString LabelDialogSet::editText() {
@@ -41,6 +41,12 @@ void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int 
     Ecran.Imprime(*printer_, copies);
 }
 
+QByteArray LabelDialogSet::modifyObject(const QByteArray& line) {
+    Modif.Init(line);
+    Modif.Execute();
+    return Modif.Result();
+}
+
 QPoint LabelDialogSet::moveOf(const LabelRect& selection) {
     Posit.Init(selection);
     Posit.Execute();
@@ -59,11 +65,7 @@ QPoint LabelDialogSet::resizeOf(const LabelRect& selection) {
     return {dw, dh};
 }
 
-// The modify and background dialogs join these as they come; until then nothing changes.
-QByteArray LabelDialogSet::modifyObject(const QByteArray&) {
-    return {};
-}
-
+// The background dialog joins these when it comes; until then nothing changes.
 QByteArray LabelDialogSet::background(const QByteArray&) {
     return {};
 }

@@ -6,6 +6,7 @@
 #include "TEcran.h"
 #include "TEditext.h"
 #include "TList.h"
+#include "TModif.h"
 #include "TPosit.h"
 
 // The label window's dialogs, created once and reused for the whole run.
@@ -30,6 +31,8 @@ public:
     TList List;
     TAttributs Attributs;
     TEcran Ecran;
+    // The main window hands Modif its font names (Initfont) before each "Modifier...".
+    TModif Modif;
     TPosit Posit;
     TDimObj DimObj;
 
