@@ -6,7 +6,8 @@
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
     : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Motif(parent),
-      Couleur(parent), Fond(Motif, Couleur, parent) {}
+      Couleur(parent), Fond(Motif, Couleur, parent), Modif(parent), Posit(parent),
+      DimObj(parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();
@@ -41,17 +42,28 @@ void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int 
     Ecran.Imprime(*printer_, copies);
 }
 
-// The object dialogs join these as they come; until then nothing changes.
-QByteArray LabelDialogSet::modifyObject(const QByteArray&) {
-    return {};
+QByteArray LabelDialogSet::modifyObject(const QByteArray& line) {
+    Modif.Init(line);
+    Modif.Execute();
+    return Modif.Result();
 }
 
-QPoint LabelDialogSet::moveOf(const LabelRect&) {
-    return {};
+QPoint LabelDialogSet::moveOf(const LabelRect& selection) {
+    Posit.Init(selection);
+    Posit.Execute();
+    int dx = 0;
+    int dy = 0;
+    Posit.Result(dx, dy);
+    return {dx, dy};
 }
 
-QPoint LabelDialogSet::resizeOf(const LabelRect&) {
-    return {};
+QPoint LabelDialogSet::resizeOf(const LabelRect& selection) {
+    DimObj.Init(selection);
+    DimObj.Execute();
+    int dw = 0;
+    int dh = 0;
+    DimObj.Result(dw, dh);
+    return {dw, dh};
 }
 
 QByteArray LabelDialogSet::background(const QByteArray& record) {

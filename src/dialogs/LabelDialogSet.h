@@ -3,11 +3,14 @@
 #include "LabelDialogs.h"
 #include "TAttributs.h"
 #include "TCouleur.h"
+#include "TDimObj.h"
 #include "TEcran.h"
 #include "TEditext.h"
 #include "TFond.h"
 #include "TList.h"
 #include "TMotif.h"
+#include "TModif.h"
+#include "TPosit.h"
 
 // The label window's dialogs, created once and reused for the whole run.
 class LabelDialogSet : public LabelDialogs {
@@ -35,6 +38,10 @@ public:
     TMotif Motif;
     TCouleur Couleur;
     TFond Fond;
+    // The main window hands Modif its font names (Initfont) before each "Modifier...".
+    TModif Modif;
+    TPosit Posit;
+    TDimObj DimObj;
 
 private:
     PrintDevice* printer_ = nullptr;
