@@ -409,7 +409,11 @@ void TMainForm::registerCommands() {
         {Command::OneUp, [this] { etiq_->UnDessus(); }},
         {Command::Position, [this] { etiq_->Position(); }},
         {Command::Size, [this] { etiq_->Taille(); }},
-        {Command::Modify, [this] { etiq_->Modifier(); }},
+        {Command::Modify,
+         [this] {
+             labelDialogs_->Modif.Initfont(toolPanel_->fontNames());
+             etiq_->Modifier();
+         }},
         {Command::Background, [this] { etiq_->FondPage(); }},
         {Command::ClearLabel, [this] { etiq_->Effacer(); }},
         {Command::Resize, [this] { Redimensionner1Click(); }},

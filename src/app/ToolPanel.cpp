@@ -353,6 +353,13 @@ void ToolPanel::GetFontNames() {
     FontName->setEditText(current);
 }
 
+QStringList ToolPanel::fontNames() const {
+    QStringList names;
+    for (int i = 0; i < FontName->count(); ++i)
+        names.append(FontName->itemText(i));
+    return names;
+}
+
 void ToolPanel::setPenWidthField(int width) {
     SpinEdit1->setValue(width);
 }

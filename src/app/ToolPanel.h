@@ -41,6 +41,8 @@ public:
     // Fills the font list with the machine's fonts and the three stored names, sorted.
     void GetFontNames();
     void setPaletteVisible(bool visible);
+    // The font names the font box offers.
+    QStringList fontNames() const;
 
     ToolBarState GetStyles() override;
     void setPenWidthField(int width) override;

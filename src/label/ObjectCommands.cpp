@@ -110,7 +110,8 @@ void selectAll(LineList& lines, LabelRect& box) {
         const QByteArrayView rect = parts.rectField;
         for (int f = 0; f < 4; ++f) {
             const qsizetype at = qMin<qsizetype>(3 * f, rect.size());
-            if (const auto v = LineCodec::parseHex(rect.sliced(at, qMin<qsizetype>(3, rect.size() - at))))
+            if (const auto v =
+                    LineCodec::parseHex(rect.sliced(at, qMin<qsizetype>(3, rect.size() - at))))
                 values[f] = int(*v);
         }
         box.left = qMin(box.left, values[0]);

@@ -15,8 +15,8 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QRegion>
@@ -732,9 +732,8 @@ void TEtiq::finishBand() {
 void TEtiq::moveSelectionBy(int dx, int dy) {
     // One step of the arrow keys: one undoable move, under the mouse's 0..4095 rule.
     runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
-        ObjectCommands::editSelected(lines, 1, [&](const QByteArray& line) {
-            return LineEdits::MoveXY(line, dx, dy);
-        });
+        ObjectCommands::editSelected(
+            lines, 1, [&](const QByteArray& line) { return LineEdits::MoveXY(line, dx, dy); });
         SelectionBox = markedBox();
     });
 }
@@ -1088,6 +1087,9 @@ void TEtiq::Supprimer() {
 }
 
 void TEtiq::ToutSel() {
+    // The box of everything, not grown from wherever the last box was: a box reaching
+    // the corner would put the handles and the move zone where no object is.
+    SelectionBox = kNoSelectionBox;
     ObjectCommands::selectAll(doc_.Lines, SelectionBox);
     Dessine();
     HasSelection = true;
