@@ -50,6 +50,7 @@ private slots:
     void nothingToChangeLeavesTheUndoAlone();
     void arrowheads();
     void bandAndArrowKeys();
+    void backgroundIsOneUndoableChange();
 };
 
 void TestObjectCommands::stacking() {
@@ -242,6 +243,25 @@ void TestObjectCommands::bandAndArrowKeys() {
         QTest::keyClick(keys, Qt::Key_Left, Qt::ShiftModifier);
     QCOMPARE(LineEdits::selectionRect(w.line(2)).left, 1);
     QCOMPARE(LineEdits::selectionRect(w.line(3)).left, 21);
+}
+
+void TestObjectCommands::backgroundIsOneUndoableChange() {
+    LabelWindowFixture w(1, {object("RECT", 20, 20, 40, 40)});
+    // The dialog cancelled, or giving back the same record: nothing changes.
+    w.etiq.FondPage();
+    w.dialogs.backgroundRecord = w.line(1);
+    w.etiq.FondPage();
+    QVERIFY(!w.etiq.document().Modified);
+    QCOMPARE(w.dialogs.given.value(0), QByteArray(" 0BLANK"));
+
+    w.dialogs.backgroundRecord = " 0FILLRECT 000000068090\t0000000FF00100000000000000000C0Arial";
+    w.etiq.FondPage();
+    QCOMPARE(w.line(1), w.dialogs.backgroundRecord);
+    QVERIFY(w.etiq.document().Modified);
+    QCOMPARE(w.etiq.surface().pixel(300, 200), qRgb(255, 0, 0));
+    w.etiq.Annuler();
+    QCOMPARE(w.line(1), QByteArray(" 0BLANK"));
+    QCOMPARE(w.etiq.surface().pixel(300, 200), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(TestObjectCommands)
