@@ -2,6 +2,8 @@
 
 #include "SpinEdit.h"
 
+#include "DialogButtons.h"
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,11 +41,10 @@ TNouveau::TNouveau(QWidget* parent) : QDialog(parent) {
     }
     fill(70, 42, 0, 0);
 
-    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::TheDefault);
+    Button1 = cancelOk.cancel;
+    Button2 = cancelOk.ok;
     Button1->setGeometry(288, 134, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(288, 174, 75, 25);
     Button2->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TNouveau::Button1Click);

@@ -6,8 +6,7 @@
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
     : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Motif(parent),
-      Couleur(parent), Fond(Motif, Couleur, parent), Modif(parent), Posit(parent),
-      DimObj(parent) {}
+      Couleur(parent), Fond(Motif, Couleur, parent), Modif(parent), Posit(parent), DimObj(parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();

@@ -8,8 +8,8 @@
 #include "TEditext.h"
 #include "TFond.h"
 #include "TList.h"
-#include "TMotif.h"
 #include "TModif.h"
+#include "TMotif.h"
 #include "TPosit.h"
 
 // The label window's dialogs, created once and reused for the whole run.

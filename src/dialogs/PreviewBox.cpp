@@ -1,5 +1,8 @@
 #include "PreviewBox.h"
 
+#include <QFrame>
+#include <QVBoxLayout>
+
 #include "GdiCanvas.h"
 #include "LabelPainter.h"
 
@@ -32,4 +35,25 @@ void drawBackgroundPreview(GdiCanvas& canvas, const QByteArray& record, QSize si
     options.background.bottom = size.height() - 1;
     LabelPainter(canvas).paint({QByteArray(), record}, options);
     canvas.flush();
+}
+
+PreviewBox* PreviewBox::inFrame(QWidget* parent, QSize size, const QString& frameName,
+                                Ground ground, QFrame** frame) {
+    auto* bevel = new QFrame(parent);
+    bevel->setObjectName(frameName);
+    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (ground == Ground::White) {
+        bevel->setAutoFillBackground(true);
+        QPalette white = bevel->palette();
+        white.setColor(QPalette::Window, Qt::white);
+        bevel->setPalette(white);
+    }
+    auto* box = new PreviewBox(size, bevel);
+    box->setObjectName(QStringLiteral("PaintBox1"));
+    auto* layout = new QVBoxLayout(bevel);
+    const int margin = ground == Ground::White ? 4 : 2;
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(box);
+    *frame = bevel;
+    return box;
 }

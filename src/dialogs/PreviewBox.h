@@ -8,6 +8,7 @@
 #include <functional>
 
 class GdiCanvas;
+class QFrame;
 
 // A dialog's preview: an image of a fixed size, drawn from the dialog's state each time it
 // is painted, so that it never shows anything but what "OK" would give.
@@ -15,6 +16,10 @@ class PreviewBox : public QWidget {
     Q_OBJECT
 public:
     PreviewBox(QSize size, QWidget* parent = nullptr);
+    // A preview inside a sunken frame of that name, white around the image or not.
+    enum class Ground { White, Window };
+    static PreviewBox* inFrame(QWidget* parent, QSize size, const QString& frameName, Ground ground,
+                               QFrame** frame);
 
     QImage& image() { return image_; }
     // What draws the image; runs before every paint.

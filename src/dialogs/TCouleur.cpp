@@ -1,6 +1,7 @@
 #include "TCouleur.h"
 
 #include "ColorPanel.h"
+#include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
 #include "PreviewBox.h"
@@ -48,27 +49,15 @@ TCouleur::TCouleur(QWidget* parent) : QDialog(parent) {
                 Calcule();
         });
 
-    auto* panel9 = new QFrame(this);
-    panel9->setObjectName(QStringLiteral("Panel9"));
-    panel9->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel9->setAutoFillBackground(true);
-    QPalette white = panel9->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel9->setPalette(white);
-    PaintBox1 = new PreviewBox(kPreviewSize, panel9);
-    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    auto* previewLayout = new QVBoxLayout(panel9);
-    previewLayout->setContentsMargins(4, 4, 4, 4);
-    previewLayout->addWidget(PaintBox1);
+    QFrame* panel9 = nullptr;
+    PaintBox1 = PreviewBox::inFrame(this, kPreviewSize, QStringLiteral("Panel9"),
+                                    PreviewBox::Ground::White, &panel9);
     canvas_.setDevice(&PaintBox1->image());
     PaintBox1->setDrawing([this] { Calcule(); });
 
-    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton* button : {Button1, Button2})
-        button->setAutoDefault(false);
+    const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::Nothing);
+    Button1 = cancelOk.cancel;
+    Button2 = cancelOk.ok;
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,5 +1,6 @@
 #include "TFond.h"
 
+#include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
 #include "LineRenderer.h"
@@ -59,23 +60,15 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
                 (this->*action)();
         });
 
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PaintBox1 = new PreviewBox(kPreviewSize, bevel);
-    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    auto* bevelLayout = new QVBoxLayout(bevel);
-    bevelLayout->setContentsMargins(2, 2, 2, 2);
-    bevelLayout->addWidget(PaintBox1);
+    QFrame* bevel = nullptr;
+    PaintBox1 = PreviewBox::inFrame(this, kPreviewSize, QStringLiteral("Bevel1"),
+                                    PreviewBox::Ground::Window, &bevel);
     canvas_.setDevice(&PaintBox1->image());
     PaintBox1->setDrawing([this] { FormPaint(); });
 
-    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton* button : {Button1, Button2})
-        button->setAutoDefault(false);
+    const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::Nothing);
+    Button1 = cancelOk.cancel;
+    Button2 = cancelOk.ok;
     connect(Button1, &QPushButton::clicked, this, &TFond::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFond::Button2Click);
 

@@ -1,6 +1,7 @@
 #include "TModif.h"
 
 #include "ColorPanel.h"
+#include "DialogButtons.h"
 #include "Dialogs.h"
 #include "SpinEdit.h"
 #include "Windows1252.h"
@@ -169,12 +170,9 @@ TModif::TModif(QWidget* parent) : QDialog(parent) {
     Notebook1->addWidget(makeShapesPage());
     Notebook1->addWidget(makeTextPage());
 
-    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton* button : {Button1, Button2})
-        button->setAutoDefault(false);
+    const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::Nothing);
+    Button1 = cancelOk.cancel;
+    Button2 = cancelOk.ok;
     connect(Button1, &QPushButton::clicked, this, &TModif::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TModif::Button2Click);
 

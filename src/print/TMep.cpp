@@ -2,6 +2,8 @@
 
 #include "SpinEdit.h"
 
+#include "DialogButtons.h"
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,11 +51,10 @@ TMep::TMep(QWidget* parent) : QDialog(parent) {
     zoomCaption->setGeometry(20, 188, 110, 22);
     SpinEdit5 = numberBox(5, this, zoomCaption, QRect(134, 188, 72, 22));
 
-    Button1 = new QPushButton(QStringLiteral("Annuler"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::TheDefault);
+    Button1 = cancelOk.cancel;
+    Button2 = cancelOk.ok;
     Button1->setGeometry(232, 110, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(232, 147, 75, 25);
     Button2->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TMep::Button1Click);
