@@ -121,16 +121,9 @@ QByteArray TFond::GetRect() const {
 }
 
 QByteArray TFond::GetStyles() const {
-    StyleBlock style;
-    style.brushStyle = canvas_.brushStyle();
-    style.brushColor = canvas_.brushColor();
-    style.penStyle = canvas_.penStyle();
-    style.penWidth = canvas_.penWidth();
-    style.penColor = canvas_.penColor();
-    style.fontColor = canvas_.fontColor();
-    style.fontSize = canvas_.fontSize();
+    // A background's style block never carries a font style.
+    StyleBlock style = canvasStyle(canvas_);
     style.fontStyle = 0;
-    style.fontName = Windows1252::fromUnicode(canvas_.fontName());
     return LineCodec::writeStyles(style);
 }
 

@@ -75,6 +75,20 @@ RenderOptions RenderOptions::dialogPreview(QSize size) {
     return o;
 }
 
+StyleBlock canvasStyle(const GdiCanvas& canvas) {
+    StyleBlock style;
+    style.brushStyle = canvas.brushStyle();
+    style.brushColor = canvas.brushColor();
+    style.penStyle = canvas.penStyle();
+    style.penWidth = canvas.penWidth();
+    style.penColor = canvas.penColor();
+    style.fontColor = canvas.fontColor();
+    style.fontSize = canvas.fontSize();
+    style.fontStyle = canvas.fontStyle();
+    style.fontName = Windows1252::fromUnicode(canvas.fontName());
+    return style;
+}
+
 void LineRenderer::applyStyles(QByteArrayView block) {
     StyleBlock style;
     style.brushStyle = canvas_.brushStyle();

@@ -67,6 +67,9 @@ struct RenderState {
     int savedBrushStyle = BrushClear;
 };
 
+// The style block of what the canvas holds: its pen, brush and font.
+StyleBlock canvasStyle(const GdiCanvas& canvas);
+
 // Draws one object line on a canvas; the label painter and every mode draw through it.
 class LineRenderer {
 public:

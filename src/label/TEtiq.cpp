@@ -359,17 +359,7 @@ QByteArray TEtiq::GetRect(int x, int y) {
 }
 
 QByteArray TEtiq::GetStyles() const {
-    StyleBlock style;
-    style.brushStyle = canvas_.brushStyle();
-    style.brushColor = canvas_.brushColor();
-    style.penStyle = canvas_.penStyle();
-    style.penWidth = canvas_.penWidth();
-    style.penColor = canvas_.penColor();
-    style.fontColor = canvas_.fontColor();
-    style.fontSize = canvas_.fontSize();
-    style.fontStyle = canvas_.fontStyle();
-    style.fontName = Windows1252::fromUnicode(canvas_.fontName());
-    return LineCodec::writeStyles(style);
+    return LineCodec::writeStyles(canvasStyle(canvas_));
 }
 
 void TEtiq::EcritForme() {
