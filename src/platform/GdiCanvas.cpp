@@ -1517,16 +1517,13 @@ void GdiCanvas::fillRect(int left, int top, int right, int bottom) {
     QPainter* p = painter();
     if (!p)
         return;
-    if (vector_) {
-        p->setPen(Qt::NoPen);
-        applyVectorBrush(*p);
-        p->drawRect(box);
+    if (deviceRaster_.bits) {
+        fillRaster(deviceRaster_, box, brushPixel(), brushHatch());
         return;
     }
-    if (deviceRaster_.bits)
-        fillRaster(deviceRaster_, box, brushPixel(), brushHatch());
-    else
-        p->fillRect(box, brush());
+    if (vector_ && brushHatch())
+        p->setBrushOrigin(0, 0);
+    p->fillRect(box, brush());
 }
 
 GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
@@ -1612,6 +1609,12 @@ GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& t
     const qsizetype size = text.size();
     const int margin = textMargin(font);
     if (size <= textItemLength && font.texts.contains(text)) {
+        run.whole = true;
+        return run;
+    }
+    // On paper, a text that cannot be wider than the device at the font's widest advance is
+    // drawn whole without measuring it first: a measure costs as much as the drawing.
+    if (vector_ && qint64(size) * font.metrics.maxWidth() <= area.width()) {
         run.whole = true;
         return run;
     }
@@ -1956,7 +1959,11 @@ void GdiCanvas::vectorBox(const QRect& box, int cornerWidth, int cornerHeight) {
     }
     p->setPen(outline ? vectorPen(pen) : QPen(Qt::NoPen));
     applyVectorBrush(*p);
-    p->drawPath(boxPath(shape, radii));
+    // Where the outline has no dashes to place, a plain rectangle is one operator in a PDF.
+    if (radii.isNull() && !(outline && dash()))
+        p->drawRect(shape);
+    else
+        p->drawPath(boxPath(shape, radii));
 }
 
 void GdiCanvas::vectorArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
