@@ -1,5 +1,9 @@
 #include "GdiCanvas.h"
 
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -213,6 +217,7 @@ void GdiCanvas::setDevice(QPaintDevice* device, int dpi) {
     flush();
     external_ = nullptr;
     device_ = device;
+    vector_ = device && device->devType() != QInternal::Image;
     dpi_ = dpi > 0 ? dpi : 96;
     font_.reset();
 }
@@ -242,6 +247,8 @@ QPainter* GdiCanvas::painter() {
         p->setRenderHint(QPainter::Antialiasing, false);
         p->setRenderHint(QPainter::TextAntialiasing, false);
         p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        // Qt's PDF engine would store pictures as JPEG, blurring their sharp edges.
+        p->setRenderHint(QPainter::LosslessImageRendering, vector_);
         painter_ = std::move(p);
         // Figures go straight into an image's 32-bit pixels, alongside the painter that
         // draws text and pictures. QPainter has made the pixels the image's own, so
@@ -1201,6 +1208,10 @@ void GdiCanvas::lineTo(int x, int y) {
     const int width = lineWidth();
     if (penStyle_ == PenClear || (from == to && width == 1))
         return;
+    if (vectorOutput()) {
+        vectorLine(from, to);
+        return;
+    }
     const int pad = width + 2;
     const QRect bounds(QPoint(std::min(from.x(), x) - pad, std::min(from.y(), y) - pad),
                        QPoint(std::max(from.x(), x) + pad, std::max(from.y(), y) + pad));
@@ -1260,6 +1271,10 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
     const bool filled = brushStyle_ != BrushClear;
     if (box.isEmpty() || (!outline && !filled))
         return;
+    if (vectorOutput()) {
+        vectorBox(box, cornerWidth, cornerHeight);
+        return;
+    }
     int pen = lineWidth();
     if (outline && penStyle_ == PenInsideFrame && pen > 1) {
         // An inside-frame pen stays within the box: the figure shrinks, corners included,
@@ -1338,6 +1353,10 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
     const QRect box = pixelBox(left, top, right, bottom);
     if (box.isEmpty() || penStyle_ == PenClear)
         return;
+    if (vectorOutput()) {
+        vectorArc(box, QPoint(startX, startY), QPoint(endX, endY));
+        return;
+    }
     // Traced at the origin, with its ends relative to the box, an arc is the same wherever the
     // box lies.
     const QPoint origin = box.topLeft();
@@ -1432,6 +1451,10 @@ void GdiCanvas::polygon(const QList<QPoint>& points) {
     const bool filled = brushStyle_ != BrushClear;
     if (points.size() < 2 || (!outline && !filled))
         return;
+    if (vectorOutput()) {
+        vectorPolygon(points, true);
+        return;
+    }
     const int pad = lineWidth() + 2;
     const QRect bounds = QPolygon(points).boundingRect().adjusted(-pad, -pad, pad, pad);
     if (!beginFigure(bounds))
@@ -1463,6 +1486,10 @@ void GdiCanvas::polygon(const QList<QPoint>& points) {
 void GdiCanvas::polyline(const QList<QPoint>& points) {
     if (points.size() < 2 || penStyle_ == PenClear)
         return;
+    if (vectorOutput()) {
+        vectorPolygon(points, false);
+        return;
+    }
     const int pad = lineWidth() + 2;
     const QRect bounds = QPolygon(points).boundingRect().adjusted(-pad, -pad, pad, pad);
     if (!beginFigure(bounds))
@@ -1490,10 +1517,13 @@ void GdiCanvas::fillRect(int left, int top, int right, int bottom) {
     QPainter* p = painter();
     if (!p)
         return;
-    if (deviceRaster_.bits)
+    if (deviceRaster_.bits) {
         fillRaster(deviceRaster_, box, brushPixel(), brushHatch());
-    else
-        p->fillRect(box, brush());
+        return;
+    }
+    if (vector_ && brushHatch())
+        p->setBrushOrigin(0, 0);
+    p->fillRect(box, brush());
 }
 
 GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
@@ -1579,6 +1609,12 @@ GdiCanvas::TextRun GdiCanvas::visibleRun(const FontEntry& font, const QString& t
     const qsizetype size = text.size();
     const int margin = textMargin(font);
     if (size <= textItemLength && font.texts.contains(text)) {
+        run.whole = true;
+        return run;
+    }
+    // On paper, a text that cannot be wider than the device at the font's widest advance is
+    // drawn whole without measuring it first: a measure costs as much as the drawing.
+    if (vector_ && qint64(size) * font.metrics.maxWidth() <= area.width()) {
         run.whole = true;
         return run;
     }
@@ -1718,6 +1754,10 @@ void GdiCanvas::textOut(int x, int y, const QString& text) {
 void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QImage& picture) {
     if (picture.isNull())
         return;
+    if (vector_) {
+        vectorPicture(left, top, right, bottom, picture, picture.size());
+        return;
+    }
     const QRect target(QPoint(std::min(left, right), std::min(top, bottom)),
                        QSize(std::abs(right - left), std::abs(bottom - top)));
     QPainter* p = painter();
@@ -1734,6 +1774,10 @@ void GdiCanvas::stretchDraw(int left, int top, int right, int bottom, const QIma
                             QSize size) {
     if (size.isEmpty())
         return;
+    if (vector_) {
+        vectorPicture(left, top, right, bottom, columns, size);
+        return;
+    }
     if (columns.width() >= size.width() && columns.height() == size.height()) {
         stretchDraw(left, top, right, bottom, columns);
         return;
@@ -1816,4 +1860,223 @@ void GdiCanvas::whiten(int left, int top, int right, int bottom) {
         fillRaster(deviceRaster_, box, 0xFFFFFFFF, nullptr);
     else
         p->fillRect(box, Qt::white);
+}
+
+QPen GdiCanvas::vectorPen(int width, double dashOffset) const {
+    QPen pen(colorFromRef(penColor_), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    if (const Dash* d = dash()) {
+        // In units of the pen's width, which is one device pixel.
+        pen.setDashPattern(QList<qreal>(d->lengths, d->lengths + d->count));
+        pen.setDashOffset(dashOffset);
+        pen.setCapStyle(Qt::FlatCap);
+    }
+    return pen;
+}
+
+void GdiCanvas::applyVectorBrush(QPainter& p) const {
+    // Hatches are the screen's 8-pixel tiles with transparent gaps, anchored at the device's
+    // origin: a PDF stores them as small masked images, which every renderer puts on the
+    // same pixels as the screen. Qt's own hatch patterns stroke their lines along pixel
+    // edges, which renderers shift by half a pixel or break up.
+    p.setBrush(brush());
+    if (brushHatch())
+        p.setBrushOrigin(0, 0);
+}
+
+namespace {
+
+// Radii of the corners of a box of the given size whose outline runs through the centres of
+// its edge pixels; none when the corners are too small to round.
+QSizeF cornerRadii(QSize size, int cornerWidth, int cornerHeight) {
+    const double a = (std::min(cornerWidth, size.width()) - 1) / 2.0;
+    const double b = (std::min(cornerHeight, size.height()) - 1) / 2.0;
+    return a > 0 && b > 0 ? QSizeF(a, b) : QSizeF(0, 0);
+}
+
+// A box with elliptic corners, walked counter-clockwise from the middle of its right side as
+// the pixel outline is, so that dashes fall where they do on screen.
+QPainterPath boxPath(const QRectF& r, QSizeF radii) {
+    const double rx = std::min(radii.width(), r.width() / 2);
+    const double ry = std::min(radii.height(), r.height() / 2);
+    QPainterPath path;
+    path.moveTo(r.right(), r.center().y());
+    auto side = [&path](double x, double y) {
+        if (path.currentPosition() != QPointF(x, y))
+            path.lineTo(x, y);
+    };
+    if (rx > 0 && ry > 0) {
+        side(r.right(), r.top() + ry);
+        path.arcTo(QRectF(r.right() - 2 * rx, r.top(), 2 * rx, 2 * ry), 0, 90);
+        side(r.left() + rx, r.top());
+        path.arcTo(QRectF(r.left(), r.top(), 2 * rx, 2 * ry), 90, 90);
+        side(r.left(), r.bottom() - ry);
+        path.arcTo(QRectF(r.left(), r.bottom() - 2 * ry, 2 * rx, 2 * ry), 180, 90);
+        side(r.right() - rx, r.bottom());
+        path.arcTo(QRectF(r.right() - 2 * rx, r.bottom() - 2 * ry, 2 * rx, 2 * ry), 270, 90);
+    } else {
+        side(r.right(), r.top());
+        side(r.left(), r.top());
+        side(r.left(), r.bottom());
+        side(r.right(), r.bottom());
+    }
+    path.closeSubpath();
+    return path;
+}
+
+// The centre of the pixel at p: where the pixel outline's geometry puts its points.
+QPointF centreOf(QPoint p) {
+    return QPointF(p.x() + 0.5, p.y() + 0.5);
+}
+
+} // namespace
+
+void GdiCanvas::vectorBox(const QRect& box, int cornerWidth, int cornerHeight) {
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const bool outline = penStyle_ != PenClear;
+    int pen = lineWidth();
+    QRectF shape;
+    QSizeF radii;
+    if (!outline) {
+        // The brush alone covers the box, edge pixels included.
+        shape = QRectF(box);
+        radii = cornerRadii(box.size(), cornerWidth, cornerHeight);
+        if (!radii.isNull())
+            radii += QSizeF(0.5, 0.5);
+    } else if (penStyle_ == PenInsideFrame && pen > 1) {
+        // The pen's outer edge runs along the box's edges, corners shrinking with it; a pen
+        // wider than the box is narrowed to it.
+        pen = std::min({pen, box.width(), box.height()});
+        shape = QRectF(box).adjusted(pen / 2.0, pen / 2.0, -pen / 2.0, -pen / 2.0);
+        radii =
+            cornerRadii(box.size() - QSize(pen - 1, pen - 1), std::max(0, cornerWidth - (pen - 1)),
+                        std::max(0, cornerHeight - (pen - 1)));
+    } else {
+        // The pen, thin or wide, is centred on the outline through the edge pixels' centres.
+        shape = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
+        radii = cornerRadii(box.size(), cornerWidth, cornerHeight);
+    }
+    p->setPen(outline ? vectorPen(pen) : QPen(Qt::NoPen));
+    applyVectorBrush(*p);
+    // Where the outline has no dashes to place, a plain rectangle is one operator in a PDF.
+    if (radii.isNull() && !(outline && dash()))
+        p->drawRect(shape);
+    else
+        p->drawPath(boxPath(shape, radii));
+}
+
+void GdiCanvas::vectorArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
+    QPainter* p = painter();
+    if (!p)
+        return;
+    // Radials from the centre as the pixel outline takes them, turned into the ellipse's
+    // parametric angles, which QPainterPath's arcs count in.
+    const double cx = (box.left() + box.right()) / 2.0, cy = (box.top() + box.bottom()) / 2.0;
+    const double a = (box.width() - 1) / 2.0, b = (box.height() - 1) / 2.0;
+    const double start = angleFrom(cx, cy, startPoint.x(), startPoint.y());
+    const double end = angleFrom(cx, cy, endPoint.x(), endPoint.y());
+    const bool whole = sweepOffset(start, end) < 1e-9;
+    auto parametric = [&](double radial) {
+        return std::atan2(a * std::sin(radial), b * std::cos(radial));
+    };
+    const double from = parametric(start);
+    const double sweep = whole ? 2 * pi : sweepOffset(from, parametric(end));
+    const QRectF ellipse(cx + 0.5 - a, cy + 0.5 - b, 2 * a, 2 * b);
+    QPainterPath path;
+    path.arcMoveTo(ellipse, from * 180 / pi);
+    path.arcTo(ellipse, from * 180 / pi, sweep * 180 / pi);
+    p->setPen(vectorPen(lineWidth()));
+    p->setBrush(Qt::NoBrush);
+    p->drawPath(path);
+}
+
+void GdiCanvas::vectorLine(QPoint from, QPoint to) {
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const int width = lineWidth();
+    if (from == to) {
+        // Round ends make a dot of a wide line without length.
+        p->setPen(Qt::NoPen);
+        p->setBrush(colorFromRef(penColor_));
+        p->drawEllipse(centreOf(from), width / 2.0, width / 2.0);
+        return;
+    }
+    // Dashes run on from one line to the next, counted in steps along the major axis.
+    const Dash* d = dash();
+    p->setPen(vectorPen(width, linePhase_));
+    p->drawLine(centreOf(from), centreOf(to));
+    if (d)
+        linePhase_ =
+            int((linePhase_ + std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()))) %
+                d->period);
+}
+
+void GdiCanvas::vectorPolygon(const QList<QPoint>& points, bool closed) {
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const bool outline = penStyle_ != PenClear;
+    const bool filled = closed && brushStyle_ != BrushClear;
+    QPolygonF centres;
+    centres.reserve(points.size());
+    for (const QPoint& point : points)
+        centres.append(centreOf(point));
+    if (!closed) {
+        p->setPen(vectorPen(lineWidth()));
+        p->drawPolyline(centres);
+        return;
+    }
+    // A wide pen is centred on the pixel centres, and so is the fill under it; under a
+    // thin pen, or none, the fill runs through the pixel corners.
+    if (outline && lineWidth() > 1) {
+        p->setPen(vectorPen(lineWidth()));
+        applyVectorBrush(*p);
+        p->drawPolygon(centres, Qt::OddEvenFill);
+        return;
+    }
+    if (filled) {
+        QPolygonF corners;
+        corners.reserve(points.size());
+        for (const QPoint& point : points)
+            corners.append(QPointF(point));
+        p->setPen(Qt::NoPen);
+        applyVectorBrush(*p);
+        p->drawPolygon(corners, Qt::OddEvenFill);
+    }
+    if (outline) {
+        p->setPen(vectorPen(1));
+        p->setBrush(Qt::NoBrush);
+        p->drawPolygon(centres);
+    }
+}
+
+void GdiCanvas::vectorPicture(int left, int top, int right, int bottom, const QImage& columns,
+                              QSize size) {
+    const QRect target(QPoint(std::min(left, right), std::min(top, bottom)),
+                       QSize(std::abs(right - left), std::abs(bottom - top)));
+    QPainter* p = painter();
+    if (!p || target.isEmpty() || size.isEmpty())
+        return;
+    const int known = columns.isNull() ? 0 : std::min(columns.width(), size.width());
+    if (known < size.width())
+        p->fillRect(target, Qt::white);
+    if (known == 0)
+        return;
+    // The picture's own pixels are mapped onto the target by the painter, mirrored for
+    // reversed corners: the PDF stores each picture once, by its QImage's cache key, only if
+    // every cell draws that very image, never a copy or a part of it.
+    const double sx = double(target.width()) / size.width();
+    const double sy = double(target.height()) / size.height();
+    const bool mirrorX = right < left, mirrorY = bottom < top;
+    p->save();
+    p->setRenderHint(QPainter::LosslessImageRendering);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->setTransform(QTransform(mirrorX ? -sx : sx, 0, 0, mirrorY ? -sy : sy,
+                               mirrorX ? target.right() + 1 : target.left(),
+                               mirrorY ? target.bottom() + 1 : target.top()),
+                    true);
+    p->drawImage(QRectF(0, 0, known, size.height()), columns);
+    p->restore();
 }

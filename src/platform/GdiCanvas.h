@@ -27,6 +27,9 @@
 // persist between calls, figures leave out their right and bottom edge, LineTo leaves
 // out its last pixel, arcs run counter-clockwise, hatch gaps stay transparent.
 // Font sizes are in points and map to pixels at dpi() (96 on screen).
+// On images the figures are set pixel by pixel by those rules. On paper and in PDF (any
+// device that is not an image) they go out as QPainter paths of the same geometry, texts as
+// text and pictures as the one shared image each, so the output stays vector.
 class GdiCanvas {
 public:
     GdiCanvas();
@@ -162,6 +165,15 @@ private:
     };
 
     QPainter* painter();
+    // Copy-mode drawing on a device that is not an image: QPainter paths, not pixel runs.
+    bool vectorOutput() const { return vector_ && penMode_ == PenMode::Copy; }
+    QPen vectorPen(int width, double dashOffset = 0) const;
+    void applyVectorBrush(QPainter& p) const;
+    void vectorBox(const QRect& box, int cornerWidth, int cornerHeight);
+    void vectorArc(const QRect& box, QPoint startPoint, QPoint endPoint);
+    void vectorLine(QPoint from, QPoint to);
+    void vectorPolygon(const QList<QPoint>& points, bool closed);
+    void vectorPicture(int left, int top, int right, int bottom, const QImage& columns, QSize size);
     int lineWidth() const;
     const Dash* dash() const;
     static bool dashOn(const Dash& dash, int phase);
@@ -222,6 +234,7 @@ private:
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
     QPainter* external_ = nullptr;
+    bool vector_ = false; // the device is not an image
     int dpi_ = 96;
     ColorRef penColor_ = 0;
     int penStyle_ = PenSolid;

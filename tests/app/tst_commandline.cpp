@@ -1,8 +1,13 @@
 #include "CommandLine.h"
+#include "LabelFile.h"
+#include "LineCodec.h"
+#include "PrintDevice.h"
 #include "ScriptedDialogs.h"
+#include "SheetLayout.h"
 #include "TEtiq.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,6 +35,7 @@ private slots:
     void pngExportDrawsAsTheWindow();
     void pngExportOfUnreadableFileFails();
     void pngExportFailsCleanlyOnSpecialFilesAndAFullDisk();
+    void pdfExportPutsEveryCellsObjectsInPlace();
 };
 
 void TestCommandLine::opensTheNamedLabel() {
@@ -160,6 +166,119 @@ void TestCommandLine::pngExportFailsCleanlyOnSpecialFilesAndAFullDisk() {
     QCOMPARE(lastErrorLine(*process), QString("vorlap: Mémoire insuffisante"));
     QVERIFY(!QFile::exists(png));
 #endif
+}
+
+namespace {
+
+QByteArray toolOutput(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
+}
+
+// The smallest rectangle of pixels near the colour within area.
+QRect inkOf(const QImage& image, const QRect& area, QRgb colour) {
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAbs(qRed(p) - qRed(colour)) + qAbs(qGreen(p) - qGreen(colour)) +
+                    qAbs(qBlue(p) - qBlue(colour)) <
+                30)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+bool within(const QRect& got, const QRect& want, int slack) {
+    return qAbs(got.left() - want.left()) <= slack && qAbs(got.top() - want.top()) <= slack &&
+           qAbs(got.right() - want.right()) <= slack && qAbs(got.bottom() - want.bottom()) <= slack;
+}
+
+} // namespace
+
+void TestCommandLine::pdfExportPutsEveryCellsObjectsInPlace() {
+    for (const char* tool : {"pdftoppm", "pdftotext", "pdfinfo"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP("poppler-utils (pdftoppm, pdftotext, pdfinfo) is not installed");
+    // Labels of 100 x 200 mm, 5 mm apart: two cells side by side on the sheet.
+    StyleBlock filled;
+    filled.brushColor = 0x0000FF;
+    filled.penStyle = PenClear;
+    StyleBlock text;
+    text.brushStyle = BrushClear;
+    text.fontSize = 10;
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(qRgb(0, 160, 0));
+    const LineList lines{
+        LineCodec::writeHeader({100, 200, 5, 0}), " 0BLANK",
+        " 0RECT " + LineCodec::writeRect(20, 20, 100, 60) + '\t' + LineCodec::writeStyles(filled),
+        " 0BITMAP " + LineCodec::writeRect(120, 20, 160, 50) + LineCodec::writePicture(picture) +
+            '\t' + LineCodec::writeStyles(filled),
+        " 0TEXT " + LineCodec::writeRect(20, 80, 90, 95) + "Cellule\t" +
+            LineCodec::writeStyles(text)};
+    QTemporaryDir dir;
+    const QString label = dir.filePath("deux.etq");
+    LabelFile::write(label, lines);
+    const QString pdf = dir.filePath("deux.pdf");
+
+    for (const int dpi : {300, 600}) {
+        std::unique_ptr<QProcess> process(
+            runHeadless({"--pdf", pdf, "--dpi", QString::number(dpi), "--zoom", "200", "--margins",
+                         "10,20,0,0", label}));
+        QCOMPARE(process->exitCode(), 0);
+        // Where the printing layout puts the cells' objects in device pixels.
+        const PdfFileDevice device(pdf, dpi);
+        SheetLayout layout;
+        layout.Init2({10, 20, 0, 0, 200}, lines,
+                     PaperSize{device.pagePixels(), device.pageMillimetres()});
+        QCOMPARE(layout.columns(), 2);
+        QCOMPARE(layout.rows(), 1);
+        auto place = [&](int column, int l, int t, int r, int b) {
+            const CellTransform to = layout.transform(0, column);
+            return QRect(QPoint(to.x(l), to.y(t)), QPoint(to.x(r) - 1, to.y(b) - 1));
+        };
+        const QRect reach = place(1, 0, 0, 170, 100);
+        const QString base = dir.filePath("page");
+        toolOutput("pdftoppm", {"-r", QString::number(dpi), "-aa", "no", "-aaVector", "no", "-W",
+                                QString::number(reach.right()), "-H",
+                                QString::number(reach.bottom()), "-png", "-singlefile", pdf, base});
+        const QImage page = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(page.size(), QSize(reach.right(), reach.bottom()));
+        for (int column = 0; column < 2; ++column) {
+            const QRect cell = place(column, 0, 0, 170, 100) & page.rect();
+            const QRect rect = place(column, 20, 20, 100, 60);
+            const QRect pictureBox = place(column, 120, 20, 160, 50);
+            const QRect red = inkOf(page, cell, qRgb(255, 0, 0));
+            const QRect green = inkOf(page, cell, qRgb(0, 160, 0));
+            QVERIFY2(within(red, rect, 1),
+                     qPrintable(QStringLiteral("%1 dpi, cell %2: red at %3,%4")
+                                    .arg(dpi)
+                                    .arg(column)
+                                    .arg(red.left())
+                                    .arg(red.top())));
+            QVERIFY2(within(green, pictureBox, 1),
+                     qPrintable(QStringLiteral("%1 dpi, cell %2: picture at %3,%4")
+                                    .arg(dpi)
+                                    .arg(column)
+                                    .arg(green.left())
+                                    .arg(green.top())));
+            // The text's glyphs lie below its top-left corner.
+            const QRect glyphs = inkOf(page, cell, qRgb(0, 0, 0));
+            const QPoint corner = place(column, 20, 80, 21, 81).topLeft();
+            QVERIFY(!glyphs.isEmpty());
+            QVERIFY(glyphs.left() >= corner.x() - 2 && glyphs.left() <= corner.x() + 20);
+            QVERIFY(glyphs.top() >= corner.y() && glyphs.top() <= corner.y() + 40);
+        }
+        QCOMPARE(QString::fromUtf8(toolOutput("pdftotext", {pdf, "-"})).count("Cellule"), 2);
+    }
+
+    // Copies are pages of the one file.
+    std::unique_ptr<QProcess> process(runHeadless({"--pdf", pdf, "--copies", "2", label}));
+    QCOMPARE(process->exitCode(), 0);
+    QVERIFY(QString::fromLatin1(toolOutput("pdfinfo", {pdf}))
+                .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
 }
 
 QTEST_MAIN(TestCommandLine)
