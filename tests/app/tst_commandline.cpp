@@ -279,6 +279,24 @@ void TestCommandLine::pdfExportPutsEveryCellsObjectsInPlace() {
     QCOMPARE(process->exitCode(), 0);
     QVERIFY(QString::fromLatin1(toolOutput("pdfinfo", {pdf}))
                 .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+
+    // A background fills each cell's own rectangle, and the 5 mm between the cells stay white.
+    StyleBlock yellow;
+    yellow.brushColor = 0x00FFFF;
+    LineList withBackground = lines;
+    withBackground[1] = " 0FILLRECT 000000068090\t" + LineCodec::writeStyles(yellow);
+    LabelFile::write(label, withBackground);
+    process.reset(runHeadless({"--pdf", pdf, "--dpi", "100", label}));
+    QCOMPARE(process->exitCode(), 0);
+    const QString base = dir.filePath("fond");
+    toolOutput("pdftoppm", {"-r", "100", "-aa", "no", "-png", "-singlefile", pdf, base});
+    const QImage page = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
+    const double perMm = 100 / 25.4;
+    const QRgb yellowPixel = qRgb(255, 255, 0);
+    QCOMPARE(page.pixel(int(50 * perMm), int(100 * perMm)), yellowPixel);
+    QCOMPARE(page.pixel(int(150 * perMm), int(100 * perMm)), yellowPixel);
+    QCOMPARE(page.pixel(int(102.5 * perMm), int(100 * perMm)), qRgb(255, 255, 255));
+    QCOMPARE(page.pixel(int(50 * perMm), int(250 * perMm)), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(TestCommandLine)
