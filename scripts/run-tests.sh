@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, headless: the suite as shipped, the suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets (built with clang
-# and run briefly over their seed corpora) and the install rules.
+# and run briefly over their seed corpora) and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -27,9 +27,24 @@ for target in fuzz_label fuzz_picture_decoders fuzz_metafile_player; do
         2>&1 | tail -1
 done
 
-echo "== Install"
-staging="$(mktemp -d)"
-cmake --install build --prefix "$staging" > /dev/null
-test -x "$staging/bin/vorlap"
-rm -rf "$staging"
+echo "== Debian package"
+rm -f build/vorlap_*.deb
+(cd build && cpack -G DEB > /dev/null)
+deb="$(ls build/vorlap_*.deb)"
+version="$(sed -n 's/^project(vorlap VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "$deb is not version $version"; exit 1; }
+contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
+for file in ./usr/bin/vorlap ./usr/share/applications/vorlap.desktop \
+    ./usr/share/mime/packages/vorlap.xml ./usr/share/icons/hicolor/scalable/apps/vorlap.svg \
+    ./usr/share/icons/hicolor/48x48/apps/vorlap.png ./usr/share/icons/hicolor/256x256/apps/vorlap.png \
+    ./usr/share/doc/vorlap/aide/sommaire.html ./usr/share/vorlap/examples/adresse.etq \
+    ./usr/share/vorlap/examples/cd-vacances.etq; do
+    grep -qx -- "$file" <<< "$contents" || { echo "$deb lacks $file"; exit 1; }
+done
+depends="$(dpkg-deb -f "$deb" Depends)"
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libgif7 libjpeg62-turbo \
+    qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
+    grep -qE "(^|, )$package( |,|$)" <<< "$depends" || { echo "$deb does not depend on $package"; exit 1; }
+done
+echo "$deb: $(wc -l <<< "$contents") entries, Depends: $depends"
 echo "All tests passed."

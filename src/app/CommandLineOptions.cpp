@@ -245,7 +245,7 @@ QString CommandLineOptions::usage() {
 }
 
 PageSetupValues CommandLineOptions::pageSetup(const QString& startDirectory) const {
-    PageSetupValues values = SettingsFile::read(SettingsFile::pathIn(startDirectory), {});
+    PageSetupValues values = SettingsFile::load(startDirectory, {});
     if (zoom)
         values.zoom = *zoom;
     if (margins) {

@@ -43,7 +43,7 @@ struct CommandLineOptions {
 
     // Whether the run ends without a window: an export, a print or the help.
     bool isCommandLineRun() const { return mode != Mode::Designer; }
-    // The page setup of the settings file in the start-up directory, with the zoom and margins
+    // The page setup of the settings file (SettingsFile::load), with the zoom and margins
     // given on the command line put over it.
     PageSetupValues pageSetup(const QString& startDirectory) const;
 };

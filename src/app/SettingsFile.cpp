@@ -4,8 +4,21 @@
 #include "UserError.h"
 
 #include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace SettingsFile {
+
+namespace {
+
+// Asked by writing, as saving would: permissions alone miss read-only mounts and full disks,
+// and say nothing true for root.
+bool takesWrites(const QString& directory) {
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".Vorlap.ini-XXXXXX")));
+    return probe.open() && probe.write("0", 1) == 1 && probe.flush();
+}
+
+} // namespace
 
 QString pathIn(const QString& directory) {
     return QDir(directory).filePath(QStringLiteral("Vorlap.ini"));
@@ -41,6 +54,28 @@ bool write(const QString& path, const PageSetupValues& v) {
                                                .arg(v.bottom)
                                                .arg(v.zoom)
                                                .toLatin1());
+}
+
+QString configDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+PageSetupValues load(const QString& startDir, PageSetupValues values, const QString& configDir) {
+    const QString local = pathIn(startDir);
+    const QString user = pathIn(configDir);
+    if (!QFileInfo::exists(user))
+        return read(local, values);
+    // A start-up directory that refuses writes sends every save to the user's file, so a copy
+    // of its own would otherwise win over the user's settings at every start.
+    if (QFileInfo::exists(local) && takesWrites(startDir))
+        return read(local, values);
+    return read(user, values);
+}
+
+bool save(const QString& startDir, const PageSetupValues& values, const QString& configDir) {
+    if (write(pathIn(startDir), values))
+        return true;
+    return !configDir.isEmpty() && QDir().mkpath(configDir) && write(pathIn(configDir), values);
 }
 
 } // namespace SettingsFile

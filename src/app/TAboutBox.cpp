@@ -19,7 +19,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     QFont nameFont(QStringLiteral("Arial"), 16, QFont::Bold);
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);
-    auto* version = new QLabel(QStringLiteral("Version 3.0"), this);
+    auto* version = new QLabel(QStringLiteral("Version " VORLAP_VERSION), this);
     version->setAlignment(Qt::AlignCenter);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

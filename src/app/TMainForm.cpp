@@ -336,12 +336,12 @@ void TMainForm::PrintClick() {
 }
 
 void TMainForm::ChargeIni() {
-    PageSetup = SettingsFile::read(SettingsFile::pathIn(StartDir), PageSetup);
+    PageSetup = SettingsFile::load(StartDir, PageSetup);
 }
 
 void TMainForm::SauveIni() {
-    // A settings file that cannot be written only loses this run's page setup.
-    SettingsFile::write(SettingsFile::pathIn(StartDir), PageSetup);
+    // A settings file that cannot be written anywhere only loses this run's page setup.
+    SettingsFile::save(StartDir, PageSetup);
 }
 
 void TMainForm::HContents() {

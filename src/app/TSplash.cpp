@@ -33,7 +33,7 @@ TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint
     auto* name = new QLabel(QStringLiteral("Vorlap 2002"), panel);
     name->setFont(QFont(QStringLiteral("Arial"), 20, QFont::Bold));
     name->setGeometry(104, 30, 180, 40);
-    auto* version = new QLabel(QStringLiteral("Version 3.0"), panel);
+    auto* version = new QLabel(QStringLiteral("Version " VORLAP_VERSION), panel);
     version->setFont(QFont(QStringLiteral("Arial"), 11));
     version->setGeometry(104, 72, 180, 24);
     auto* line = new QLabel(QString::fromUtf8("Création d'étiquettes"), panel);

@@ -1,9 +1,11 @@
+#include "CommandLineOptions.h"
 #include "FileSizeLimit.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
 #include "SettingsFile.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -20,6 +22,8 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void init();
     void readingTakesTheIntegersInOrder_data();
     void readingTakesTheIntegersInOrder();
     void writingIsOneLineEndedByCrLf();
@@ -28,7 +32,18 @@ private slots:
     void theFileStaysInTheStartUpDirectory();
     void aFailedWriteKeepsTheOldFile();
     void aPipeIsIgnoredLikeAMissingFile();
+    void aStartUpDirectoryThatTakesNoWritesUsesTheConfigFolder();
+    void theStartUpDirectoryWinsWhileItTakesWrites();
 };
+
+void TestSettings::initTestCase() {
+    // The configuration folder is a test one, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestSettings::init() {
+    QDir(SettingsFile::configDirectory()).removeRecursively();
+}
 
 void TestSettings::readingTakesTheIntegersInOrder_data() {
     QTest::addColumn<QByteArray>("content");
@@ -104,7 +119,7 @@ void TestSettings::theFileStaysInTheStartUpDirectory() {
     QCOMPARE(fileBytes(f.path("Vorlap.ini")), QByteArray("0 0 0 0 100\r\n"));
     QVERIFY(!QFile::exists(elsewhere.filePath("Vorlap.ini")));
 
-    // A start-up directory that is gone loses the settings but never blocks quitting.
+    // A start-up directory that is gone never blocks quitting.
     auto gone = std::make_unique<QTemporaryDir>();
     TMainForm form(gone->path());
     form.show();
@@ -139,6 +154,58 @@ void TestSettings::aPipeIsIgnoredLikeAMissingFile() {
     QCOMPARE(form.PageSetup, (PageSetupValues{0, 0, 0, 0, 100}));
     QVERIFY(form.close());
     QVERIFY(script->messages.isEmpty());
+}
+
+void TestSettings::aStartUpDirectoryThatTakesNoWritesUsesTheConfigFolder() {
+    // No one may create files in /proc, not even root.
+    const QString closed = QStringLiteral("/proc");
+    const QString user = SettingsFile::pathIn(SettingsFile::configDirectory());
+    {
+        ScriptedDialogsScope script;
+        TMainForm form(closed);
+        form.show();
+        QCOMPARE(form.PageSetup, (PageSetupValues{0, 0, 0, 0, 100}));
+        form.PageSetup = {10, 20, 30, 40, 150};
+        QVERIFY(form.close());
+        QVERIFY(script->messages.isEmpty());
+    }
+    QCOMPARE(fileBytes(user), QByteArray("10 20 30 40 150\r\n"));
+    {
+        ScriptedDialogsScope script;
+        TMainForm form(closed);
+        form.show();
+        QCOMPARE(form.PageSetup, (PageSetupValues{10, 20, 30, 40, 150}));
+        QVERIFY(form.close());
+    }
+    QCOMPARE(CommandLineOptions().pageSetup(closed), (PageSetupValues{10, 20, 30, 40, 150}));
+
+    // A start-up directory without a file starts from the user's, then keeps a file of its own.
+    QTemporaryDir dir;
+    ScriptedDialogsScope script;
+    TMainForm form(dir.path());
+    form.show();
+    QCOMPARE(form.PageSetup, (PageSetupValues{10, 20, 30, 40, 150}));
+    form.PageSetup = {1, 2, 3, 4, 100};
+    QVERIFY(form.close());
+    QCOMPARE(fileBytes(dir.filePath("Vorlap.ini")), QByteArray("1 2 3 4 100\r\n"));
+    QCOMPARE(fileBytes(user), QByteArray("10 20 30 40 150\r\n"));
+}
+
+void TestSettings::theStartUpDirectoryWinsWhileItTakesWrites() {
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    writeBytes(SettingsFile::pathIn(dir.path()), "1 2 3 4 100\r\n");
+    writeBytes(SettingsFile::pathIn(config.path()), "5 6 7 8 200\r\n");
+    QCOMPARE(SettingsFile::load(dir.path(), {}, config.path()), (PageSetupValues{1, 2, 3, 4, 100}));
+    // Once it refuses writes, its file is stale: every save since went to the user's folder.
+    PageSetupValues read;
+    {
+        FileSizeLimit limit(0);
+        QVERIFY(limit.active());
+        read = SettingsFile::load(dir.path(), {}, config.path());
+    }
+    QCOMPARE(read, (PageSetupValues{5, 6, 7, 8, 200}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Vorlap.ini"});
 }
 
 QTEST_MAIN(TestSettings)

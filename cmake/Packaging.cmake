@@ -1,0 +1,40 @@
+# What an installed program needs besides its binary, so that a desktop finds it, opens ".etq"
+# files with it and shows its icon; and the Debian package made of the same install.
+
+set(VORLAP_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+
+install(FILES ${VORLAP_PACKAGING_DIR}/vorlap.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VORLAP_PACKAGING_DIR}/vorlap.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${VORLAP_PACKAGING_DIR}/icons/vorlap.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 48 256)
+    install(FILES ${VORLAP_PACKAGING_DIR}/icons/vorlap-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME vorlap.png)
+endforeach()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlap/examples
+        FILES_MATCHING PATTERN "*.etq")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vorlap)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Vorlap")
+set(CPACK_PACKAGE_CONTACT "Vorlap <vorlap@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "label designer with a French user interface")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Draws labels of any size, or round CD labels, out of lines, rectangles,\n\
+ellipses, arcs, polygons, texts and pictures, lays copies of them out on an A4\n\
+sheet, previews and prints them. Labels are plain text files ending in .etq.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+# The libraries come from the binary itself (dpkg-shlibdeps); these are loaded or read at run
+# time: Qt's window-system plugins, the fonts labels are measured with, Qt's French texts.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, shared-mime-info, desktop-file-utils")
+include(CPack)
