@@ -285,12 +285,15 @@ void TMainForm::FileOpenItemClick() {
         return;
     if (!etiq_->SaveQuery())
         return;
-    const BusyCursor busy;
     ShowHint(QStringLiteral("Ouverture de %1...").arg(QFileInfo(path).fileName()));
     statusPanel0_->repaint();
     // Resetting the label window forgets its name and size, so a file that cannot be read
     // must be found out before.
-    LineList content = LabelFile::read(path);
+    LineList content;
+    {
+        const BusyCursor busy;
+        content = LabelFile::read(path);
+    }
     resetLabelWindow();
     etiq_->Charge(path, std::move(content));
     ShowHint(QString());

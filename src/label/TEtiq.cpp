@@ -142,9 +142,11 @@ void TEtiq::Effacer() {
 }
 
 void TEtiq::Charge(const QString& path) {
-    const BusyCursor busy;
-    // A file that cannot be read throws here and leaves the window as it was.
-    doc_.load(path);
+    {
+        const BusyCursor busy;
+        // A file that cannot be read throws here and leaves the window as it was.
+        doc_.load(path);
+    }
     showLoaded();
 }
 
@@ -175,9 +177,9 @@ bool TEtiq::Sauve(int mode) {
         return true;
 
     const QString path = LabelFile::withExtension(doc_.FileName);
-    const BusyCursor busy;
-    Deselectionne();
     try {
+        const BusyCursor busy;
+        Deselectionne();
         doc_.save(path);
     } catch (const UserError&) {
         // The label stays changed and keeps the name it had, so nothing points at a file
@@ -483,18 +485,22 @@ void TEtiq::takeRenderState(const RenderState& state) {
 }
 
 void TEtiq::Dessine() {
-    const BusyCursor busy(isHeavy());
-    Efface();
-    RenderState state = renderState();
-    LabelPainter painter(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
-    const QList<BrokenLine> broken = painter.paintEditor(doc_, surface_.height(), state);
-    takeRenderState(state);
-    if (!pictureCacheEnabled_)
-        pictureCache_.clear();
-    pictureCache_.sweep();
-    canvas_.flush();
-    PaintBox1->update();
-    // A broken line is reported once for the label it is in, not at every redraw.
+    QList<BrokenLine> broken;
+    {
+        const BusyCursor busy(isHeavy());
+        Efface();
+        RenderState state = renderState();
+        LabelPainter painter(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
+        broken = painter.paintEditor(doc_, surface_.height(), state);
+        takeRenderState(state);
+        if (!pictureCacheEnabled_)
+            pictureCache_.clear();
+        pictureCache_.sweep();
+        canvas_.flush();
+        PaintBox1->update();
+    }
+    // A broken line is reported once for the label it is in, not at every redraw, and not
+    // under the busy cursor.
     for (const BrokenLine& line : broken) {
         if (!reportedBadLines_.contains(doc_.Lines[line.index])) {
             reportedBadLines_.insert(doc_.Lines[line.index]);
@@ -1232,8 +1238,6 @@ void TEtiq::Apercu() {
 }
 
 void TEtiq::Imprime(int copies) {
-    if (!dialogs_)
-        return;
-    const BusyCursor busy;
-    dialogs_->print(pageSetup(), doc_.Lines, copies);
+    if (dialogs_)
+        dialogs_->print(pageSetup(), doc_.Lines, copies);
 }

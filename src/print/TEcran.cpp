@@ -1,5 +1,6 @@
 #include "TEcran.h"
 
+#include "BusyCursor.h"
 #include "Dialogs.h"
 #include "GdiCanvas.h"
 #include "PrintDevice.h"
@@ -195,7 +196,11 @@ bool TEcran::eventFilter(QObject* watched, QEvent* event) {
 
 void TEcran::Imprime(PrintDevice& printer, int copies) {
     Echelle();
-    const QList<BrokenLine> broken = printSheet(printer, layout, WorkLines, copies, &pictures_);
+    QList<BrokenLine> broken;
+    {
+        const BusyCursor busy;
+        broken = printSheet(printer, layout, WorkLines, copies, &pictures_);
+    }
     pictures_.clear();
     // The job is over: a line that could not be drawn is said once for the whole of it.
     if (!broken.isEmpty())

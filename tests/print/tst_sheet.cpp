@@ -5,7 +5,9 @@
 #include "SpinEdit.h"
 #include "TEcran.h"
 
+#include <QCursor>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -58,6 +60,7 @@ private slots:
     void sheetDrawingDiffersFromTheWindowAsItShould();
     void backgroundsFillTheirOwnCell();
     void previewAndZoom();
+    void printingShowsTheBusyCursorAndThenSaysWhatFailed();
 };
 
 void TestSheet::everyCellOnPaperAtItsPlace() {
@@ -174,6 +177,34 @@ void TestSheet::previewAndZoom() {
     QVERIFY(script->messages.isEmpty());
     ecran.Button1->click();
     QVERIFY(!ecran.isVisible());
+}
+
+// A printer page that notes the cursor the program shows while it draws.
+class WatchedPages : public ImagePagesDevice {
+public:
+    WatchedPages() : ImagePagesDevice(150) {}
+    bool begin() override {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        busy = cursor && cursor->shape() == Qt::WaitCursor;
+        return ImagePagesDevice::begin();
+    }
+    bool busy = false;
+};
+
+void TestSheet::printingShowsTheBusyCursorAndThenSaysWhatFailed() {
+    ScriptedDialogsScope script;
+    WatchedPages printer;
+    TEcran ecran;
+    LineList lines = LineCodec::newLabel({70, 42, 0, 0});
+    lines.append(" 0RECT 0ZZ000010010\t" + style(0, 0));
+    ecran.Init2(0, 0, 0, 0, 100, lines);
+    ecran.Imprime(printer, 1);
+    QVERIFY(printer.busy);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    // The line that cannot be drawn is said once for the whole sheet of 18 cells.
+    QCOMPARE(script->messages.size(), 1);
+    QCOMPARE(script->messages[0].text, QString("'$0ZZ' n'est pas une valeur entière correcte"));
+    QCOMPARE(printer.pages().size(), 1);
 }
 
 QTEST_MAIN(TestSheet)
