@@ -284,7 +284,7 @@ void TMainForm::FileOpenItemClick() {
     statusPanel0_->repaint();
     // Resetting the label window forgets its name and size, so a file that cannot be read
     // must be found out before.
-    LineList content = LabelFile::read(path);
+    LineList content = LabelFile::readLabel(path);
     resetLabelWindow();
     etiq_->Charge(path, std::move(content));
     ShowHint(QString());
