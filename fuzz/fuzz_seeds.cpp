@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets into a folder (fuzz/corpus in the source
 // tree): the sample labels and one hand-made label for each kind of damage a file can
 // carry, and for each picture decoder and the metafile player a few small valid files of
-// its format with cut and corrupted copies. Every file stays well under 64 KiB.
+// its format with cut and corrupted copies. Every file stays well under 64 KiB. Beside them
+// the corpora keep a few small inputs that fuzzing found, named found-*.
 //
 //   fuzz_seeds DIR
 #include "LabelFile.h"
@@ -34,8 +35,8 @@ constexpr qsizetype kMaxSeed = 60 * 1024;
 
 class Corpus {
 public:
+    // Files already there stay: the inputs fuzzing found (found-*) live beside the seeds.
     Corpus(const QString& root, const QString& name) : dir_(root + QLatin1Char('/') + name) {
-        QDir(dir_).removeRecursively();
         QDir().mkpath(dir_);
     }
     void add(const QString& name, const QByteArray& content) const {
