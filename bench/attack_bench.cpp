@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -116,11 +117,24 @@ LineList manyObjects() {
     return lines;
 }
 
+// 100,000 objects, each after a damaged line the reader drops: a cut rectangle, no TAB.
+LineList objectsAmongDamagedLines() {
+    LineList lines = label300();
+    for (int i = 0; i < 100000; ++i) {
+        const int l = (i * 7) % 1150, t = (i * 13) % 1150;
+        lines.append(" 0RECT " + LineCodec::writeRect(l, t, l + 5, t + 5).left(7));
+        lines.append(" 0RECT " + LineCodec::writeRect(l, t, l + 5, t + 5) + '\t' + styles(8));
+    }
+    return lines;
+}
+
 struct Case {
     const char* name;
     double limitMs;
     double limitMiB;
     LineList (*make)();
+    // The file's bytes instead, for files whose lines would not fit in memory as a list.
+    QByteArray (*content)() = nullptr;
 };
 
 const Case kCases[] = {
@@ -131,6 +145,9 @@ const Case kCases[] = {
     {"1 MB text at 12 pt", 1000, 100, [] { return textLabel(repeated(kSentence, 1 << 20), 12); }},
     {"300 pictures 4095x4095", 1000, 500, declaredHugePictures},
     {"100,000 objects", 300, 1e9, manyObjects},
+    {"100,000 damaged lines", 300, 1e9, objectsAmongDamagedLines},
+    {"50 MB of empty lines", 1000, 200, nullptr,
+     [] { return "046046000000\r\n 0BLANK\r\n" + QByteArray(50 << 20, '\n'); }},
 };
 
 // Wall-clock and processor time of one step, in milliseconds. On a machine shared with
@@ -237,11 +254,14 @@ int main(int argc, char** argv) {
                     extra, cpu < limitMs ? "met" : "MISSED");
     };
     for (const Case& c : kCases) {
-        const LineList lines = c.make();
+        const QByteArray content = c.make ? LabelFile::joinLines(c.make()) : c.content();
         const QString path = QDir(dir).filePath(
             QString::fromLatin1(c.name).remove(QRegularExpression("[^A-Za-z0-9]")) +
             QStringLiteral(".etq"));
-        LabelFile::write(path, lines);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            return 1;
+        file.close();
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),

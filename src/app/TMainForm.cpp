@@ -292,7 +292,7 @@ void TMainForm::FileOpenItemClick() {
     LineList content;
     {
         const BusyCursor busy;
-        content = LabelFile::read(path);
+        content = LabelFile::readLabel(path);
     }
     resetLabelWindow();
     etiq_->Charge(path, std::move(content));

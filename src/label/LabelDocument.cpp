@@ -58,7 +58,7 @@ bool LabelDocument::undo() {
 
 void LabelDocument::load(const QString& path) {
     // Read first: a file that cannot be read leaves the document as it was.
-    adopt(path, LabelFile::read(path));
+    adopt(path, LabelFile::readLabel(path));
 }
 
 void LabelDocument::adopt(const QString& path, LineList content) {

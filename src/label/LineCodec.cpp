@@ -400,13 +400,20 @@ LineList newLabel(const LabelFormatValues& format) {
     return {writeHeader(format), kBlankRecord};
 }
 
-void dropMalformedLines(LineList& lines) {
+bool isWellFormedObjectLine(QByteArrayView line) {
     // Column 15 is index 14 once the line starts at column 1.
-    for (qsizetype i = lines.size() - 1; i >= 2; --i) {
-        const qsizetype tab = lines[i].indexOf('\t');
-        if (tab < 15)
-            lines.removeAt(i);
-    }
+    return line.indexOf('\t') >= 15;
+}
+
+void dropMalformedLines(LineList& lines) {
+    if (lines.size() <= 2)
+        return;
+    // In one pass: removing damaged lines one at a time moves every line after each of
+    // them, which is quadratic in a file with many.
+    const auto kept = std::remove_if(lines.begin() + 2, lines.end(), [](const QByteArray& line) {
+        return !isWellFormedObjectLine(line);
+    });
+    lines.erase(kept, lines.end());
 }
 
 } // namespace LineCodec

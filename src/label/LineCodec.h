@@ -147,5 +147,7 @@ LineList newLabel(const LabelFormatValues& format = {});
 
 // Drops object lines (from line 2 on) whose first TAB is not beyond column 15.
 void dropMalformedLines(LineList& lines);
+// Whether an object line has its first TAB beyond column 15, as the reader keeps it.
+bool isWellFormedObjectLine(QByteArrayView line);
 
 } // namespace LineCodec

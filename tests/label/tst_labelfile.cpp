@@ -12,6 +12,7 @@ class TestLabelFile : public QObject {
     Q_OBJECT
 private slots:
     void lineEndings();
+    void openingLeavesOutDamagedObjectLines();
     void writesCrLfAndReadsBack();
     void failedWriteKeepsTheOldFile();
     void onlyRegularFilesOfALabelsSizeAreRead();
@@ -26,6 +27,19 @@ void TestLabelFile::lineEndings() {
     QCOMPARE(splitLines("a\n\nb\r\r"), (LineList{"a", "", "b", ""}));
     QCOMPARE(splitLines(""), LineList{});
     QCOMPARE(splitLines("\r\n"), (LineList{""}));
+}
+
+void TestLabelFile::openingLeavesOutDamagedObjectLines() {
+    // The header and the background record stay, whatever they hold.
+    const QByteArray content = "\t\r\nbg\r\n 0RECT 000000010010\t0\r\n 0LINE 000\t0\n\n"
+                               " 0X 1234567890\tz\r 0X 12345678901\tz";
+    const LineList lines{"\t", "bg", " 0RECT 000000010010\t0", " 0X 12345678901\tz"};
+    QCOMPARE(LabelFile::splitLabel(content), lines);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("a.etq"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    QCOMPARE(LabelFile::readLabel(file.fileName()), lines);
 }
 
 void TestLabelFile::writesCrLfAndReadsBack() {
