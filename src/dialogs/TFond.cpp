@@ -54,11 +54,12 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
         {RadioButton2, &TFond::RadioButton2Click},
         {RadioButton3, &TFond::RadioButton3Click},
         {RadioButton4, &TFond::RadioButton4Click}};
-    for (const auto& [button, action] : actions)
-        connect(button, &QRadioButton::toggled, this, [this, action](bool checked) {
-            if (checked)
-                (this->*action)();
-        });
+    for (const auto& choice : actions)
+        connect(choice.first, &QRadioButton::toggled, this,
+                [this, action = choice.second](bool checked) {
+                    if (checked)
+                        (this->*action)();
+                });
 
     QFrame* bevel = nullptr;
     PaintBox1 = PreviewBox::inFrame(this, kPreviewSize, QStringLiteral("Bevel1"),
