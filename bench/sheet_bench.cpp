@@ -1,6 +1,7 @@
 // The A4 sheet of a heavy label (21 cells of 200 objects and 4 pictures): the whole process
 // `vorlap --pdf` timed over repeated runs, with its peak memory and the PDF's size, and the
-// preview's full repaint of the same sheet at 1280 x 1024. Usage: sheet_bench [FOLDER], where
+// preview's full repaint of the same sheet at 1280 x 1024, and the preview zoomed far into a
+// label of figures as large as the label. Usage: sheet_bench [FOLDER], where
 // the label and its PDF are kept.
 #include "GdiCanvas.h"
 #include "LabelFile.h"
@@ -220,6 +221,37 @@ void measurePreview(const LineList& lines) {
                 times.front());
 }
 
+// The preview zoomed far into a label of figures as large as the label (an ellipse, an arc, a
+// line and a rectangle of 400 x 400 label pixels): only what shows may cost.
+void measureZoomedPreview() {
+    const LineList lines{"064064000000", " 0BLANK",
+                         " 0ELLIPSE 000000190190\t100FFFFFF0FF00000000000000000C0Arial",
+                         " 0ARCH 000000190190\t100FFFFFF00100000000000000000C0Arial",
+                         " 0LINE 000000190190\t100FFFFFF00100000000000000000C0Arial",
+                         " 0RECT 000000190190\t100FFFFFF00100000000000000000C0Arial"};
+    for (int zoom : {100, 1000, 5000, 50000}) {
+        SheetLayout layout;
+        layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)},
+                    kScreen.height());
+        layout.FormResize(kScreen);
+        QImage image(kScreen, QImage::Format_RGB32);
+        PictureCache pictures;
+        std::vector<double> times;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            image.fill(Qt::white);
+            layout.Actualiser(layout.Zoom);
+            GdiCanvas canvas(&image);
+            paintSheet(canvas, layout, lines, &pictures);
+            canvas.flush();
+            times.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::printf("preview of figures filling a 100 mm label at zoom %d%%: median %.2f ms (target 33 ms)\n",
+                    zoom, median(times));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -236,5 +268,6 @@ int main(int argc, char** argv) {
                 QFileInfo(label).size() / 1024.0);
     measurePdf(label, dir.filePath("lourde.pdf"));
     measurePreview(lines);
+    measureZoomedPreview();
     return 0;
 }
