@@ -1021,7 +1021,7 @@ void GdiCanvas::wideArc(const QRect& box, double start, double sweep, double rad
         mergeSpans(ring_);
         return;
     }
-    bandRows(Shape{cx, cy, 0, 0, a, b}, radius);
+    const std::vector<BandRow>& band = ellipseBand(box, radius);
     const bool whole = sweep >= 2 * pi;
     const bool over = sweep > pi;
     const QPointF from(std::cos(start), std::sin(start));
@@ -1047,7 +1047,7 @@ void GdiCanvas::wideArc(const QRect& box, double start, double sweep, double rad
         ends[i] = {QPointF(cx + a * std::cos(t), cy - b * std::sin(t)),
                    normal / std::hypot(normal.x(), normal.y())};
     }
-    for (const BandRow& row : band_) {
+    for (const BandRow& row : band) {
         const double y = row.y, v = y - cy;
         // A point of each side of the row whose place in the sweep is known: where the
         // curve crosses the row, or above or below the curve's top or bottom, the extreme
@@ -1112,6 +1112,19 @@ void GdiCanvas::wideArc(const QRect& box, double start, double sweep, double rad
     mergeSpans(ring_);
 }
 
+const std::vector<GdiCanvas::BandRow>& GdiCanvas::ellipseBand(const QRect& box, double radius) {
+    const FigureKey key{5, box.left(), box.top(), box.width(), box.height(), int(2 * radius), 0, 0};
+    if (const std::vector<BandRow>* found = ellipseBands_.find(key))
+        return *found;
+    const double a = (box.width() - 1) / 2.0, b = (box.height() - 1) / 2.0;
+    bandRows(Shape{(box.left() + box.right()) / 2.0, (box.top() + box.bottom()) / 2.0, 0, 0, a, b},
+             radius);
+    if (figureRuns_ + band_.size() > maxFigureRuns)
+        forgetFigures();
+    figureRuns_ += band_.size();
+    return ellipseBands_.insert(key, band_);
+}
+
 // Fills inner_ with the inside of a polygon as Qt fills it in alternate mode: a pixel is
 // in when its centre has an odd number of edges to its left, ties going as in
 // pixelAfter(). The points are pixel corners, or pixel centres when centred. Positions
@@ -1150,35 +1163,32 @@ void GdiCanvas::fillPolygon(const QList<QPoint>& points, bool centred) {
     }
 }
 
-size_t GdiCanvas::FigureKeyHash::operator()(const FigureKey& key) const {
-    size_t hash = 0;
-    for (int v : key)
-        hash = hash * 1000003u ^ size_t(unsigned(v));
-    return hash;
-}
-
 const GdiCanvas::Figure* GdiCanvas::findFigure(const FigureKey& key) const {
     // Selection handles ask for the same dot eight times in a row.
     if (lastFigure_ && key == lastKey_)
         return lastFigure_;
-    const auto found = figures_.find(key);
-    if (found == figures_.end())
+    const Figure* found = figures_.find(key);
+    if (!found)
         return nullptr;
     lastKey_ = key;
-    lastFigure_ = &found->second;
-    return lastFigure_;
+    lastFigure_ = found;
+    return found;
 }
 
 // Keeps ring_ and inner_ as the figure of key.
 const GdiCanvas::Figure& GdiCanvas::keepFigure(const FigureKey& key) {
     const size_t runs = ring_.size() + inner_.size();
-    if (figureRuns_ + runs > maxFigureRuns) {
-        figures_.clear();
-        figureRuns_ = 0;
-        lastFigure_ = nullptr;
-    }
+    if (figureRuns_ + runs > maxFigureRuns)
+        forgetFigures();
     figureRuns_ += runs;
-    return figures_[key] = Figure{ring_, inner_};
+    return figures_.insert(key, Figure{ring_, inner_});
+}
+
+void GdiCanvas::forgetFigures() {
+    figures_.clear();
+    ellipseBands_.clear();
+    figureRuns_ = 0;
+    lastFigure_ = nullptr;
 }
 
 // Whether no pixel lies in two of the runs.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CanvasTypes.h"
+#include "KeyedTable.h"
 
 #include <QBrush>
 #include <QFont>
@@ -20,7 +21,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 // A drawing surface that behaves like a Windows device context: pen, brush and font
@@ -160,9 +160,6 @@ private:
     // What those runs depend on: the kind of figure, its box's size, its pen's width and
     // style, and its corners or its ends relative to the box.
     using FigureKey = std::array<int, 8>;
-    struct FigureKeyHash {
-        size_t operator()(const FigureKey& key) const;
-    };
 
     QPainter* painter();
     // Copy-mode drawing on a device that is not an image: QPainter paths, not pixel runs.
@@ -207,12 +204,14 @@ private:
     void bandRows(const Shape& shape, double radius);
     void wideBox(const Shape& shape, double radius);
     void wideArc(const QRect& box, double start, double sweep, double radius);
+    const std::vector<BandRow>& ellipseBand(const QRect& box, double radius);
     void addCapsule(QPointF from, QPointF to, double radius, bool anywhere = false);
     void addSpan(int y, int left, int right);
     void mergeSpans(std::vector<QRect>& runs);
     void fillPolygon(const QList<QPoint>& points, bool centred);
     const Figure* findFigure(const FigureKey& key) const;
     const Figure& keepFigure(const FigureKey& key);
+    void forgetFigures();
 
     // The characters of a text that can show on the device, [from, to), and their place:
     // `left` and `right` are where they start and end, from the text's start. `cellEnd` is
@@ -288,7 +287,10 @@ private:
     // Wide figures traced before, by their size and pen, kept between redraws: the geometry
     // of a wide outline costs far more than painting it, and a label redraws the same
     // figures again and again.
-    std::unordered_map<FigureKey, Figure, FigureKeyHash> figures_;
+    KeyedTable<Figure, 8> figures_;
+    // The wide outline rows of whole ellipses, by box and pen: arcs of one box and pen differ
+    // only in their ends, and each pair of ends is a figure of its own.
+    KeyedTable<std::vector<BandRow>, 8> ellipseBands_;
     size_t figureRuns_ = 0;
     mutable FigureKey lastKey_{};
     mutable const Figure* lastFigure_ = nullptr;

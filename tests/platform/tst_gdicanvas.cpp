@@ -91,6 +91,7 @@ private slots:
     void wideLinesAreRoundEnded();
     void wideOutlinesAreCentredOnTheEdge();
     void wideArcsAreCutAlongTheOutline();
+    void figuresDrawnAgainMatchTheirFirstDrawing();
     void polygonsFillAlternately();
     void dashesRunAlongOutlines();
     void textIsWhatQPainterDraws();
@@ -982,6 +983,55 @@ void TestGdiCanvas::otherImageFormatsGetTheSamePixels() {
     label(canvas);
     canvas.flush();
     QCOMPARE(packed.convertToFormat(QImage::Format_RGB32), draw({120, 80}, label));
+}
+
+void TestGdiCanvas::figuresDrawnAgainMatchTheirFirstDrawing() {
+    // Figures of one size and pen are traced once and then reused wherever they lie; arcs
+    // share the outline of their whole ellipse. A canvas that has drawn thousands of
+    // figures, many alike, must draw each as a fresh canvas does.
+    QRandomGenerator rng(11);
+    struct Figure {
+        int kind, l, t, r, b, pen, x1, y1, x2, y2;
+    };
+    std::vector<Figure> figures;
+    for (int i = 0; i < 3000; ++i) {
+        const int l = int(rng.bounded(180)), t = int(rng.bounded(180));
+        const int r = l + 2 + int(rng.bounded(12)), b = t + 2 + int(rng.bounded(12));
+        figures.push_back({int(rng.bounded(4)), l, t, r, b, 1 + int(rng.bounded(4)),
+                           l + int(rng.bounded(r - l)), t, r, t + int(rng.bounded(b - t))});
+    }
+    auto paint = [](GdiCanvas& c, const Figure& f) {
+        c.setPenWidth(f.pen);
+        c.setPenColor(ColorRef(0x010203 * (f.kind + 1) + f.pen));
+        c.setBrushColor(ColorRef(0x30A000 + f.l));
+        switch (f.kind) {
+        case 0:
+            c.arc(f.l, f.t, f.r, f.b, f.x1, f.y1, f.x2, f.y2);
+            break;
+        case 1:
+            c.ellipse(f.l, f.t, f.r, f.b);
+            break;
+        case 2:
+            c.roundRect(f.l, f.t, f.r, f.b, 6, 4);
+            break;
+        default:
+            c.rectangle(f.l, f.t, f.r, f.b);
+            break;
+        }
+    };
+    QImage reused(200, 200, QImage::Format_RGB32), fresh(200, 200, QImage::Format_RGB32);
+    reused.fill(whitePx);
+    fresh.fill(whitePx);
+    {
+        GdiCanvas canvas(&reused);
+        for (const Figure& f : figures)
+            paint(canvas, f);
+    }
+    for (const Figure& f : figures) {
+        GdiCanvas canvas(&fresh);
+        paint(canvas, f);
+    }
+    QCOMPARE(reused, fresh);
 }
 
 QTEST_MAIN(TestGdiCanvas)
