@@ -2155,7 +2155,19 @@ void GdiCanvas::textOut(int x, int y, const QString& text) {
     if (y - margin > area.bottom() || y + height + margin <= area.top() ||
         x - margin > area.right())
         return;
-    const TextRun run = visibleRun(font, text, x, area);
+    TextRun run = visibleRun(font, text, x, area);
+    if (run.whole && deviceRaster_.bits && !font.texts.contains(text)) {
+        // A font larger than the device would make the sheet a text is kept from, glyph
+        // margins included, far larger than the device: the text is drawn where it shows only.
+        const qint64 side = 2 * qint64(margin);
+        if ((area.width() + side) * (height + side) >
+            std::max<qint64>(4 * qint64(area.width()) * area.height(), 1 << 20)) {
+            run.whole = false;
+            run.to = text.size();
+            run.right = font.metricsF.horizontalAdvance(text);
+            run.cellEnd = x + qint64(font.metrics.horizontalAdvance(text));
+        }
+    }
     const quint32 ink = pixelOf(fontColor_);
     if (!run.whole) {
         // Wider than the device: only what can show is laid out and drawn, so the cost

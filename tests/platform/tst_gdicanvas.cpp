@@ -880,8 +880,9 @@ void TestGdiCanvas::textIsWhatQPainterDraws() {
 }
 
 void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
-    // Far wider than any image (20,000 W at 255 points is 6 million pixels): only what shows
-    // is laid out, and it is what QPainter draws, wherever the text starts.
+    // Far wider than any image (20,000 W at 255 points is 6 million pixels), or in a font larger
+    // than the image: only what shows is laid out, and it is what QPainter draws, wherever the
+    // text starts.
     QString sentence = QStringLiteral("\u00c9tiquette du lot 42 : caf\u00e9, AVAT Yo LT. ");
     QString longText;
     while (longText.size() < 6000)
@@ -898,7 +899,8 @@ void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
         {QStringLiteral("Times New Roman"), 72, FontUnderline, {5, 20}, longText.left(1024)},
         {QStringLiteral("DejaVu Sans"), 12, FontStrikeOut, {3, 200}, longText},
         {QStringLiteral("Times New Roman"), 72, FontUnderline, {-5000, 120}, longText.left(1024)},
-        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText}};
+        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText},
+        {QStringLiteral("Arial"), 1000, 0, {-150, -200}, QStringLiteral("Wg")}};
     for (const Sample& s : samples) {
         for (const int brush : {BrushClear, BrushSolid}) {
             QFont font;
@@ -948,6 +950,13 @@ void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
             QVERIFY(packed.convertToFormat(QImage::Format_RGB32) == reference);
         }
     }
+
+    // A font larger than any image, as the preview's greatest zooms give, is drawn as far as it
+    // shows without a sheet for the whole text and its margins.
+    draw({600, 400}, [](GdiCanvas& c) {
+        c.setFontSize(60000);
+        c.textOut(-3000, -5000, QStringLiteral("Wg"));
+    });
 
     // A long text is measured item by item, to the same width.
     GdiCanvas measure;
