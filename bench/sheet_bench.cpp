@@ -189,8 +189,7 @@ void measurePdf(const QString& label, const QString& pdf) {
 // screen: white, guide lines, every cell, each pass on canvases of its own.
 void measurePreview(const LineList& lines) {
     SheetLayout layout;
-    layout.Init({0, 0, 0, 0, 100}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)},
-                kScreen.height());
+    layout.Init({0, 0, 0, 0, 100}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
     const int sheetHeight = kScreen.height() - 100;
     const int sheetWidth = int(std::nearbyint(layout.PageRatio * sheetHeight));
     const QSize area(sheetWidth - 4, sheetHeight - 4);
@@ -224,15 +223,15 @@ void measurePreview(const LineList& lines) {
 // The preview zoomed far into a label of figures as large as the label (an ellipse, an arc, a
 // line and a rectangle of 400 x 400 label pixels): only what shows may cost.
 void measureZoomedPreview() {
-    const LineList lines{"064064000000", " 0BLANK",
+    const LineList lines{"064064000000",
+                         " 0BLANK",
                          " 0ELLIPSE 000000190190\t100FFFFFF0FF00000000000000000C0Arial",
                          " 0ARCH 000000190190\t100FFFFFF00100000000000000000C0Arial",
                          " 0LINE 000000190190\t100FFFFFF00100000000000000000C0Arial",
                          " 0RECT 000000190190\t100FFFFFF00100000000000000000C0Arial"};
     for (int zoom : {100, 1000, 5000, 50000}) {
         SheetLayout layout;
-        layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)},
-                    kScreen.height());
+        layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
         layout.FormResize(kScreen);
         QImage image(kScreen, QImage::Format_RGB32);
         PictureCache pictures;
@@ -247,7 +246,8 @@ void measureZoomedPreview() {
             canvas.flush();
             times.push_back(timer.nsecsElapsed() / 1e6);
         }
-        std::printf("preview of figures filling a 100 mm label at zoom %d%%: median %.2f ms (target 33 ms)\n",
+        std::printf("preview of figures filling a 100 mm label at zoom %d%%: median %.2f ms "
+                    "(target 33 ms)\n",
                     zoom, median(times));
     }
 }

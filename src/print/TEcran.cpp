@@ -10,11 +10,9 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -96,9 +94,7 @@ PageSetupValues TEcran::setup(int left, int top, int right, int bottom, int zoom
 }
 
 void TEcran::Init(int left, int top, int right, int bottom, int zoom, const LineList& lines) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->size().height() : 768;
-    layout.Init(setup(left, top, right, bottom, zoom), lines, paper(), screenHeight);
+    layout.Init(setup(left, top, right, bottom, zoom), lines, paper());
     SourceLines = lines;
     WorkLines.clear();
     reported_.clear();
@@ -126,7 +122,6 @@ void TEcran::placeSheet() {
 
 void TEcran::FormResize() {
     placeSheet();
-    layout.FormResize(PaintBox1->size());
 }
 
 void TEcran::resizeEvent(QResizeEvent* event) {
@@ -135,7 +130,8 @@ void TEcran::resizeEvent(QResizeEvent* event) {
 }
 
 void TEcran::Echelle() {
-    // The scale follows the zoom; the lines themselves are converted as they are drawn.
+    // The scale follows the zoom and the drawing area; the lines themselves are converted as
+    // they are drawn.
     layout.Actualiser(layout.Zoom);
     WorkLines = SourceLines;
 }
