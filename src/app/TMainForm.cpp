@@ -103,11 +103,14 @@ void TMainForm::createForms() {
     labelDialogs_ = std::make_unique<LabelDialogSet>(this);
     labelDialogs_->setPrinter(printerDevice_.get());
     etiq_->setLabelDialogs(labelDialogs_.get());
-    connect(etiq_, &QWidget::windowTitleChanged, this, [this](const QString& caption) {
-        setWindowTitle(caption.isEmpty() ? QStringLiteral("Vorlap")
-                                         : caption + QStringLiteral(" - Vorlap"));
-    });
-    setWindowTitle(etiq_->caption() + QStringLiteral(" - Vorlap"));
+    // "[*]" is where Qt shows the "*" of a label with unsaved changes.
+    const auto showCaption = [this](const QString& caption) {
+        setWindowTitle(caption.isEmpty() ? QStringLiteral("Vorlap[*]")
+                                         : caption + QStringLiteral("[*] - Vorlap"));
+    };
+    connect(etiq_, &QWidget::windowTitleChanged, this, showCaption);
+    connect(etiq_, &TEtiq::modifiedChanged, this, &QWidget::setWindowModified);
+    showCaption(etiq_->caption());
     nouveau_ = new TNouveau(this);
     calendrier_ = new TCalendrier(this);
     horloge_ = new THorloge(this);

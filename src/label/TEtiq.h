@@ -161,6 +161,8 @@ public:
     void setPictureCacheEnabled(bool enabled) { pictureCacheEnabled_ = enabled; }
 
     QString caption() const;
+    // Marks the label as changed or not; the main window shows it in its title.
+    void setModified(bool modified);
     QSize frameSize() const;
     QSize surfaceSize() const { return surface_.size(); }
     const QImage& surface() const { return surface_; }
@@ -207,12 +209,17 @@ public:
     bool SelectionChanged = false;
     int ResizeFontSize = 0;
 
+signals:
+    void modifiedChanged(bool modified);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateCaption();
+    // Tells the main window when the changed mark differs from what it shows.
+    void showModified();
     void setFontStyleFlag(int flag, char change);
     RenderState renderState() const;
     void takeRenderState(const RenderState& state);
@@ -252,4 +259,5 @@ private:
     bool pictureCacheEnabled_ = true;
     // Broken lines already reported, so a message does not come back at every redraw.
     QSet<QByteArray> reportedBadLines_;
+    bool shownModified_ = false;
 };

@@ -406,7 +406,18 @@ void TestMainCommands::openReadsTheChosenFile() {
     QCOMPARE(f.etiq().document().FileName, f.path("cent.etq"));
     QCOMPARE(f.etiq().document().LabelWidth, 100);
     QCOMPARE(f.etiq().Zoom, 120);
-    QCOMPARE(f.form->windowTitle(), QString("cent.etq - Vorlap"));
+    // The title carries a "*" from the first change until the label is saved.
+    QCOMPARE(f.shownTitle(), QString("cent.etq - Vorlap"));
+    f.etiq().ToutSel();
+    f.etiq().Supprimer();
+    QCOMPARE(f.shownTitle(), QString("cent.etq* - Vorlap"));
+    f.etiq().Sauve(0);
+    QCOMPARE(f.shownTitle(), QString("cent.etq - Vorlap"));
+    f.etiq().Annuler();
+    QCOMPARE(f.shownTitle(), QString("cent.etq* - Vorlap"));
+    f.etiq().Effacer();
+    f.etiq().SetNew();
+    QCOMPARE(f.shownTitle(), QString("cent.etq - Vorlap"));
 }
 
 void TestMainCommands::openCancelledAtTheSaveQuestionReadsNothing() {

@@ -71,7 +71,7 @@ void TestMainForm::startValues() {
     QVERIFY(!state.bold && !state.italic && !state.underline);
     // The label window starts with the tool bar's tool, not the line tool of its own start.
     QCOMPARE(f.etiq().Tool, int(TEtiq::ToolPointer));
-    QCOMPARE(f.form->windowTitle(), QString("Sans titre - Vorlap"));
+    QCOMPARE(f.shownTitle(), QString("Sans titre - Vorlap"));
 }
 
 void TestMainForm::layout() {
