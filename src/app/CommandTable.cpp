@@ -66,6 +66,10 @@ QList<CommandEntry> buildTable() {
         separated(entry(Edition, C::Lock, "LockItem", "&Verrouiller", "Verrouiller l'objet")),
         entry(Edition, C::UnlockAll, "UnlockAllItem", "Deverro&uiller tout",
               "Déverrouiller tous les objets"),
+        separated(entry(Edition, C::Group, "GroupItem", "&Grouper",
+                        "Grouper les objets sélectionnés", "Ctrl+G")),
+        entry(Edition, C::Ungroup, "UngroupItem", "Dissoc&ier", "Dissocier les objets sélectionnés",
+              "Ctrl+Shift+G"),
 
         entry(Outils, C::ClearLabel, "ClearLabelItem", "&Effacer l'étiquette", "Efface le dessin"),
         entry(Outils, C::Resize, "Redimensionner1", "&Redimensionner",

@@ -25,6 +25,8 @@ enum class Command {
     DeselectAll,
     Lock,
     UnlockAll,
+    Group,
+    Ungroup,
     ClearLabel,
     Resize,
     ToFront,

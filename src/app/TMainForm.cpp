@@ -409,6 +409,8 @@ void TMainForm::registerCommands() {
         {Command::DeselectAll, [this] { etiq_->ToutDesel(); }},
         {Command::Lock, [this] { etiq_->Verrouiller(); }},
         {Command::UnlockAll, [this] { etiq_->Deverrouiller(); }},
+        {Command::Group, [this] { etiq_->Grouper(); }},
+        {Command::Ungroup, [this] { etiq_->Dissocier(); }},
         {Command::ToFront, [this] { etiq_->AvPlan(); }},
         {Command::ToBack, [this] { etiq_->ArPlan(); }},
         {Command::OneDown, [this] { etiq_->UnDessous(); }},

@@ -1117,6 +1117,19 @@ void TEtiq::Deverrouiller() {
     runObjectCommand(ObjectCommands::kUnlockAll, ObjectCommands::unlockAll);
 }
 
+void TEtiq::Grouper() {
+    bool full = false;
+    runObjectCommand(ObjectCommands::kGroup,
+                     [&](LineList& lines) { full = !ObjectCommands::groupSelected(lines); });
+    if (full)
+        Dialogs::information(
+            this, QStringLiteral("Les neuf groupes (1 à 9) sont déjà pris : dissociez-en un"));
+}
+
+void TEtiq::Dissocier() {
+    runObjectCommand(ObjectCommands::kGroup, ObjectCommands::ungroupSelected);
+}
+
 void TEtiq::Position() {
     if (!HasSelection) {
         Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));

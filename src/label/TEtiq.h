@@ -86,6 +86,9 @@ public:
     void ToutDesel();
     void Verrouiller();
     void Deverrouiller();
+    // The selected objects become one group, or leave theirs.
+    void Grouper();
+    void Dissocier();
     void Position();
     void Taille();
     void Modifier();

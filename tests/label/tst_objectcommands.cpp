@@ -46,6 +46,7 @@ class TestObjectCommands : public QObject {
 private slots:
     void stacking();
     void selectionAndLocks();
+    void groupsAreMadeAndUndone();
     void positionSizeAndModify();
     void nothingToChangeLeavesTheUndoAlone();
     void arrowheads();
@@ -115,6 +116,53 @@ void TestObjectCommands::selectionAndLocks() {
     w.click({42, 12}, Qt::ControlModifier);
     w.etiq.Supprimer();
     QCOMPARE(order(w), QByteArray("BC"));
+}
+
+QByteArray groups(const LabelWindowFixture& w) {
+    QByteArray digits;
+    for (const QByteArray& line : w.objects())
+        digits += line[1];
+    return digits;
+}
+
+void TestObjectCommands::groupsAreMadeAndUndone() {
+    LabelWindowFixture w(1, abcd(""));
+    w.etiq.document().Lines[4][1] = '1'; // C already in group 1
+    // A and D grouped: the lowest free digit, 2; a click on one then selects both.
+    w.click({12, 12});
+    w.click({42, 12}, Qt::ControlModifier);
+    w.etiq.Grouper();
+    QCOMPARE(groups(w), QByteArray("2012"));
+    QVERIFY(w.etiq.document().Modified);
+    w.etiq.ToutDesel();
+    w.click({42, 12});
+    QCOMPARE(marks(w), QByteArray("*  *"));
+    // One undo takes the group away again; ungrouping is one step too.
+    w.etiq.Annuler();
+    QCOMPARE(groups(w), QByteArray("0010"));
+    w.etiq.ToutSel();
+    w.etiq.Dissocier();
+    QCOMPARE(groups(w), QByteArray("0000"));
+    w.etiq.Annuler();
+    QCOMPARE(groups(w), QByteArray("0010"));
+    // Without a selection: the usual message. With the nine digits taken by other
+    // objects: a message, and nothing changes.
+    w.etiq.ToutDesel();
+    w.etiq.Grouper();
+    QCOMPARE(w.script->messages.takeLast().text, QString("Aucun objet sélectionné"));
+    LineList nine;
+    for (int i = 0; i < 10; ++i) {
+        QByteArray line = object("RECT", 10 * (i + 1), 10, 10 * (i + 1) + 5, 15);
+        line[1] = char('0' + i);
+        nine.append(line);
+    }
+    LabelWindowFixture full(1, nine);
+    full.click({12, 12});
+    full.etiq.Grouper();
+    QCOMPARE(full.script->messages.size(), 1);
+    QVERIFY(full.script->messages[0].text.startsWith("Les neuf groupes (1 à 9) sont déjà pris"));
+    QCOMPARE(groups(full), QByteArray("0123456789"));
+    QVERIFY(!full.etiq.document().Modified);
 }
 
 void TestObjectCommands::positionSizeAndModify() {
