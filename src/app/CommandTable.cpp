@@ -26,11 +26,6 @@ CommandEntry separated(CommandEntry e) {
     return e;
 }
 
-CommandEntry hidden(CommandEntry e) {
-    e.visible = false;
-    return e;
-}
-
 QList<CommandEntry> buildTable() {
     using C = Command;
     return {
@@ -81,7 +76,8 @@ QList<CommandEntry> buildTable() {
         separated(entry(Outils, C::Position, "PositionItem", "&Position...", "Modifier position")),
         entry(Outils, C::Size, "SizeItem", "&Taille...", "Modifier taille"),
         entry(Outils, C::Modify, "Modifier1", "&Modifier...", "Modifier objet"),
-        hidden(entry(Outils, C::Background, "BackgroundItem", "&Fond de page...", "Fond de page")),
+        entry(Outils, C::Background, "BackgroundItem", "&Fond de page...", "Fond de page",
+              "Ctrl+Shift+F", "Fond de page"),
 
         entry(Affichage, C::Palette, "PaletteItem", "&Palette des couleurs",
               "Afficher la palette des couleurs"),
@@ -117,8 +113,4 @@ const QList<MenuEntry>& menuEntries() {
 const QList<CommandEntry>& commandEntries() {
     static const QList<CommandEntry> table = buildTable();
     return table;
-}
-
-QKeySequence backgroundShortcut() {
-    return QKeySequence(QStringLiteral("Ctrl+Shift+F"));
 }

@@ -133,7 +133,6 @@ void TMainForm::buildMenus() {
         action->setObjectName(entry.objectName);
         action->setStatusTip(entry.hint);
         action->setShortcut(entry.shortcut);
-        action->setVisible(entry.visible);
         action->setEnabled(commands_.contains(entry.command));
         if (!entry.buttonHint.isEmpty())
             action->setToolTip(entry.buttonHint);
@@ -144,15 +143,6 @@ void TMainForm::buildMenus() {
     QAction* palette = action(Command::Palette);
     palette->setCheckable(true);
     palette->setChecked(true);
-
-    // A hidden entry is always disabled in Qt, shortcut included, so the background is
-    // reached through a window action of its own.
-    auto* backgroundKey = new QAction(this);
-    backgroundKey->setObjectName(QStringLiteral("BackgroundShortcut"));
-    backgroundKey->setShortcut(backgroundShortcut());
-    backgroundKey->setEnabled(commands_.contains(Command::Background));
-    addAction(backgroundKey);
-    connect(backgroundKey, &QAction::triggered, this, [this] { runCommand(Command::Background); });
 
     auto* helpKey = new QAction(this);
     helpKey->setObjectName(QStringLiteral("HelpShortcut"));

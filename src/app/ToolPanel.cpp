@@ -165,6 +165,14 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
         toggle->setCheckable(true);
         toggle->setAutoRaise(true);
     }
+
+    QAction* background = action(Command::Background);
+    background->setIcon(buttonIcon(ButtonPicture::Background));
+    background->setIconVisibleInMenu(false);
+    QToolButton* backgroundButton = makeButton(SpeedPanel, QStringLiteral("BackgroundButton"), 580,
+                                               4, ButtonPicture::Background, QString());
+    backgroundButton->setAutoRaise(true);
+    backgroundButton->setDefaultAction(background);
 }
 
 void ToolPanel::buildToolColumn(QWidget* client) {
