@@ -304,6 +304,17 @@ void TEtiq::RedimForm() {
     canvas_.setDevice(&surface_);
 }
 
+void TEtiq::showPadlocks() {
+    QList<QPoint> corners;
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        if (!doc_.Lines[i].startsWith(ObjectCommands::kLocked))
+            continue;
+        const LabelRect r = LineEdits::selectionRect(doc_.Lines[i]);
+        corners.append(QPoint(qMax(r.left, r.right), qMin(r.top, r.bottom)));
+    }
+    PaintBox1->setPadlocks(std::move(corners));
+}
+
 LabelRect TEtiq::markedBox() const {
     LabelRect box = kNoSelectionBox;
     for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
@@ -498,6 +509,7 @@ void TEtiq::Dessine() {
         pictureCache_.sweep();
         canvas_.flush();
         PaintBox1->update();
+        showPadlocks();
     }
     // A broken line is reported once for the label it is in, not at every redraw, and not
     // under the busy cursor.

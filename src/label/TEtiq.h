@@ -237,6 +237,8 @@ private:
     void showLoaded();
     // The union of the selected objects' rectangles.
     LabelRect markedBox() const;
+    // A padlock on the screen at each locked object's corner.
+    void showPadlocks();
     // Whether a redraw may take long enough to show the busy cursor.
     bool isHeavy() const;
     void setSurfaceCursor(Qt::CursorShape shape);

@@ -105,12 +105,23 @@ void TestObjectCommands::selectionAndLocks() {
     w.etiq.ToutDesel();
     QCOMPARE(marks(w), QByteArray("    "));
     // Lock then unlock all: every object plain and unselected, the selection mode on.
+    // A locked object wears a padlock at its top-right corner on the screen, never on the
+    // surface that the PNG export and the sheet draw.
+    auto* box = w.etiq.findChild<QWidget*>("PaintBox1");
+    const QImage unlocked = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage surfaceBefore = w.etiq.surface();
     w.click({32, 12});
     w.etiq.Verrouiller();
     QCOMPARE(marks(w), QByteArray("  # "));
+    const QImage locked = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect corner(QPoint(35 - 8, 10 - 5), QSize(9, 11));
+    QVERIFY(locked.copy(corner) != unlocked.copy(corner));
+    QCOMPARE(locked.copy(QRect(50, 0, 50, 50)), unlocked.copy(QRect(50, 0, 50, 50)));
+    QCOMPARE(w.etiq.surface(), surfaceBefore);
     w.etiq.Deverrouiller();
     QCOMPARE(marks(w), QByteArray("    "));
     QVERIFY(w.etiq.HasSelection);
+    QCOMPARE(box->grab().toImage().convertToFormat(QImage::Format_RGB32), unlocked);
     // Delete removes the selected objects only.
     w.click({12, 12});
     w.click({42, 12}, Qt::ControlModifier);
