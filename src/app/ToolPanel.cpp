@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "SpinEdit.h"
 #include "TEtiq.h"
+#include "Windows1252.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QRegularExpression>
 #include <QToolButton>
 
 #include <algorithm>
@@ -23,7 +25,6 @@ constexpr int kToolColumnWidth = 54;
 constexpr int kPaletteStrip = 27;
 constexpr int kButton = 25;
 constexpr int kSwatches = 27;
-constexpr int kFontNameLength = 32;
 
 struct ToolButtonPlace {
     const char* name;
@@ -340,8 +341,14 @@ void ToolPanel::setPaletteVisible(bool visible) {
 
 void ToolPanel::GetFontNames() {
     QStringList names;
-    for (const QString& family : QFontDatabase::families()) {
-        const QString name = family.left(kFontNameLength);
+    // Qt names a family that several foundries make once per foundry ("C059 [urw]"); a
+    // label file names the family alone, which is also what draws it.
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
+    for (QString name : QFontDatabase::families()) {
+        name.remove(foundry);
+        // A name the label file's code page cannot hold would come back as another font.
+        if (Windows1252::toUnicode(Windows1252::fromUnicode(name)) != name)
+            continue;
         if (!names.contains(name))
             names.append(name);
     }
