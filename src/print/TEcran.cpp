@@ -49,11 +49,13 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     SpinEdit1 = new SpinEdit(0, 0, 100, bar_);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setUnlimited();
-    SpinEdit1->setGeometry(46, 5, 65, 23);
+    // Wide enough for any zoom the box takes, ten digits and a sign.
+    const int zoomWidth = qMax(65, SpinEdit1->sizeHint().width());
+    SpinEdit1->setGeometry(46, 5, zoomWidth, 23);
     caption->setBuddy(SpinEdit1);
     SpeedButton5 = new QToolButton(bar_);
     SpeedButton5->setObjectName(QStringLiteral("SpeedButton5"));
-    SpeedButton5->setGeometry(116, 4, 25, 25);
+    SpeedButton5->setGeometry(46 + zoomWidth + 5, 4, 25, 25);
     SpeedButton5->setAutoRaise(true);
     SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     SpeedButton5->setToolTip(QStringLiteral("Actualiser"));
