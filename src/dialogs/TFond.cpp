@@ -203,8 +203,10 @@ void TFond::RadioButton4Click() {
     couleur_.Execute();
     if (!couleur_.Result(color, direction))
         return keepChoice();
+    // A pattern's hatch would leave gaps between the bands' lines: gradients are solid.
     canvas_.setPenColor(color);
     canvas_.setBrushColor(color);
+    canvas_.setBrushStyle(BrushSolid);
     choose(direction == TCouleur::LightToDark ? ColorU : Color);
 }
 

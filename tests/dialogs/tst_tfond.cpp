@@ -202,6 +202,21 @@ void TestTFond::gradientChoice() {
     checkWhiteEdges(preview);
     fond.Button2->click();
     QCOMPARE(fond.Result(), fond.record());
+
+    // After a hatched pattern the gradient is solid: every pixel of a band has its colour.
+    fond.RadioButton1->click();
+    fond.Init(" 0SHAPE 000000068090\t60000FFFF0010000000000000000080Arial");
+    script->modalAnswers.enqueue(closeWith(kOk, [&](QDialog*) {
+        couleur.PanelClick(1);
+        couleur.RadioButton1->setChecked(true);
+    }));
+    fond.RadioButton4->click();
+    QCOMPARE(fond.record(),
+             QByteArray(" 0COLOR 000000068090\t0000000FF001000000FF00000000080Arial"));
+    preview = shown(fond);
+    for (int y : {2, 3})
+        for (int x = 0; x < 104; ++x)
+            QCOMPARE(preview.pixel(x, y), rgb(0x000104));
 }
 
 void TestTFond::patternChoice() {
