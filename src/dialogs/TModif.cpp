@@ -281,7 +281,7 @@ QWidget* TModif::makeShapesPage() {
         const char* name;
         const char* caption;
         const char* hint;
-    } brushes[2] = {{"SolidBrush", "Plein", "Moti de remplissage"},
+    } brushes[2] = {{"SolidBrush", "Plein", "Motif de remplissage"},
                     {"ClearBrush", "Vide", "Motif de remplissage"}};
     for (int i = 0; i < 2; ++i) {
         QToolButton* button = toggleButton(brushes[i].name, fill);

@@ -193,7 +193,7 @@ void TestTModif::styleButtonsWriteTheirStyle() {
                                        "SpeedButton4", "SpeedButton5", "SpeedButton6"};
     for (const char* name : linePens + shapePens)
         QCOMPARE(button(modif, name)->toolTip(), QString("Style de trait"));
-    QCOMPARE(button(modif, "SolidBrush")->toolTip(), QString("Moti de remplissage"));
+    QCOMPARE(button(modif, "SolidBrush")->toolTip(), QString("Motif de remplissage"));
     QCOMPARE(button(modif, "ClearBrush")->toolTip(), QString("Motif de remplissage"));
 
     // Pen styles 0..5 show their button and pressing one writes its style; the inside-frame
