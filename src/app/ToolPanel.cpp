@@ -151,7 +151,8 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
     FontName->setGeometry(250, 5, 177, 23);
     FontName->setEditText(QStringLiteral("Arial"));
 
-    SpinEdit2 = new SpinEdit(4, 100, 12, SpeedPanel);
+    SpinEdit2 = new SpinEdit(ToolBarState::kSmallestFontSize, ToolBarState::kLargestFontSize, 12,
+                             SpeedPanel);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     SpinEdit2->setSingleStep(2);
     SpinEdit2->setGeometry(434, 5, 55, 23);
@@ -202,7 +203,8 @@ void ToolPanel::buildToolColumn(QWidget* client) {
     }
     penGroup_->button(PenSolid)->setChecked(true);
 
-    SpinEdit1 = new SpinEdit(1, 100, 1, Panel1);
+    SpinEdit1 =
+        new SpinEdit(ToolBarState::kSmallestPenWidth, ToolBarState::kLargestPenWidth, 1, Panel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setGeometry(3, 215, 48, 23);
     SpinEdit1->setToolTip(QStringLiteral("Epaisseur de trait"));
