@@ -24,7 +24,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
 # The maintainer needs a domain name: lintian takes a mail host such as localhost for an error.
 set(VORLAP_MAINTAINER "Vorlap developers <vorlap@example.org>")
 string(TIMESTAMP VORLAP_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-set(VORLAP_CHANGELOG ${PROJECT_BINARY_DIR}/packaging/changelog.Debian)
+# The package is native (its version has no Debian revision), so its changelog is changelog.gz.
+set(VORLAP_CHANGELOG ${PROJECT_BINARY_DIR}/packaging/changelog)
 configure_file(${VORLAP_PACKAGING_DIR}/changelog.in ${VORLAP_CHANGELOG} @ONLY)
 execute_process(COMMAND gzip -9 -n -k -f ${VORLAP_CHANGELOG} COMMAND_ERROR_IS_FATAL ANY)
 install(FILES ${VORLAP_PACKAGING_DIR}/copyright ${VORLAP_CHANGELOG}.gz

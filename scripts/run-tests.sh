@@ -41,7 +41,7 @@ for file in ./usr/bin/vorlap ./usr/share/applications/vorlap.desktop \
     ./usr/share/icons/hicolor/48x48/apps/vorlap.png ./usr/share/icons/hicolor/256x256/apps/vorlap.png \
     ./usr/share/doc/vorlap/aide/sommaire.html ./usr/share/vorlap/examples/adresse.etq \
     ./usr/share/vorlap/examples/cd-vacances.etq ./usr/share/doc/vorlap/copyright \
-    ./usr/share/doc/vorlap/changelog.Debian.gz; do
+    ./usr/share/doc/vorlap/changelog.gz; do
     grep -qx -- "$file" <<< "$contents" || { echo "$deb lacks $file"; exit 1; }
 done
 depends="$(dpkg-deb -f "$deb" Depends)"
@@ -49,7 +49,7 @@ for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libgif7
     qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
     grep -qE "(^|, )$package( |,|$)" <<< "$depends" || { echo "$deb does not depend on $package"; exit 1; }
 done
-changelog_version="$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/vorlap/changelog.Debian.gz |
+changelog_version="$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/vorlap/changelog.gz |
     gzip -dc | dpkg-parsechangelog -l- -SVersion)"
 [ "$changelog_version" = "$version" ] || { echo "The changelog says $changelog_version, not $version"; exit 1; }
 # Debian's own checks: an error fails the run, warnings are shown. Status 2 is lintian failing.

@@ -292,6 +292,8 @@ void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {
     // Each band is filled down to the bottom, so the last one reaches it.
     quint32 value = canvas_.penColor();
     const LabelRect& bg = options.background;
+    // Bands are solid, even where a record kept the brush style of a pattern chosen before.
+    canvas_.setBrushStyle(BrushSolid);
     int y = 0;
     for (int band = 0; band < kBands; ++band) {
         canvas_.setPenMode(PenMode::Copy);

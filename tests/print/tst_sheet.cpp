@@ -138,9 +138,10 @@ void TestSheet::sheetDrawingDiffersFromTheWindowAsItShould() {
 
 void TestSheet::backgroundsFillTheirOwnCell() {
     // Two cells side by side with 10 mm between them: each gets its own background, and
-    // the gap stays white; the bands of a gradient start again at the top of each cell.
+    // the gap stays white; the bands of a gradient start again at the top of each cell, and
+    // are solid even where the record kept the cross hatch of a pattern chosen before.
     LineList lines = LineCodec::newLabel({95, 290, 10, 0});
-    lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0x00000000);
+    lines[1] = " 0COLOR 000000000000\t" + style(BrushCross, 0, 0x00000000);
     const QImage page = printed(lines);
     QCOMPARE(page.pixel(px(1), px(1)), kBlack);
     QCOMPARE(page.pixel(px(106), px(1)), kBlack);
