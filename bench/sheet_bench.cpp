@@ -195,8 +195,7 @@ struct Preview {
 
 Preview maximisedPreview(const LineList& lines, int zoom) {
     Preview preview;
-    preview.layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)},
-                        kScreen.height());
+    preview.layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
     const int sheetHeight = kScreen.height() - 100;
     const int sheetWidth = int(std::nearbyint(preview.layout.PageRatio * sheetHeight));
     preview.area = QSize(sheetWidth - 4, sheetHeight - 4);

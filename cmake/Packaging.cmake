@@ -18,11 +18,24 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlap/examples
         FILES_MATCHING PATTERN "*.etq")
 
+# Debian policy asks every package for its copyright file and its changelog, compressed with
+# gzip -9n. The changelog's entry takes the project's version; SOURCE_DATE_EPOCH, when set,
+# fixes its date.
+# The maintainer needs a domain name: lintian takes a mail host such as localhost for an error.
+set(VORLAP_MAINTAINER "Vorlap developers <vorlap@example.org>")
+string(TIMESTAMP VORLAP_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+# The package is native (its version has no Debian revision), so its changelog is changelog.gz.
+set(VORLAP_CHANGELOG ${PROJECT_BINARY_DIR}/packaging/changelog)
+configure_file(${VORLAP_PACKAGING_DIR}/changelog.in ${VORLAP_CHANGELOG} @ONLY)
+execute_process(COMMAND gzip -9 -n -k -f ${VORLAP_CHANGELOG} COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${VORLAP_PACKAGING_DIR}/copyright ${VORLAP_CHANGELOG}.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlap)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vorlap")
-set(CPACK_PACKAGE_CONTACT "Vorlap <vorlap@localhost>")
+set(CPACK_PACKAGE_CONTACT ${VORLAP_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "label designer with a French user interface")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Draws labels of any size, or round CD labels, out of lines, rectangles,\n\

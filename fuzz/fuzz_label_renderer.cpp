@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CellTransform transform;
     transform.scale = input.int16(0) / 2048.0;
-    transform.margin = QPoint(input.int16(2), input.int16(4));
-    transform.cell = QPoint(input.byte(6) * 8 - 512, input.byte(7) * 8 - 512);
+    transform.origin =
+        QPointF(input.int16(2) + input.byte(6) * 8 - 512, input.int16(4) + input.byte(7) * 8 - 512);
     const QSize frame = LabelDocument::frameSize(document.format());
     const QRect cell(transform.map(QPoint(0, 0)),
                      transform.map(QPoint(frame.width(), frame.height())));

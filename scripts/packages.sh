@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(qt6-base-dev libgif-dev libjpeg-dev fonts-liberation2 fonts-dejavu-core qt6-translations-l10n tzdata
           cmake ninja-build pkg-config g++ clang libclang-rt-14-dev
           poppler-utils xvfb xdotool desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
-          dpkg-dev "$@")
+          dpkg-dev lintian "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

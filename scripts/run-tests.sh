@@ -40,7 +40,8 @@ for file in ./usr/bin/vorlap ./usr/share/applications/vorlap.desktop \
     ./usr/share/mime/packages/vorlap.xml ./usr/share/icons/hicolor/scalable/apps/vorlap.svg \
     ./usr/share/icons/hicolor/48x48/apps/vorlap.png ./usr/share/icons/hicolor/256x256/apps/vorlap.png \
     ./usr/share/doc/vorlap/aide/sommaire.html ./usr/share/vorlap/examples/adresse.etq \
-    ./usr/share/vorlap/examples/cd-vacances.etq; do
+    ./usr/share/vorlap/examples/cd-vacances.etq ./usr/share/doc/vorlap/copyright \
+    ./usr/share/doc/vorlap/changelog.gz; do
     grep -qx -- "$file" <<< "$contents" || { echo "$deb lacks $file"; exit 1; }
 done
 depends="$(dpkg-deb -f "$deb" Depends)"
@@ -48,5 +49,16 @@ for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libgif7
     qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
     grep -qE "(^|, )$package( |,|$)" <<< "$depends" || { echo "$deb does not depend on $package"; exit 1; }
 done
+changelog_version="$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/vorlap/changelog.gz |
+    gzip -dc | dpkg-parsechangelog -l- -SVersion)"
+[ "$changelog_version" = "$version" ] || { echo "The changelog says $changelog_version, not $version"; exit 1; }
+# Debian's own checks: an error fails the run, warnings are shown. Status 2 is lintian failing.
+lintian_status=0
+lintian_report="$(lintian --allow-root "$deb")" || lintian_status=$?
+[ -z "$lintian_report" ] || echo "$lintian_report"
+if [ "$lintian_status" -gt 1 ] || grep -q '^E:' <<< "$lintian_report"; then
+    echo "lintian finds errors in $deb"
+    exit 1
+fi
 echo "$deb: $(wc -l <<< "$contents") entries, Depends: $depends"
 echo "All tests passed."

@@ -1,5 +1,7 @@
 #include "ButtonIcons.h"
 
+#include <QLinearGradient>
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -104,6 +106,19 @@ void draw(QPainter& p, ButtonPicture picture) {
         p.setPen(ink(2.2));
         p.drawLine(QPointF(15, 14), QPointF(18.5, 17.5));
         break;
+    case ButtonPicture::Background: {
+        // A label whose ground runs from blue to yellow.
+        QLinearGradient ground(0, 3, 0, 17);
+        ground.setColorAt(0, kBlue);
+        ground.setColorAt(1, kYellow);
+        p.setPen(ink());
+        p.setBrush(ground);
+        p.drawRoundedRect(QRectF(2.5, 3.5, 15, 13), 2, 2);
+        p.setPen(QPen(kPaper, 1.6));
+        p.drawLine(QPointF(6, 9), QPointF(14, 9));
+        p.drawLine(QPointF(6, 12.5), QPointF(11, 12.5));
+        break;
+    }
     case ButtonPicture::Undo: {
         QPainterPath path;
         path.moveTo(6, 8);

@@ -35,6 +35,7 @@ enum class ButtonPicture {
     ClearPen,
     SolidBrush,
     ClearBrush,
+    Background,
 };
 
 QIcon buttonIcon(ButtonPicture picture);

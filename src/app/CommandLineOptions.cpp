@@ -1,5 +1,6 @@
 #include "CommandLineOptions.h"
 
+#include "FileNames.h"
 #include "SettingsFile.h"
 
 #include <QStringView>
@@ -85,9 +86,16 @@ public:
     // Stops with the options' error set at the first argument that cannot be taken.
     bool take(const QStringList& arguments) {
         QStringList files;
+        bool optionsEnded = false;
         for (qsizetype i = 1; i < arguments.size(); ++i) {
             const QString& argument = arguments[i];
-            if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            // After "--" every argument is a file, so that a file named "-x.etq" can be given.
+            if (!optionsEnded && argument == QLatin1String("--")) {
+                optionsEnded = true;
+                continue;
+            }
+            if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
+                argument == QLatin1String("-")) {
                 files.append(argument);
                 continue;
             }
@@ -211,10 +219,14 @@ CommandLineOptions CommandLineOptions::parse(const QStringList& arguments) {
 }
 
 CommandLineOptions CommandLineOptions::parse(int argc, char** argv) {
-    QStringList arguments;
+    return parse(arguments(argc, argv));
+}
+
+QStringList CommandLineOptions::arguments(int argc, char** argv) {
+    QStringList list;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return parse(arguments);
+        list.append(FileNames::decode(argv[i]));
+    return list;
 }
 
 QString CommandLineOptions::usage() {
@@ -236,12 +248,16 @@ QString CommandLineOptions::usage() {
         "  --pdf SORTIE.pdf   fichier PDF à écrire\n"
         "  --print            imprime au lieu d'écrire un fichier\n"
         "  --printer NOM      imprimante à employer (sinon l'imprimante par défaut)\n"
-        "  --dpi N            points par pouce du PDF, de 30 à 2400 (300 par défaut)\n"
-        "  --zoom Z           zoom en pour cent, de 1 à 1000 (par défaut celui de Vorlap.ini)\n"
+        "  --dpi N            finesse du dessin du PDF en points par pouce, de 30 à 2400\n"
+        "                     (300 par défaut) ; ne change aucune taille\n"
+        "  --zoom Z           zoom en pour cent, de 1 à 1000 (par défaut celui de Vorlap.ini) ;\n"
+        "                     100 : taille réelle\n"
         "  --margins G,H,D,B  marges gauche, haute, droite et basse en mm (par défaut celles\n"
         "                     de Vorlap.ini)\n"
         "  --copies N         nombre de copies, de 1 à 999 (1 par défaut)\n"
-        "  --help, -h         affiche cette aide\n");
+        "  --help, -h         affiche cette aide\n"
+        "  --                 la suite n'est que des noms de fichiers (pour un nom qui\n"
+        "                     commence par -)\n");
 }
 
 PageSetupValues CommandLineOptions::pageSetup(const QString& startDirectory) const {

@@ -38,6 +38,9 @@ struct CommandLineOptions {
     static CommandLineOptions parse(const QStringList& arguments);
     // Before any QApplication exists, to know whether a display is needed.
     static CommandLineOptions parse(int argc, char** argv);
+    // The arguments with file names kept whole, even those that are not UTF-8, which
+    // QCoreApplication::arguments() would spoil.
+    static QStringList arguments(int argc, char** argv);
     // The French help text listing every option.
     static QString usage();
 

@@ -1,5 +1,6 @@
 #include "CommandLineRuns.h"
 
+#include "FileNames.h"
 #include "LabelDocument.h"
 #include "LabelPainter.h"
 #include "PictureCache.h"
@@ -17,7 +18,18 @@
 namespace {
 
 void printError(const QString& text) {
-    std::fprintf(stderr, "vorlap: %s\n", text.toLocal8Bit().constData());
+    // File names go out as the bytes they are; a control byte that a label's text brought
+    // in (a NUL would end the message) is shown escaped.
+    QByteArray line = "vorlap: ";
+    for (const char c : FileNames::encode(text)) {
+        const auto byte = uchar(c);
+        if (byte < 0x20 || byte == 0x7F)
+            line += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
+        else
+            line += c;
+    }
+    line += '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
 void exportOrThrow(const QString& labelPath, const QString& pngPath) {

@@ -26,11 +26,6 @@ CommandEntry separated(CommandEntry e) {
     return e;
 }
 
-CommandEntry hidden(CommandEntry e) {
-    e.visible = false;
-    return e;
-}
-
 QList<CommandEntry> buildTable() {
     using C = Command;
     return {
@@ -66,6 +61,10 @@ QList<CommandEntry> buildTable() {
         separated(entry(Edition, C::Lock, "LockItem", "&Verrouiller", "Verrouiller l'objet")),
         entry(Edition, C::UnlockAll, "UnlockAllItem", "Deverro&uiller tout",
               "Déverrouiller tous les objets"),
+        separated(entry(Edition, C::Group, "GroupItem", "&Grouper",
+                        "Grouper les objets sélectionnés", "Ctrl+G")),
+        entry(Edition, C::Ungroup, "UngroupItem", "Dissoc&ier", "Dissocier les objets sélectionnés",
+              "Ctrl+Shift+G"),
 
         entry(Outils, C::ClearLabel, "ClearLabelItem", "&Effacer l'étiquette", "Efface le dessin"),
         entry(Outils, C::Resize, "Redimensionner1", "&Redimensionner",
@@ -77,7 +76,8 @@ QList<CommandEntry> buildTable() {
         separated(entry(Outils, C::Position, "PositionItem", "&Position...", "Modifier position")),
         entry(Outils, C::Size, "SizeItem", "&Taille...", "Modifier taille"),
         entry(Outils, C::Modify, "Modifier1", "&Modifier...", "Modifier objet"),
-        hidden(entry(Outils, C::Background, "BackgroundItem", "&Fond de page...", "Fond de page")),
+        entry(Outils, C::Background, "BackgroundItem", "&Fond de page...", "Fond de page",
+              "Ctrl+Shift+F", "Fond de page"),
 
         entry(Affichage, C::Palette, "PaletteItem", "&Palette des couleurs",
               "Afficher la palette des couleurs"),
@@ -113,8 +113,4 @@ const QList<MenuEntry>& menuEntries() {
 const QList<CommandEntry>& commandEntries() {
     static const QList<CommandEntry> table = buildTable();
     return table;
-}
-
-QKeySequence backgroundShortcut() {
-    return QKeySequence(QStringLiteral("Ctrl+Shift+F"));
 }

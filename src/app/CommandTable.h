@@ -25,6 +25,8 @@ enum class Command {
     DeselectAll,
     Lock,
     UnlockAll,
+    Group,
+    Ungroup,
     ClearLabel,
     Resize,
     ToFront,
@@ -64,11 +66,7 @@ struct CommandEntry {
     // Hint of the tool-bar button that runs the same command, empty when there is none.
     QString buttonHint;
     bool separatorBefore = false;
-    bool visible = true;
 };
 
 const QList<MenuEntry>& menuEntries();
 const QList<CommandEntry>& commandEntries();
-
-// Reaches the hidden "Fond de page..." entry from the keyboard.
-QKeySequence backgroundShortcut();

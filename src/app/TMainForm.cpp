@@ -103,11 +103,14 @@ void TMainForm::createForms() {
     labelDialogs_ = std::make_unique<LabelDialogSet>(this);
     labelDialogs_->setPrinter(printerDevice_.get());
     etiq_->setLabelDialogs(labelDialogs_.get());
-    connect(etiq_, &QWidget::windowTitleChanged, this, [this](const QString& caption) {
-        setWindowTitle(caption.isEmpty() ? QStringLiteral("Vorlap")
-                                         : caption + QStringLiteral(" - Vorlap"));
-    });
-    setWindowTitle(etiq_->caption() + QStringLiteral(" - Vorlap"));
+    // "[*]" is where Qt shows the "*" of a label with unsaved changes.
+    const auto showCaption = [this](const QString& caption) {
+        setWindowTitle(caption.isEmpty() ? QStringLiteral("Vorlap[*]")
+                                         : caption + QStringLiteral("[*] - Vorlap"));
+    };
+    connect(etiq_, &QWidget::windowTitleChanged, this, showCaption);
+    connect(etiq_, &TEtiq::modifiedChanged, this, &QWidget::setWindowModified);
+    showCaption(etiq_->caption());
     nouveau_ = new TNouveau(this);
     calendrier_ = new TCalendrier(this);
     horloge_ = new THorloge(this);
@@ -130,7 +133,6 @@ void TMainForm::buildMenus() {
         action->setObjectName(entry.objectName);
         action->setStatusTip(entry.hint);
         action->setShortcut(entry.shortcut);
-        action->setVisible(entry.visible);
         action->setEnabled(commands_.contains(entry.command));
         if (!entry.buttonHint.isEmpty())
             action->setToolTip(entry.buttonHint);
@@ -141,15 +143,6 @@ void TMainForm::buildMenus() {
     QAction* palette = action(Command::Palette);
     palette->setCheckable(true);
     palette->setChecked(true);
-
-    // A hidden entry is always disabled in Qt, shortcut included, so the background is
-    // reached through a window action of its own.
-    auto* backgroundKey = new QAction(this);
-    backgroundKey->setObjectName(QStringLiteral("BackgroundShortcut"));
-    backgroundKey->setShortcut(backgroundShortcut());
-    backgroundKey->setEnabled(commands_.contains(Command::Background));
-    addAction(backgroundKey);
-    connect(backgroundKey, &QAction::triggered, this, [this] { runCommand(Command::Background); });
 
     auto* helpKey = new QAction(this);
     helpKey->setObjectName(QStringLiteral("HelpShortcut"));
@@ -406,6 +399,8 @@ void TMainForm::registerCommands() {
         {Command::DeselectAll, [this] { etiq_->ToutDesel(); }},
         {Command::Lock, [this] { etiq_->Verrouiller(); }},
         {Command::UnlockAll, [this] { etiq_->Deverrouiller(); }},
+        {Command::Group, [this] { etiq_->Grouper(); }},
+        {Command::Ungroup, [this] { etiq_->Dissocier(); }},
         {Command::ToFront, [this] { etiq_->AvPlan(); }},
         {Command::ToBack, [this] { etiq_->ArPlan(); }},
         {Command::OneDown, [this] { etiq_->UnDessous(); }},

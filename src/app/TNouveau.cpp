@@ -90,7 +90,8 @@ void TNouveau::Button2Click() {
 }
 
 void TNouveau::reject() {
-    done(accepted_ ? QDialog::Accepted : QDialog::Rejected);
+    // The close box is "Annuler", whatever answered the box before: closing it never resizes.
+    Button1Click();
 }
 
 void TNouveau::keyPressEvent(QKeyEvent* event) {

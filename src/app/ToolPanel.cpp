@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "SpinEdit.h"
 #include "TEtiq.h"
+#include "Windows1252.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QRegularExpression>
 #include <QToolButton>
 
 #include <algorithm>
@@ -23,7 +25,6 @@ constexpr int kToolColumnWidth = 54;
 constexpr int kPaletteStrip = 27;
 constexpr int kButton = 25;
 constexpr int kSwatches = 27;
-constexpr int kFontNameLength = 32;
 
 struct ToolButtonPlace {
     const char* name;
@@ -150,7 +151,8 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
     FontName->setGeometry(250, 5, 177, 23);
     FontName->setEditText(QStringLiteral("Arial"));
 
-    SpinEdit2 = new SpinEdit(4, 100, 12, SpeedPanel);
+    SpinEdit2 = new SpinEdit(ToolBarState::kSmallestFontSize, ToolBarState::kLargestFontSize, 12,
+                             SpeedPanel);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     SpinEdit2->setSingleStep(2);
     SpinEdit2->setGeometry(434, 5, 55, 23);
@@ -165,6 +167,14 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
         toggle->setCheckable(true);
         toggle->setAutoRaise(true);
     }
+
+    QAction* background = action(Command::Background);
+    background->setIcon(buttonIcon(ButtonPicture::Background));
+    background->setIconVisibleInMenu(false);
+    QToolButton* backgroundButton = makeButton(SpeedPanel, QStringLiteral("BackgroundButton"), 580,
+                                               4, ButtonPicture::Background, QString());
+    backgroundButton->setAutoRaise(true);
+    backgroundButton->setDefaultAction(background);
 }
 
 void ToolPanel::buildToolColumn(QWidget* client) {
@@ -193,7 +203,8 @@ void ToolPanel::buildToolColumn(QWidget* client) {
     }
     penGroup_->button(PenSolid)->setChecked(true);
 
-    SpinEdit1 = new SpinEdit(1, 100, 1, Panel1);
+    SpinEdit1 =
+        new SpinEdit(ToolBarState::kSmallestPenWidth, ToolBarState::kLargestPenWidth, 1, Panel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setGeometry(3, 215, 48, 23);
     SpinEdit1->setToolTip(QStringLiteral("Epaisseur de trait"));
@@ -332,8 +343,14 @@ void ToolPanel::setPaletteVisible(bool visible) {
 
 void ToolPanel::GetFontNames() {
     QStringList names;
-    for (const QString& family : QFontDatabase::families()) {
-        const QString name = family.left(kFontNameLength);
+    // Qt names a family that several foundries make once per foundry ("C059 [urw]"); a
+    // label file names the family alone, which is also what draws it.
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
+    for (QString name : QFontDatabase::families()) {
+        name.remove(foundry);
+        // A name the label file's code page cannot hold would come back as another font.
+        if (Windows1252::toUnicode(Windows1252::fromUnicode(name)) != name)
+            continue;
         if (!names.contains(name))
             names.append(name);
     }

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
         try {
             ErrorReportingApplication app(argc, argv);
             app.setApplicationName(QStringLiteral("Vorlap"));
-            // Read again once Qt has taken its own options out.
-            return runCommandLine(CommandLineOptions::parse(app.arguments()), QDir::currentPath());
+            // Read again once Qt has taken its own options out of argv.
+            return runCommandLine(CommandLineOptions::parse(argc, argv), QDir::currentPath());
         } catch (const std::exception&) {
             return exportFailed();
         }
@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     ErrorReportingApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vorlap"));
     // The settings file belongs to the directory the program was started in.
-    const std::unique_ptr<TMainForm> mainForm = startDesigner(app.arguments(), QDir::currentPath());
+    const std::unique_ptr<TMainForm> mainForm =
+        startDesigner(CommandLineOptions::arguments(argc, argv), QDir::currentPath());
     return app.exec();
 }

@@ -43,10 +43,11 @@ TCouleur::TCouleur(QWidget* parent) : QDialog(parent) {
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(QStringLiteral("Clair -> foncé"), this);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+    // A direction redraws the preview and shows it again, as a colour button does.
     for (QRadioButton* choice : {RadioButton1, RadioButton2})
         connect(choice, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked)
-                Calcule();
+                PaintBox1->redraw();
         });
 
     QFrame* panel9 = nullptr;

@@ -33,7 +33,7 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("GroupBox1"), this);
+    GroupBox1 = new QGroupBox(QStringLiteral("Fond de page"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* choices = new QVBoxLayout(GroupBox1);
     const char* captions[] = {"Aucun", "Couleur", "Motif", "Dégradé", "Texture"};
@@ -48,18 +48,15 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
     choices->addStretch();
     RadioButton1->setChecked(true);
     RadioButton5->hide();
-    // A choice acts when it becomes checked; clicking the checked one does nothing.
-    const std::pair<QRadioButton*, void (TFond::*)()> actions[] = {
-        {RadioButton1, &TFond::RadioButton1Click},
-        {RadioButton2, &TFond::RadioButton2Click},
-        {RadioButton3, &TFond::RadioButton3Click},
-        {RadioButton4, &TFond::RadioButton4Click}};
-    for (const auto& choice : actions)
-        connect(choice.first, &QRadioButton::toggled, this,
-                [this, action = choice.second](bool checked) {
-                    if (checked)
-                        (this->*action)();
-                });
+    // "Aucun" acts when it becomes checked. A choice that opens a dialog opens it at every
+    // click, checked or not, so that the colour, pattern or gradient shown can be changed.
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            RadioButton1Click();
+    });
+    connect(RadioButton2, &QRadioButton::clicked, this, &TFond::RadioButton2Click);
+    connect(RadioButton3, &QRadioButton::clicked, this, &TFond::RadioButton3Click);
+    connect(RadioButton4, &QRadioButton::clicked, this, &TFond::RadioButton4Click);
 
     QFrame* bevel = nullptr;
     PaintBox1 = PreviewBox::inFrame(this, kPreviewSize, QStringLiteral("Bevel1"),
@@ -203,8 +200,10 @@ void TFond::RadioButton4Click() {
     couleur_.Execute();
     if (!couleur_.Result(color, direction))
         return keepChoice();
+    // A pattern's hatch would leave gaps between the bands' lines: gradients are solid.
     canvas_.setPenColor(color);
     canvas_.setBrushColor(color);
+    canvas_.setBrushStyle(BrushSolid);
     choose(direction == TCouleur::LightToDark ? ColorU : Color);
 }
 

@@ -4,6 +4,7 @@
 #include "DialogButtons.h"
 #include "Dialogs.h"
 #include "SpinEdit.h"
+#include "ToolBarState.h"
 #include "Windows1252.h"
 
 #include <QButtonGroup>
@@ -25,10 +26,6 @@
 
 namespace {
 
-constexpr int kLargestLinePen = 20;
-constexpr int kLargestPenField = 255;
-constexpr int kSmallestFontSize = 4;
-constexpr int kLargestFontSize = 72;
 constexpr qsizetype kShownTextLength = 255;
 const QSize kPenIconSize(36, 12);
 
@@ -226,7 +223,8 @@ QWidget* TModif::makeLinesPage() {
     auto* page = new QWidget;
     Label1 = titleLabel("Label1", page);
     Panel1 = swatch("Panel1", page);
-    SpinEdit1 = new SpinEdit(0, kLargestLinePen, 1, page);
+    SpinEdit1 =
+        new SpinEdit(ToolBarState::kSmallestPenWidth, ToolBarState::kLargestPenWidth, 1, page);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     penStyles1 = new QButtonGroup(page);
     static const char* const names[6] = {"SolidPen",   "DashPen",       "DotPen",
@@ -262,7 +260,8 @@ QWidget* TModif::makeShapesPage() {
     auto* page = new QWidget;
     Label2 = titleLabel("Label2", page);
     Panel2 = swatch("Panel2", page);
-    SpinEdit2 = new SpinEdit(0, kLargestPenField, 1, page);
+    SpinEdit2 =
+        new SpinEdit(ToolBarState::kSmallestPenWidth, ToolBarState::kLargestPenWidth, 1, page);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     penStyles2 = new QButtonGroup(page);
     static const char* const names[6] = {"SpeedButton1", "SpeedButton2", "SpeedButton3",
@@ -281,7 +280,7 @@ QWidget* TModif::makeShapesPage() {
         const char* name;
         const char* caption;
         const char* hint;
-    } brushes[2] = {{"SolidBrush", "Plein", "Moti de remplissage"},
+    } brushes[2] = {{"SolidBrush", "Plein", "Motif de remplissage"},
                     {"ClearBrush", "Vide", "Motif de remplissage"}};
     for (int i = 0; i < 2; ++i) {
         QToolButton* button = toggleButton(brushes[i].name, fill);
@@ -314,7 +313,8 @@ QWidget* TModif::makeTextPage() {
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMinimumWidth(180);
-    SpinEdit3 = new SpinEdit(kSmallestFontSize, kLargestFontSize, 12, page);
+    SpinEdit3 =
+        new SpinEdit(ToolBarState::kSmallestFontSize, ToolBarState::kLargestFontSize, 12, page);
     SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
     Panel4 = swatch("Panel4", page);
 
@@ -422,20 +422,19 @@ void TModif::showPage(Page page, const QString& title) {
 }
 
 void TModif::FormShow() {
-    // A box shows its value within its own bounds, and what it shows is what is kept.
+    // A box shows its value within the tool bar's bounds, but only an edit of the box changes
+    // the value: a width or size beyond them, as a file may hold, comes back as it was.
     filling_ = true;
     switch (Notebook1->currentIndex()) {
     case LinesPage:
         Panel1->setColor(style_.penColor);
         SpinEdit1->setValue(style_.penWidth);
-        style_.penWidth = SpinEdit1->value();
         press(penStyles1, style_.penStyle);
         press(arrows, arrow_ - '0');
         break;
     case ShapesPage:
         Panel2->setColor(style_.penColor);
         SpinEdit2->setValue(style_.penWidth);
-        style_.penWidth = SpinEdit2->value();
         press(penStyles2, style_.penStyle);
         Panel3->setColor(style_.brushColor);
         press(brushStyles, style_.brushStyle == BrushClear ? BrushClear : BrushSolid);
@@ -443,7 +442,6 @@ void TModif::FormShow() {
     case TextPage: {
         ComboBox1->setEditText(Windows1252::toUnicode(style_.fontName));
         SpinEdit3->setValue(style_.fontSize);
-        style_.fontSize = SpinEdit3->value();
         Panel4->setColor(style_.fontColor);
         // Strike-out has no choice of its own and shows as "Aucun".
         const int digit = LineCodec::fontStyleDigit(style_.fontStyle) - '0';

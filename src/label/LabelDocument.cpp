@@ -89,6 +89,9 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     LabelHeight = values.height;
     HSpacing = values.hspacing;
     VSpacing = values.vspacing;
+    // The header says what was read, so that the sheet, the preview and the printer lay out
+    // the label the window shows, never a corrupt size it corrected.
+    Lines[0] = LineCodec::writeHeader(format());
     Modified = false;
 }
 

@@ -74,6 +74,7 @@ struct LabelFormatValues {
     int height = 42;
     int hspacing = 0;
     int vspacing = 0;
+    bool operator==(const LabelFormatValues&) const = default;
 };
 
 namespace LineCodec {

@@ -22,7 +22,6 @@ RenderOptions sheetCell(PaintMode mode, const CellTransform& transform, const QR
                     cell.top() + cell.height()};
     o.bandStep = cell.height() / kBands;
     o.transparentText = false;
-    o.scaleFontSizes = mode == PaintMode::PreviewCell;
     o.plainStyleWithoutBlock = true;
     return o;
 }
@@ -40,15 +39,15 @@ int CellTransform::saturated(qint64 value) {
 }
 
 int CellTransform::x(int v) const {
-    if (scale == 1.0 && margin.isNull() && cell.isNull())
+    if (isIdentity())
         return v;
-    return saturated(qint64(cell.x()) + margin.x() + toPixel(scale * v));
+    return toPixel(origin.x() + scale * v);
 }
 
 int CellTransform::y(int v) const {
-    if (scale == 1.0 && margin.isNull() && cell.isNull())
+    if (isIdentity())
         return v;
-    return saturated(qint64(cell.y()) + margin.y() + toPixel(scale * v));
+    return toPixel(origin.y() + scale * v);
 }
 
 RenderOptions RenderOptions::editor(const LabelFormatValues& format, int surfaceHeight) {
@@ -145,9 +144,6 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         drawGradient(keyword == "COLOR", options);
         return false;
     }
-    if (options.scaleFontSizes && keyword.contains("TEXT"))
-        canvas_.setFontSize(CellTransform::toPixel(options.transform.scale * canvas_.fontSize()));
-
     enum Kind {
         Line,
         LineUp,
@@ -296,6 +292,8 @@ void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {
     // Each band is filled down to the bottom, so the last one reaches it.
     quint32 value = canvas_.penColor();
     const LabelRect& bg = options.background;
+    // Bands are solid, even where a record kept the brush style of a pattern chosen before.
+    canvas_.setBrushStyle(BrushSolid);
     int y = 0;
     for (int band = 0; band < kBands; ++band) {
         canvas_.setPenMode(PenMode::Copy);

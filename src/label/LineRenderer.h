@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 
 class PictureCache;
@@ -21,12 +22,13 @@ struct CellTransform {
     static int saturated(qint64 value);
 
     double scale = 1.0;
-    QPoint margin; // the margins in device pixels
-    QPoint cell;   // the cell's top-left corner
+    // Where label pixel (0, 0) lands, in device pixels and fractions of them: the cell's
+    // corner with the margins, rounded only with each coordinate, so that nothing drifts.
+    QPointF origin;
     int x(int v) const;
     int y(int v) const;
     QPoint map(QPoint p) const { return {x(p.x()), y(p.y())}; }
-    bool isIdentity() const { return scale == 1.0 && margin.isNull() && cell.isNull(); }
+    bool isIdentity() const { return scale == 1.0 && origin.isNull(); }
 };
 
 // Who draws a label, and what differs for each: the label window (and its PNG export), a
@@ -42,8 +44,6 @@ struct RenderOptions {
     int bandStep = 0;
     // The editor draws texts on a clear brush; on the sheet a text keeps its brush.
     bool transparentText = true;
-    // The preview scales font sizes with the sheet; paper keeps them in points.
-    bool scaleFontSizes = false;
     // On the sheet a line without a style block starts from the plain style, not from
     // whatever the line before it left.
     bool plainStyleWithoutBlock = false;

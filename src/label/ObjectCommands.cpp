@@ -133,6 +133,30 @@ void unlockAll(LineList& lines) {
             lines[i][0] = kPlain;
 }
 
+bool groupSelected(LineList& lines) {
+    // The selection's own digits are free again: its members leave their old groups.
+    bool taken[10] = {};
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i)
+        if (lines[i].size() > 1 && !isSelected(lines[i]) && lines[i][1] >= '1' &&
+            lines[i][1] <= '9')
+            taken[lines[i][1] - '0'] = true;
+    int digit = 1;
+    while (digit <= 9 && taken[digit])
+        ++digit;
+    if (digit > 9)
+        return false;
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i)
+        if (lines[i].size() > 1 && isSelected(lines[i]))
+            lines[i][1] = char('0' + digit);
+    return true;
+}
+
+void ungroupSelected(LineList& lines) {
+    for (qsizetype i = kFirstObject; i < lines.size(); ++i)
+        if (lines[i].size() > 1 && isSelected(lines[i]))
+            lines[i][1] = '0';
+}
+
 void editSelected(LineList& lines, qsizetype from,
                   const std::function<QByteArray(const QByteArray&)>& edit) {
     for (qsizetype i = from; i < lines.size(); ++i)

@@ -71,6 +71,12 @@ void selectAll(LineList& lines, LabelRect& box);
 void lockSelected(LineList& lines);
 // Every object and the background become plain: neither selected nor locked.
 void unlockAll(LineList& lines);
+constexpr Rule kGroup{Rule::WithoutSelection::Message, 0, true, true, true};
+// The selected objects become one group: they take the lowest group digit 1-9 that no other
+// object uses. Returns false, changing nothing, when all nine are taken.
+bool groupSelected(LineList& lines);
+// The selected objects leave their groups: digit 0.
+void ungroupSelected(LineList& lines);
 // The selected lines from `from` on, each through the edit.
 void editSelected(LineList& lines, qsizetype from,
                   const std::function<QByteArray(const QByteArray&)>& edit);

@@ -122,7 +122,7 @@ void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
     RedimForm();
     // The old size's lines would come back under the new size.
     doc_.forgetUndo();
-    doc_.Modified = true;
+    setModified(true);
     Dessine();
 }
 
@@ -130,7 +130,7 @@ void TEtiq::SetNew() {
     // A new label has nothing to undo, whatever the old one had.
     doc_.forgetUndo();
     reportedBadLines_.clear();
-    doc_.Modified = false;
+    setModified(false);
     updateCaption();
 }
 
@@ -138,7 +138,7 @@ void TEtiq::Effacer() {
     doc_.checkpoint();
     doc_.clear();
     Dessine();
-    doc_.Modified = true;
+    setModified(true);
 }
 
 void TEtiq::Charge(const QString& path) {
@@ -200,7 +200,7 @@ bool TEtiq::SaveAs() {
     if (chosen.isEmpty())
         return false;
     doc_.FileName = LabelFile::withExtension(chosen);
-    doc_.Modified = true;
+    setModified(true);
     return true;
 }
 
@@ -302,6 +302,17 @@ void TEtiq::RedimForm() {
     surface_ = QImage(inside, QImage::Format_RGB32);
     surface_.fill(Qt::white);
     canvas_.setDevice(&surface_);
+}
+
+void TEtiq::showPadlocks() {
+    QList<QPoint> corners;
+    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
+        if (!doc_.Lines[i].startsWith(ObjectCommands::kLocked))
+            continue;
+        const LabelRect r = LineEdits::selectionRect(doc_.Lines[i]);
+        corners.append(QPoint(qMax(r.left, r.right), qMin(r.top, r.bottom)));
+    }
+    PaintBox1->setPadlocks(std::move(corners));
 }
 
 LabelRect TEtiq::markedBox() const {
@@ -417,7 +428,7 @@ void TEtiq::EcritForme() {
         doc_.Lines.append(
             LineCodec::objectLine(keyword, rect.first(kRectDigits), kindData, styles));
     }
-    doc_.Modified = true;
+    setModified(true);
 }
 
 QByteArrayView TEtiq::arcKeyword(bool upward, bool leftward) const {
@@ -498,6 +509,7 @@ void TEtiq::Dessine() {
         pictureCache_.sweep();
         canvas_.flush();
         PaintBox1->update();
+        showPadlocks();
     }
     // A broken line is reported once for the label it is in, not at every redraw, and not
     // under the busy cursor.
@@ -617,7 +629,20 @@ QString TEtiq::caption() const {
     return windowTitle();
 }
 
+void TEtiq::setModified(bool modified) {
+    doc_.Modified = modified;
+    showModified();
+}
+
+void TEtiq::showModified() {
+    if (doc_.Modified == shownModified_)
+        return;
+    shownModified_ = doc_.Modified;
+    emit modifiedChanged(shownModified_);
+}
+
 void TEtiq::updateCaption() {
+    showModified();
     setWindowTitle(doc_.FileName.isEmpty() ? QStringLiteral("Sans titre")
                                            : QFileInfo(doc_.FileName).fileName());
 }
@@ -1025,7 +1050,7 @@ void TEtiq::Deplace() {
     for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
         if (doc_.Lines[i].startsWith('*'))
             doc_.Lines[i] = LineEdits::MoveXY(doc_.Lines[i], dx, dy);
-    doc_.Modified = true;
+    setModified(true);
 }
 
 void TEtiq::RedimSel() {
@@ -1034,7 +1059,7 @@ void TEtiq::RedimSel() {
     for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
         if (doc_.Lines[i].startsWith('*'))
             doc_.Lines[i] = LineEdits::RedimXY(doc_.Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
-    doc_.Modified = true;
+    setModified(true);
 }
 
 bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
@@ -1055,7 +1080,7 @@ bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
         if (rule.snapshot)
             doc_.UndoLines = before;
         if (rule.modifies)
-            doc_.Modified = true;
+            setModified(true);
     }
     if (rule.repaints)
         Dessine();
@@ -1102,6 +1127,19 @@ void TEtiq::Verrouiller() {
 
 void TEtiq::Deverrouiller() {
     runObjectCommand(ObjectCommands::kUnlockAll, ObjectCommands::unlockAll);
+}
+
+void TEtiq::Grouper() {
+    bool full = false;
+    runObjectCommand(ObjectCommands::kGroup,
+                     [&](LineList& lines) { full = !ObjectCommands::groupSelected(lines); });
+    if (full)
+        Dialogs::information(
+            this, QStringLiteral("Les neuf groupes (1 à 9) sont déjà pris : dissociez-en un"));
+}
+
+void TEtiq::Dissocier() {
+    runObjectCommand(ObjectCommands::kGroup, ObjectCommands::ungroupSelected);
 }
 
 void TEtiq::Position() {
@@ -1174,7 +1212,7 @@ void TEtiq::FondPage() {
         return;
     doc_.checkpoint();
     doc_.Lines[1] = record;
-    doc_.Modified = true;
+    setModified(true);
     Dessine();
 }
 
@@ -1198,6 +1236,7 @@ void TEtiq::Coller(const LineList& clipboard) {
 
 void TEtiq::Annuler() {
     doc_.undo();
+    showModified();
     Dessine();
 }
 
@@ -1210,7 +1249,7 @@ void TEtiq::Liste() {
     if (edited != doc_.Lines) {
         doc_.checkpoint();
         doc_.Lines = edited;
-        doc_.Modified = true;
+        setModified(true);
     }
     if (chosen >= 2 && chosen < doc_.Lines.size() && doc_.Lines[chosen].size() > 1) {
         // The object chosen in the list becomes the selection.

@@ -86,6 +86,9 @@ public:
     void ToutDesel();
     void Verrouiller();
     void Deverrouiller();
+    // The selected objects become one group, or leave theirs.
+    void Grouper();
+    void Dissocier();
     void Position();
     void Taille();
     void Modifier();
@@ -161,6 +164,8 @@ public:
     void setPictureCacheEnabled(bool enabled) { pictureCacheEnabled_ = enabled; }
 
     QString caption() const;
+    // Marks the label as changed or not; the main window shows it in its title.
+    void setModified(bool modified);
     QSize frameSize() const;
     QSize surfaceSize() const { return surface_.size(); }
     const QImage& surface() const { return surface_; }
@@ -207,12 +212,17 @@ public:
     bool SelectionChanged = false;
     int ResizeFontSize = 0;
 
+signals:
+    void modifiedChanged(bool modified);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateCaption();
+    // Tells the main window when the changed mark differs from what it shows.
+    void showModified();
     void setFontStyleFlag(int flag, char change);
     RenderState renderState() const;
     void takeRenderState(const RenderState& state);
@@ -227,6 +237,8 @@ private:
     void showLoaded();
     // The union of the selected objects' rectangles.
     LabelRect markedBox() const;
+    // A padlock on the screen at each locked object's corner.
+    void showPadlocks();
     // Whether a redraw may take long enough to show the busy cursor.
     bool isHeavy() const;
     void setSurfaceCursor(Qt::CursorShape shape);
@@ -252,4 +264,5 @@ private:
     bool pictureCacheEnabled_ = true;
     // Broken lines already reported, so a message does not come back at every redraw.
     QSet<QByteArray> reportedBadLines_;
+    bool shownModified_ = false;
 };

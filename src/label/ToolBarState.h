@@ -8,6 +8,12 @@ class GdiCanvas;
 
 // The drawing attributes the main window's tool bar holds.
 struct ToolBarState {
+    // What the pen-width and font-size boxes offer; the modify dialog offers the same.
+    static constexpr int kSmallestPenWidth = 1;
+    static constexpr int kLargestPenWidth = 100;
+    static constexpr int kSmallestFontSize = 4;
+    static constexpr int kLargestFontSize = 100;
+
     int toolNumber = 1;
     int penWidth = 1;
     int penStyle = PenSolid;

@@ -1,13 +1,58 @@
 #include "Dialogs.h"
 
+#include "FileNames.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QTreeView>
+
+namespace {
+
+// The window a box belongs to: the caller's window, else the active one, else the main
+// window, so that no box opens centred on the screen away from the program.
+QWidget* anchor(QWidget* parent) {
+    if (parent)
+        return parent->window();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && qobject_cast<QMainWindow*>(widget))
+            return widget;
+    return nullptr;
+}
+
+QString runFileDialog(QWidget* parent, const QString& caption, const QString& dir,
+                      const QString& filter, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(anchor(parent), caption, dir, filter);
+    // Qt's own dialog everywhere, in detail view, its columns as wide as what they show.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (view && model)
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+            for (int column = 0; column < view->header()->count(); ++column)
+                view->resizeColumnToContents(column);
+        });
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    // Qt shows a name that is not UTF-8 with U+FFFD: the file's own name is looked up again.
+    return FileNames::resolve(dialog.selectedFiles().value(0));
+}
+
+} // namespace
 
 QMessageBox::StandardButton DesktopDialogs::message(QWidget* parent, QMessageBox::Icon icon,
                                                     const QString& title, const QString& text,
                                                     QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(icon, title, text, buttons, anchor(parent));
     return QMessageBox::StandardButton(box.exec());
 }
 
@@ -17,12 +62,12 @@ int DesktopDialogs::runModal(QDialog* dialog) {
 
 QString DesktopDialogs::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                      const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    return runFileDialog(parent, caption, dir, filter, QFileDialog::AcceptOpen);
 }
 
 QString DesktopDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                      const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    return runFileDialog(parent, caption, dir, filter, QFileDialog::AcceptSave);
 }
 
 namespace Dialogs {

@@ -262,7 +262,7 @@ constexpr size_t maxFigureRuns = size_t(1) << 21;
 
 GdiCanvas::GdiCanvas() = default;
 
-GdiCanvas::GdiCanvas(QPaintDevice* device, int dpi) {
+GdiCanvas::GdiCanvas(QPaintDevice* device, double dpi) {
     setDevice(device, dpi);
 }
 
@@ -270,16 +270,39 @@ GdiCanvas::~GdiCanvas() {
     setDevice(nullptr);
 }
 
-void GdiCanvas::setDevice(QPaintDevice* device, int dpi) {
+void GdiCanvas::setDevice(QPaintDevice* device, double dpi) {
     flush();
     external_ = nullptr;
     device_ = device;
     vector_ = device && device->devType() != QInternal::Image;
-    dpi_ = dpi > 0 ? dpi : 96;
-    font_.reset();
+    brushDirty_ = true;
+    setDpi(dpi);
 }
 
-void GdiCanvas::setPainter(QPainter* painter, int dpi) {
+void GdiCanvas::setDpi(double dpi) {
+    // NaN, infinite and absurd resolutions fall back to the screen's.
+    dpi = std::isfinite(dpi) && dpi > 0 ? std::min(dpi, 1e7) : 96;
+    if (dpi != dpi_) {
+        dpi_ = dpi;
+        font_.reset();
+    }
+}
+
+void GdiCanvas::setPenScale(double scale) {
+    scale = std::isfinite(scale) && scale > 0 ? std::min(scale, 1e6) : 1;
+    if (scale != penScale_) {
+        penScale_ = scale;
+        brushDirty_ = true;
+    }
+}
+
+int GdiCanvas::fontPixels() const {
+    // Windows rounds points to pixels with MulDiv: half a pixel goes up.
+    const double pixels = std::floor(qAbs(fontSize_) * dpi_ / 72 + 0.5);
+    return int(std::clamp(pixels, 1.0, 1e6));
+}
+
+void GdiCanvas::setPainter(QPainter* painter, double dpi) {
     setDevice(painter ? painter->device() : nullptr, dpi);
     external_ = painter;
 }
@@ -388,9 +411,7 @@ void GdiCanvas::setFontStyle(int flags) {
 
 QFont GdiCanvas::font() const {
     QFont f(fontName_);
-    // Windows rounds points to pixels with MulDiv: half a pixel goes up.
-    const int pixels = (qAbs(fontSize_) * dpi_ + 36) / 72;
-    f.setPixelSize(qMax(1, pixels));
+    f.setPixelSize(fontPixels());
     f.setBold(fontStyle_ & FontBold);
     f.setItalic(fontStyle_ & FontItalic);
     f.setUnderline(fontStyle_ & FontUnderline);
@@ -425,7 +446,13 @@ bool GdiCanvas::dashOn(const Dash& dash, int phase) {
 }
 
 int GdiCanvas::lineWidth() const {
-    return std::max(1, penWidth_);
+    if (penScale_ == 1)
+        return std::max(1, penWidth_);
+    return int(std::clamp(std::nearbyint(std::max(1, penWidth_) * penScale_), 1.0, 1e6));
+}
+
+double GdiCanvas::vectorWidth() const {
+    return std::max(1, penWidth_) * penScale_;
 }
 
 const GdiCanvas::Dash* GdiCanvas::dash() const {
@@ -435,8 +462,9 @@ const GdiCanvas::Dash* GdiCanvas::dash() const {
         {{9, 6, 3, 6}, 4, 24},
         {{9, 3, 3, 3, 3, 3}, 6, 24},
     };
-    // Like a Windows cosmetic pen, only a one-pixel pen keeps its dashes.
-    if (lineWidth() > 1 || penStyle_ < PenDash || penStyle_ > PenDashDotDot)
+    // Like a Windows cosmetic pen, only a pen of one unit keeps its dashes, however many
+    // device pixels the unit is on paper or in the preview.
+    if (std::max(1, penWidth_) > 1 || penStyle_ < PenDash || penStyle_ > PenDashDotDot)
         return nullptr;
     return &patterns[penStyle_ - PenDash];
 }
@@ -466,15 +494,18 @@ const QBrush& GdiCanvas::brush() const {
         } else {
             // A tile with transparent gaps lets the ground show between the hatch lines;
             // brushes keep their origin at the device's, so tiles line up across figures.
-            const quint64 key = (quint64(brushStyle_) << 32) | brushColor_;
+            // On paper each tile pixel is a pen unit, so the hatch keeps its spacing on
+            // paper whatever the device's resolution.
+            const int unit = vector_ ? int(std::clamp(std::nearbyint(penScale_), 1.0, 64.0)) : 1;
+            const quint64 key = (quint64(unit) << 40) | (quint64(brushStyle_) << 32) | brushColor_;
             auto found = hatchCache_.constFind(key);
             if (found == hatchCache_.constEnd()) {
-                QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
+                QImage tile(8 * unit, 8 * unit, QImage::Format_ARGB32_Premultiplied);
                 tile.fill(Qt::transparent);
                 const uchar* rows = brushHatch();
-                for (int y = 0; y < 8; ++y)
-                    for (int x = 0; x < 8; ++x)
-                        if (rows[y] & (0x80 >> x))
+                for (int y = 0; y < 8 * unit; ++y)
+                    for (int x = 0; x < 8 * unit; ++x)
+                        if (rows[y / unit] & (0x80 >> (x / unit)))
                             tile.setPixel(x, y, color.rgb());
                 if (hatchCache_.size() >= 64)
                     hatchCache_.clear();
@@ -1990,7 +2021,7 @@ void GdiCanvas::fillRect(int left, int top, int right, int bottom) {
 GdiCanvas::FontEntry& GdiCanvas::currentFont() const {
     if (!font_) {
         // The pixel size, as font() rounds it, and the style flags font() uses.
-        const int pixels = (qAbs(fontSize_) * dpi_ + 36) / 72;
+        const int pixels = fontPixels();
         const QString key = fontName_ + QLatin1Char('/') + QString::number(pixels) +
                             QLatin1Char('/') + QString::number(fontStyle_ & 15);
         if (auto found = fontCache_.constFind(key); found != fontCache_.constEnd()) {
@@ -2335,10 +2366,10 @@ void GdiCanvas::whiten(int left, int top, int right, int bottom) {
         p->fillRect(box, Qt::white);
 }
 
-QPen GdiCanvas::vectorPen(int width, double dashOffset) const {
+QPen GdiCanvas::vectorPen(double width, double dashOffset) const {
     QPen pen(colorFromRef(penColor_), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     if (const Dash* d = dash()) {
-        // In units of the pen's width, which is one device pixel.
+        // In units of the pen's width, which is one pen unit.
         pen.setDashPattern(QList<qreal>(d->lengths, d->lengths + d->count));
         pen.setDashOffset(dashOffset);
         pen.setCapStyle(Qt::FlatCap);
@@ -2408,7 +2439,7 @@ void GdiCanvas::vectorBox(const QRect& box, int cornerWidth, int cornerHeight) {
     if (!p)
         return;
     const bool outline = penStyle_ != PenClear;
-    int pen = lineWidth();
+    double pen = vectorWidth();
     QRectF shape;
     QSizeF radii;
     if (!outline) {
@@ -2420,11 +2451,11 @@ void GdiCanvas::vectorBox(const QRect& box, int cornerWidth, int cornerHeight) {
     } else if (penStyle_ == PenInsideFrame && pen > 1) {
         // The pen's outer edge runs along the box's edges, corners shrinking with it; a pen
         // wider than the box is narrowed to it.
-        pen = std::min({pen, box.width(), box.height()});
+        pen = std::min({pen, double(box.width()), double(box.height())});
         shape = QRectF(box).adjusted(pen / 2.0, pen / 2.0, -pen / 2.0, -pen / 2.0);
-        radii =
-            cornerRadii(box.size() - QSize(pen - 1, pen - 1), std::max(0, cornerWidth - (pen - 1)),
-                        std::max(0, cornerHeight - (pen - 1)));
+        const int inset = int(std::nearbyint(pen)) - 1;
+        radii = cornerRadii(box.size() - QSize(inset, inset), std::max(0, cornerWidth - inset),
+                            std::max(0, cornerHeight - inset));
     } else {
         // The pen, thin or wide, is centred on the outline through the edge pixels' centres.
         shape = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -2459,7 +2490,7 @@ void GdiCanvas::vectorArc(const QRect& box, QPoint startPoint, QPoint endPoint) 
     QPainterPath path;
     path.arcMoveTo(ellipse, from * 180 / pi);
     path.arcTo(ellipse, from * 180 / pi, sweep * 180 / pi);
-    p->setPen(vectorPen(lineWidth()));
+    p->setPen(vectorPen(vectorWidth()));
     p->setBrush(Qt::NoBrush);
     p->drawPath(path);
 }
@@ -2468,7 +2499,7 @@ void GdiCanvas::vectorLine(QPoint from, QPoint to) {
     QPainter* p = painter();
     if (!p)
         return;
-    const int width = lineWidth();
+    const double width = vectorWidth();
     if (from == to) {
         // Round ends make a dot of a wide line without length.
         p->setPen(Qt::NoPen);
@@ -2476,14 +2507,14 @@ void GdiCanvas::vectorLine(QPoint from, QPoint to) {
         p->drawEllipse(centreOf(from), width / 2.0, width / 2.0);
         return;
     }
-    // Dashes run on from one line to the next, counted in steps along the major axis.
+    // Dashes run on from one line to the next, counted in pen units along the major axis.
     const Dash* d = dash();
     p->setPen(vectorPen(width, linePhase_));
     p->drawLine(centreOf(from), centreOf(to));
-    if (d)
-        linePhase_ =
-            int((linePhase_ + std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()))) %
-                d->period);
+    if (d) {
+        const double steps = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
+        linePhase_ = int(std::fmod(linePhase_ + steps / penScale_, d->period));
+    }
 }
 
 void GdiCanvas::vectorPolygon(const QList<QPoint>& points, bool closed) {
@@ -2497,14 +2528,14 @@ void GdiCanvas::vectorPolygon(const QList<QPoint>& points, bool closed) {
     for (const QPoint& point : points)
         centres.append(centreOf(point));
     if (!closed) {
-        p->setPen(vectorPen(lineWidth()));
+        p->setPen(vectorPen(vectorWidth()));
         p->drawPolyline(centres);
         return;
     }
     // A wide pen is centred on the pixel centres, and so is the fill under it; under a
     // thin pen, or none, the fill runs through the pixel corners.
-    if (outline && lineWidth() > 1) {
-        p->setPen(vectorPen(lineWidth()));
+    if (outline && penWidth_ > 1) {
+        p->setPen(vectorPen(vectorWidth()));
         applyVectorBrush(*p);
         p->drawPolygon(centres, Qt::OddEvenFill);
         return;
@@ -2519,7 +2550,7 @@ void GdiCanvas::vectorPolygon(const QList<QPoint>& points, bool closed) {
         p->drawPolygon(corners, Qt::OddEvenFill);
     }
     if (outline) {
-        p->setPen(vectorPen(1));
+        p->setPen(vectorPen(vectorWidth()));
         p->setBrush(Qt::NoBrush);
         p->drawPolygon(centres);
     }

@@ -26,24 +26,32 @@
 // A drawing surface that behaves like a Windows device context: pen, brush and font
 // persist between calls, figures leave out their right and bottom edge, LineTo leaves
 // out its last pixel, arcs run counter-clockwise, hatch gaps stay transparent.
-// Font sizes are in points and map to pixels at dpi() (96 on screen).
+// Font sizes are in points and map to pixels at dpi() (96 on screen); pen widths are in pen
+// units of penScale() device pixels each (1 on screen).
 // On images the figures are set pixel by pixel by those rules. On paper and in PDF (any
 // device that is not an image) they go out as QPainter paths of the same geometry, texts as
 // text and pictures as the one shared image each, so the output stays vector.
 class GdiCanvas {
 public:
     GdiCanvas();
-    explicit GdiCanvas(QPaintDevice* device, int dpi = 96);
+    explicit GdiCanvas(QPaintDevice* device, double dpi = 96);
     ~GdiCanvas();
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
     // Attach to a device (nullptr detaches); attributes are kept across devices.
-    void setDevice(QPaintDevice* device, int dpi = 96);
+    void setDevice(QPaintDevice* device, double dpi = 96);
     // Draw with a painter someone else began and ends, such as a print job's on its pages.
-    void setPainter(QPainter* painter, int dpi);
+    void setPainter(QPainter* painter, double dpi);
     QPaintDevice* device() const { return device_; }
-    int dpi() const { return dpi_; }
+    double dpi() const { return dpi_; }
+    // Device pixels per inch at which font points turn into pixels: a drawing scaled on paper
+    // or in the preview scales its texts through it.
+    void setDpi(double dpi);
+    // Device pixels per pen unit; on paper and in the preview a pen unit is 1/300 inch of the
+    // sheet, scaled like the drawing. Hatches on paper scale with it too.
+    void setPenScale(double scale);
+    double penScale() const { return penScale_; }
 
     // Pen
     void setPenColor(ColorRef color);
@@ -165,7 +173,11 @@ private:
     QPainter* painter();
     // Copy-mode drawing on a device that is not an image: QPainter paths, not pixel runs.
     bool vectorOutput() const { return vector_ && penMode_ == PenMode::Copy; }
-    QPen vectorPen(int width, double dashOffset = 0) const;
+    QPen vectorPen(double width, double dashOffset = 0) const;
+    // The pen's width on paper, in device pixels.
+    double vectorWidth() const;
+    // Pixels of a font of the current size at dpi(), rounded as Windows rounds them.
+    int fontPixels() const;
     void applyVectorBrush(QPainter& p) const;
     void vectorBox(const QRect& box, int cornerWidth, int cornerHeight);
     void vectorArc(const QRect& box, QPoint startPoint, QPoint endPoint);
@@ -245,7 +257,8 @@ private:
     std::unique_ptr<QPainter> painter_;
     QPainter* external_ = nullptr;
     bool vector_ = false; // the device is not an image
-    int dpi_ = 96;
+    double dpi_ = 96;
+    double penScale_ = 1;
     ColorRef penColor_ = 0;
     int penStyle_ = PenSolid;
     int penWidth_ = 1;

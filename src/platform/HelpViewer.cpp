@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -95,7 +96,13 @@ HelpViewer::HelpViewer(HelpBook book, QWidget* parent)
     splitter->addWidget(tabs_);
     splitter->addWidget(browser_);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 590});
+    // The lists as wide as their longest entry, so that no title is cut.
+    const int entries =
+        std::max(topicList_->sizeHintForColumn(0), keywordList_->sizeHintForColumn(0));
+    const int listWidth = std::max(230, entries + 2 * topicList_->frameWidth() +
+                                            style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    splitter->setSizes({listWidth, 590});
+    resize(listWidth + 590 + 30, 560);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);

@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "FileNames.h"
+
 #include "UserError.h"
 
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,17 +63,29 @@ bool writeAll(int fd, QByteArrayView content) {
 
 // The file the path finally names: a link is followed rather than replaced by a file.
 QString resolvedTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    const QByteArray name = FileNames::encode(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
         return path;
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    if (char* real = ::realpath(name.constData(), nullptr)) {
+        const QString target = FileNames::decode(real);
+        ::free(real);
+        return target;
+    }
+    // A link to a file not made yet: the file it names, beside the link when relative.
+    QByteArray link(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(name.constData(), link.data(), link.size());
+    if (length <= 0)
+        return path;
+    link.truncate(length);
+    const QString target = FileNames::decode(link);
+    return QFileInfo(target).isAbsolute() ? target : QFileInfo(path).absolutePath() + '/' + target;
 }
 
 // Created next to the target, so that the rename stays within one file system.
 Descriptor createTemporary(const QString& target, QByteArray& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = QFile::encodeName(target) + '.' +
+        name = FileNames::encode(target) + '.' +
                QByteArray::number(QRandomGenerator::global()->bounded(0x1000000), 16)
                    .rightJustified(6, '0');
         // 0666 lets the umask decide a new file's permissions, as for any file created.
@@ -81,7 +97,7 @@ Descriptor createTemporary(const QString& target, QByteArray& name) {
 }
 
 void syncDirectoryOf(const QByteArray& file) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(QFile::decodeName(file)).absolutePath());
+    const QByteArray dir = FileNames::encode(QFileInfo(FileNames::decode(file)).absolutePath());
     Descriptor fd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.valid())
         ::fsync(fd.get());
@@ -92,7 +108,7 @@ void syncDirectoryOf(const QByteArray& file) {
 QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
     // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
     Descriptor fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        ::open(FileNames::encode(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
     if (path.isEmpty() || !fd.valid() || ::fstat(fd.get(), &status) != 0 ||
         !S_ISREG(status.st_mode))
@@ -127,7 +143,7 @@ bool writeAtomically(const QString& path, QByteArrayView content) {
     if (path.isEmpty())
         return false;
     const QString target = resolvedTarget(path);
-    const QByteArray targetName = QFile::encodeName(target);
+    const QByteArray targetName = FileNames::encode(target);
     struct stat old {};
     const bool replacing = ::stat(targetName.constData(), &old) == 0;
     // A pipe or a device is not a file to replace with a regular one.

@@ -1,5 +1,6 @@
 #include "SheetLayout.h"
 
+#include "LabelDocument.h"
 #include "LineRenderer.h"
 #include "UserError.h"
 
@@ -8,12 +9,12 @@
 
 namespace {
 
+constexpr double kMillimetresPerInch = 25.4;
+// A pen unit on paper: one pixel of the 300-dot printer that label pens were made for.
+constexpr double kPenUnitsPerInch = 300;
+
 int toPixel(double value) {
     return CellTransform::toPixel(value);
-}
-
-int saturated(qint64 value) {
-    return CellTransform::saturated(value);
 }
 
 double ratio(double numerator, double denominator) {
@@ -34,13 +35,13 @@ LabelFormatValues readHeaderOrThrow(const QByteArray& header) {
 
 } // namespace
 
-void SheetLayout::prepare(const PageSetupValues& setup, const LineList& lines,
+void SheetLayout::prepare(Target kind, const PageSetupValues& setup, const LineList& lines,
                           const PaperSize& paperSize) {
+    target = kind;
     MarginLeft = setup.left;
     MarginTop = setup.top;
     MarginRight = setup.right;
     MarginBottom = setup.bottom;
-    Zoom = setup.zoom;
     paper = paperSize;
     PageRatio = ratio(paper.pixels.width(), paper.pixels.height());
     const LabelFormatValues format = readHeaderOrThrow(lines.value(0));
@@ -48,66 +49,66 @@ void SheetLayout::prepare(const PageSetupValues& setup, const LineList& lines,
     LabelHeight = format.height;
     HSpacing = format.hspacing;
     VSpacing = format.vspacing;
+    Actualiser(setup.zoom);
 }
 
 void SheetLayout::Init(const PageSetupValues& setup, const LineList& lines,
-                       const PaperSize& paperSize, int screenHeight) {
-    target = Target::Preview;
-    prepare(setup, lines, paperSize);
-    setBaseScale(ratio(screenHeight - 100.0, paper.pixels.height()));
-    Actualiser(Zoom);
-    updateCells();
+                       const PaperSize& paperSize) {
+    prepare(Target::Preview, setup, lines, paperSize);
 }
 
 void SheetLayout::Init2(const PageSetupValues& setup, const LineList& lines,
                         const PaperSize& paperSize) {
-    target = Target::Printer;
-    prepare(setup, lines, paperSize);
-    setBaseScale(1.0);
-    Actualiser(Zoom);
-    updateCells();
+    prepare(Target::Printer, setup, lines, paperSize);
 }
 
 void SheetLayout::Actualiser(int zoom) {
     Zoom = zoom;
-    ZoomFactor = double(zoom) * 3 * 0.01;
-    Scale = BaseScale * ZoomFactor;
-}
-
-void SheetLayout::setBaseScale(double baseScale) {
-    BaseScale = baseScale;
-    Scale = BaseScale * ZoomFactor;
+    update();
 }
 
 void SheetLayout::setArea(QSize size) {
     area = size;
-    updateCells();
+    update();
 }
 
-void SheetLayout::FormResize(QSize size) {
-    setArea(size);
-    setBaseScale(ratio(area.width(), paper.pixels.width()));
-}
-
-QSize SheetLayout::extent() const {
-    return target == Target::Printer ? paper.pixels : area;
-}
-
-int SheetLayout::Mh(int mm) const {
-    return toPixel(ratio(extent().width(), paper.millimetres.width()) * mm);
-}
-
-int SheetLayout::Mv(int mm) const {
-    return toPixel(ratio(extent().height(), paper.millimetres.height()) * mm);
-}
-
-void SheetLayout::updateCells() {
-    // Preview pixels per millimetre, taken from the width alone.
-    const double p = area.width() / double(kSheetWidth);
+void SheetLayout::update() {
+    Scale = pixelsPerMmX() / labelPixelsPerMm() * Zoom / 100.0;
+    const double p = pixelsPerMmX();
     CellWidth = toPixel(p * LabelWidth);
     CellHeight = toPixel(p * LabelHeight);
     CellHSpacing = toPixel(p * HSpacing);
     CellVSpacing = toPixel(p * VSpacing);
+}
+
+double SheetLayout::pixelsPerMmX() const {
+    const int pixels = target == Target::Printer ? paper.pixels.width() : area.width();
+    return ratio(pixels, paper.millimetres.width());
+}
+
+double SheetLayout::pixelsPerMmY() const {
+    const int pixels = target == Target::Printer ? paper.pixels.height() : area.height();
+    return ratio(pixels, paper.millimetres.height());
+}
+
+int SheetLayout::labelPixelsPerMm() const {
+    return LabelDocument::isCdFormat({LabelWidth, LabelHeight, HSpacing, VSpacing}) ? 3 : 4;
+}
+
+int SheetLayout::Mh(int mm) const {
+    return toPixel(pixelsPerMmX() * mm);
+}
+
+int SheetLayout::Mv(int mm) const {
+    return toPixel(pixelsPerMmY() * mm);
+}
+
+double SheetLayout::fontDpi() const {
+    return pixelsPerMmX() * kMillimetresPerInch * Zoom / 100.0;
+}
+
+double SheetLayout::penScale() const {
+    return pixelsPerMmX() * kMillimetresPerInch / kPenUnitsPerInch * Zoom / 100.0;
 }
 
 int SheetLayout::columns() const {
@@ -118,28 +119,32 @@ int SheetLayout::rows() const {
     return LabelWidth > 0 && LabelHeight > 0 ? kSheetHeight / LabelHeight : 0;
 }
 
+QPointF SheetLayout::cellCorner(int row, int column) const {
+    // In millimetres first, so that a cell far down the sheet is as exact as the first.
+    const double x = double(MarginLeft) + double(column) * (double(LabelWidth) + HSpacing);
+    const double y = double(MarginTop) + double(row) * (double(LabelHeight) + VSpacing);
+    return {x * pixelsPerMmX(), y * pixelsPerMmY()};
+}
+
 QPoint SheetLayout::cellOrigin(int row, int column) const {
-    if (target == Target::Printer)
-        return {saturated(qint64(column) * Mh(LabelWidth + HSpacing)),
-                saturated(qint64(row) * Mv(LabelHeight + VSpacing))};
-    return {saturated(qint64(column) * (qint64(CellWidth) + CellHSpacing)),
-            saturated(qint64(row) * (qint64(CellHeight) + CellVSpacing))};
+    const QPointF corner = cellCorner(row, column);
+    return {toPixel(corner.x() - pixelsPerMmX() * MarginLeft),
+            toPixel(corner.y() - pixelsPerMmY() * MarginTop)};
 }
 
 QRect SheetLayout::backgroundRect(int row, int column) const {
-    const QPoint origin = cellOrigin(row, column);
-    const QSize size = target == Target::Printer ? QSize(Mh(LabelWidth), Mv(LabelHeight))
-                                                 : QSize(CellWidth, CellHeight);
-    return QRect(QPoint(saturated(qint64(origin.x()) + Mh(MarginLeft)),
-                        saturated(qint64(origin.y()) + Mv(MarginTop))),
-                 size);
+    const QPointF corner = cellCorner(row, column);
+    const QPoint topLeft(toPixel(corner.x()), toPixel(corner.y()));
+    const QPoint bottomRight(toPixel(corner.x() + pixelsPerMmX() * LabelWidth),
+                             toPixel(corner.y() + pixelsPerMmY() * LabelHeight));
+    return QRect(topLeft, QSize(CellTransform::saturated(qint64(bottomRight.x()) - topLeft.x()),
+                                CellTransform::saturated(qint64(bottomRight.y()) - topLeft.y())));
 }
 
 CellTransform SheetLayout::transform(int row, int column) const {
     CellTransform t;
     t.scale = Scale;
-    t.margin = QPoint(Mh(MarginLeft), Mv(MarginTop));
-    t.cell = cellOrigin(row, column);
+    t.origin = cellCorner(row, column);
     return t;
 }
 
@@ -151,23 +156,18 @@ int SheetLayout::y(int labelY) const {
     return transform(0, 0).y(labelY);
 }
 
-int SheetLayout::fontSize(int size) const {
-    return target == Target::Printer ? size : toPixel(Scale * size);
-}
-
 QList<QLine> SheetLayout::guideLines() const {
     QList<QLine> lines;
     if (columns() == 0 || rows() == 0)
         return lines;
-    // Offset like the objects, so that the lines run along the cells' edges whatever the margins.
-    const qint64 h = Mh(MarginLeft);
-    const qint64 v = Mv(MarginTop);
+    // Along the cells' right and bottom edges, where the objects' cells end, whatever the
+    // margins.
     for (int k = 0; k <= columns() - 2; ++k) {
-        const int x = saturated(h + CellWidth + k * (qint64(CellWidth) + CellHSpacing));
+        const int x = toPixel(cellCorner(0, k).x() + pixelsPerMmX() * LabelWidth);
         lines.append(QLine(x, 0, x, area.height()));
     }
     for (int k = 0; k <= rows() - 2; ++k) {
-        const int y = saturated(v + CellHeight + k * (qint64(CellHeight) + CellVSpacing));
+        const int y = toPixel(cellCorner(k, 0).y() + pixelsPerMmY() * LabelHeight);
         lines.append(QLine(0, y, area.width(), y));
     }
     return lines;

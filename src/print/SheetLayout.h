@@ -7,6 +7,7 @@
 #include <QLine>
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
@@ -18,8 +19,14 @@ struct PaperSize {
 };
 
 // How many copies of a label fit on the A4 sheet, where each cell lies, and how label pixels
-// become pixels of the target: the preview's drawing area or the printer page. Every result
-// is a plain int, however far beyond the label file's three hex digits it reaches.
+// become pixels of the target: the preview's drawing area or the printer page.
+//
+// Zoom 100 is the label's true size on any target: a label pixel is a quarter of a
+// millimetre (a third on a CD label), text is in points and a pen unit is 1/300 inch, all
+// times zoom / 100; margins and cell steps are millimetres from the paper's edge. Each target
+// only says how many of its pixels make a millimetre, so a printer's resolution changes how
+// finely the sheet is drawn, never a size or a place. Every result is a plain int, however
+// far beyond the label file's three hex digits it reaches.
 class SheetLayout {
 public:
     // The sheet is always taken to be A4 portrait, whatever paper the printer holds.
@@ -30,18 +37,23 @@ public:
 
     enum class Target { Preview, Printer };
 
-    // Prepares the preview: BaseScale fits the printer page into a screen of that height.
-    // Throws UserError when a header field does not convert.
-    void Init(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper,
-              int screenHeight);
-    // Prepares printing, where a printer pixel stays a printer pixel.
+    // Prepares the preview of the paper; the drawing area comes with setArea. Throws
+    // UserError when a header field does not convert.
+    void Init(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper);
+    // Prepares printing on the paper's own pixels.
     void Init2(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper);
 
     // The preview's zoom box, "Actualiser".
     void Actualiser(int zoom);
-    // The drawing area as the preview laid it out; FormResize also refits BaseScale to it.
+    // The drawing area of the preview, which shows the whole paper.
     void setArea(QSize size);
-    void FormResize(QSize size);
+    void FormResize(QSize size) { setArea(size); }
+
+    // Target pixels per millimetre of paper, across and down.
+    double pixelsPerMmX() const;
+    double pixelsPerMmY() const;
+    // Label pixels per millimetre: 4, or 3 on a CD label.
+    int labelPixelsPerMm() const;
 
     // Millimetres to target pixels, horizontally and vertically, measured from the paper's edge.
     int Mh(int mm) const;
@@ -49,18 +61,20 @@ public:
 
     int columns() const;
     int rows() const;
-    // The top-left corner of a cell, rows and columns counted from 0.
+    // The top-left corner of a cell, rows and columns counted from 0, without the margins.
     QPoint cellOrigin(int row, int column) const;
     // Where a cell's background record is drawn: the cell itself, shifted like its objects.
     QRect backgroundRect(int row, int column) const;
     // Label pixels to target pixels in a cell: scaled, shifted by the margins and the cell.
     CellTransform transform(int row, int column) const;
-    // A label coordinate in target pixels within its cell; the caller adds the cell's origin.
+    // A label coordinate in target pixels in the first cell.
     int x(int labelX) const;
     int y(int labelY) const;
     QPoint point(QPoint label) const { return {x(label.x()), y(label.y())}; }
-    // A font size for the target: scaled on the preview, kept in points on paper.
-    int fontSize(int size) const;
+    // Target pixels per inch at which text points are drawn: the zoom scales texts too.
+    double fontDpi() const;
+    // Target pixels per pen unit.
+    double penScale() const;
     // The preview's lines between the cells, across the whole drawing area.
     QList<QLine> guideLines() const;
 
@@ -76,19 +90,20 @@ public:
     int LabelHeight = 0;
     int HSpacing = 0;
     int VSpacing = 0;
+    // The paper's width over its height, which the preview's sheet keeps.
     double PageRatio = 0;
-    double BaseScale = 1;
-    double ZoomFactor = 3;
-    // Always BaseScale x ZoomFactor: target pixels per label pixel.
-    double Scale = 3;
+    // Target pixels per label pixel.
+    double Scale = 0;
+    // The label and its spacing in preview pixels.
     int CellWidth = 0;
     int CellHeight = 0;
     int CellHSpacing = 0;
     int CellVSpacing = 0;
 
 private:
-    void prepare(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper);
-    void setBaseScale(double baseScale);
-    void updateCells();
-    QSize extent() const;
+    void prepare(Target kind, const PageSetupValues& setup, const LineList& lines,
+                 const PaperSize& paper);
+    void update();
+    // Where a cell's corner lies, margins included, in target pixels.
+    QPointF cellCorner(int row, int column) const;
 };

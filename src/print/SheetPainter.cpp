@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 RenderOptions cellOptions(const SheetLayout& layout, int row, int column) {
     const CellTransform transform = layout.transform(row, column);
     const QRect background = layout.backgroundRect(row, column);
@@ -15,6 +17,10 @@ RenderOptions cellOptions(const SheetLayout& layout, int row, int column) {
 
 QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const LineList& lines,
                              PictureCache* cache) {
+    // Texts and pens take the sheet's scale; a zoom of 0 or less leaves them as small as can be.
+    constexpr double kLeast = 1e-3;
+    canvas.setDpi(std::max(layout.fontDpi(), kLeast));
+    canvas.setPenScale(std::max(layout.penScale(), kLeast));
     LabelPainter painter(canvas, cache);
     QList<BrokenLine> broken;
     for (int row = 0; row < layout.rows(); ++row) {

@@ -10,11 +10,9 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -51,11 +49,13 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     SpinEdit1 = new SpinEdit(0, 0, 100, bar_);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setUnlimited();
-    SpinEdit1->setGeometry(46, 5, 65, 23);
+    // Wide enough for any zoom the box takes, ten digits and a sign.
+    const int zoomWidth = qMax(65, SpinEdit1->sizeHint().width());
+    SpinEdit1->setGeometry(46, 5, zoomWidth, 23);
     caption->setBuddy(SpinEdit1);
     SpeedButton5 = new QToolButton(bar_);
     SpeedButton5->setObjectName(QStringLiteral("SpeedButton5"));
-    SpeedButton5->setGeometry(116, 4, 25, 25);
+    SpeedButton5->setGeometry(46 + zoomWidth + 5, 4, 25, 25);
     SpeedButton5->setAutoRaise(true);
     SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     SpeedButton5->setToolTip(QStringLiteral("Actualiser"));
@@ -96,9 +96,7 @@ PageSetupValues TEcran::setup(int left, int top, int right, int bottom, int zoom
 }
 
 void TEcran::Init(int left, int top, int right, int bottom, int zoom, const LineList& lines) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->size().height() : 768;
-    layout.Init(setup(left, top, right, bottom, zoom), lines, paper(), screenHeight);
+    layout.Init(setup(left, top, right, bottom, zoom), lines, paper());
     SourceLines = lines;
     WorkLines.clear();
     reported_.clear();
@@ -126,7 +124,6 @@ void TEcran::placeSheet() {
 
 void TEcran::FormResize() {
     placeSheet();
-    layout.FormResize(PaintBox1->size());
 }
 
 void TEcran::resizeEvent(QResizeEvent* event) {
@@ -135,7 +132,8 @@ void TEcran::resizeEvent(QResizeEvent* event) {
 }
 
 void TEcran::Echelle() {
-    // The scale follows the zoom; the lines themselves are converted as they are drawn.
+    // The scale follows the zoom and the drawing area; the lines themselves are converted as
+    // they are drawn.
     layout.Actualiser(layout.Zoom);
     WorkLines = SourceLines;
 }

@@ -5,7 +5,6 @@
 #include "DialogButtons.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -93,15 +92,7 @@ void TMep::Button2Click() {
 }
 
 void TMep::reject() {
-    done(accepted_ ? QDialog::Accepted : QDialog::Rejected);
-}
-
-void TMep::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Button1->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    Button1Click();
 }
 
 void TMep::showEvent(QShowEvent* event) {

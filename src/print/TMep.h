@@ -22,11 +22,10 @@ public:
     void Button2Click();
     bool accepted() const { return accepted_; }
 
-    // The close box and Alt+F4 land here: they leave the answer as it was.
+    // The close box, Alt+F4 and Escape land here: they count as "Annuler".
     void reject() override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

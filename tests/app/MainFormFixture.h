@@ -34,6 +34,12 @@ struct MainFormFixture {
     }
     void click(const QString& name) const { QTest::mouseClick(find(name), Qt::LeftButton); }
     TEtiq& etiq() const { return *form->etiq(); }
+    // The title as the window manager shows it: "*" where Qt's "[*]" stands while modified.
+    QString shownTitle() const {
+        QString title = form->windowTitle();
+        return title.replace(QStringLiteral("[*]"),
+                             form->isWindowModified() ? QStringLiteral("*") : QString());
+    }
     QString path(const QString& name) const { return dir.filePath(name); }
     // Makes the label one that changed since it was made.
     void addObject(const QByteArray& line) const {

@@ -36,6 +36,7 @@ private slots:
     void pngExportOfUnreadableFileFails();
     void pngExportFailsCleanlyOnSpecialFilesAndAFullDisk();
     void pdfExportPutsEveryCellsObjectsInPlace();
+    void namesAndMessagesComeThroughWhole();
 };
 
 void TestCommandLine::opensTheNamedLabel() {
@@ -297,6 +298,55 @@ void TestCommandLine::pdfExportPutsEveryCellsObjectsInPlace() {
     QCOMPARE(page.pixel(int(150 * perMm), int(100 * perMm)), yellowPixel);
     QCOMPARE(page.pixel(int(102.5 * perMm), int(100 * perMm)), qRgb(255, 255, 255));
     QCOMPARE(page.pixel(int(50 * perMm), int(250 * perMm)), qRgb(255, 255, 255));
+}
+
+namespace {
+
+// Whether a file of exactly these name bytes exists in the folder.
+bool existsRaw(const QString& folder, const QByteArray& name) {
+    struct stat status {};
+    return ::stat((QFile::encodeName(folder) + '/' + name).constData(), &status) == 0;
+}
+
+} // namespace
+
+void TestCommandLine::namesAndMessagesComeThroughWhole() {
+    // Names made under a Latin-1 system ("\xE9" alone is not UTF-8) are read and written
+    // under their own bytes; a NUL that a label's field holds is shown, not the end of the
+    // message; after "--" a name may start with "-".
+    QTemporaryDir dir;
+    const QByteArray label = "046025000000\r\n 0BLANK\r\n 0RECT 0Z" + QByteArray(1, '\0') +
+                             "000010010\t100FFFFFF00100000000000000000C0Arial\r\n";
+    for (const QByteArray& name : {QByteArray("lat\xE9in.etq"), QByteArray("-x.etq")}) {
+        FILE* file = std::fopen((QFile::encodeName(dir.path()) + '/' + name).constData(), "wb");
+        QVERIFY(file);
+        std::fwrite(label.constData(), 1, size_t(label.size()), file);
+        std::fclose(file);
+    }
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    shell.setProcessEnvironment(env);
+    shell.start("/bin/sh",
+                {"-c",
+                 "\"$0\" --pdf \"$(printf 'out\\351.pdf')\" -- \"$(printf 'lat\\351in.etq')\" "
+                 "&& \"$0\" --pdf tiret.pdf -- -x.etq",
+                 VORLAP_BINARY});
+    QVERIFY(shell.waitForFinished(60000));
+    const QByteArray errors = shell.readAllStandardError();
+    QCOMPARE(shell.exitCode(), 0);
+    QVERIFY(existsRaw(dir.path(), "out\xE9.pdf"));
+    QVERIFY(existsRaw(dir.path(), "tiret.pdf"));
+    QVERIFY2(errors.contains("vorlap: '$0Z\\x00' n'est pas une valeur enti\xC3\xA8re correcte\n"),
+             errors.constData());
+
+    // A file that is missing is named with its own bytes too.
+    shell.start("/bin/sh",
+                {"-c", "\"$0\" --pdf o.pdf \"$(printf 'absent\\351.etq')\"", VORLAP_BINARY});
+    QVERIFY(shell.waitForFinished(60000));
+    QCOMPARE(shell.exitCode(), 1);
+    QVERIFY(shell.readAllStandardError().contains("Ne peut ouvrir le fichier absent\xE9.etq\n"));
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -73,7 +73,8 @@ void TestStartUp::startsInOrderWithEveryFormOnce() {
     QCOMPARE(countWidgets<TNouveau>(), 1);
     QCOMPARE(countWidgets<HelpViewer>(), 1);
     // The label named on the command line is open.
-    QCOMPARE(form->windowTitle(), QString("adresse.etq - Vorlap"));
+    QCOMPARE(form->windowTitle(), QString("adresse.etq[*] - Vorlap"));
+    QVERIFY(!form->isWindowModified());
     QCOMPARE(form->etiq()->frameSize(), QSize(280, 168));
     QVERIFY(script->messages.isEmpty());
 }

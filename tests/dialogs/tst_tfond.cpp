@@ -68,6 +68,7 @@ private slots:
     void colourChoice();
     void gradientChoice();
     void patternChoice();
+    void theCheckedChoiceOpensItsDialogAgain();
 };
 
 void TestTFond::openingAndClosing() {
@@ -78,6 +79,7 @@ void TestTFond::openingAndClosing() {
     QCOMPARE(fond.RadioButton4->text(), QString("Dégradé"));
     QCOMPARE(fond.RadioButton5->text(), QString("Texture"));
     QVERIFY(fond.RadioButton5->isHidden());
+    QCOMPARE(fond.GroupBox1->title(), QString("Fond de page"));
 
     // At the first opening "Aucun" is checked: clicking it does nothing, "OK" gives the
     // record back as it came.
@@ -202,6 +204,21 @@ void TestTFond::gradientChoice() {
     checkWhiteEdges(preview);
     fond.Button2->click();
     QCOMPARE(fond.Result(), fond.record());
+
+    // After a hatched pattern the gradient is solid: every pixel of a band has its colour.
+    fond.RadioButton1->click();
+    fond.Init(" 0SHAPE 000000068090\t60000FFFF0010000000000000000080Arial");
+    script->modalAnswers.enqueue(closeWith(kOk, [&](QDialog*) {
+        couleur.PanelClick(1);
+        couleur.RadioButton1->setChecked(true);
+    }));
+    fond.RadioButton4->click();
+    QCOMPARE(fond.record(),
+             QByteArray(" 0COLOR 000000068090\t0000000FF001000000FF00000000080Arial"));
+    preview = shown(fond);
+    for (int y : {2, 3})
+        for (int x = 0; x < 104; ++x)
+            QCOMPARE(preview.pixel(x, y), rgb(0x000104));
 }
 
 void TestTFond::patternChoice() {
@@ -236,6 +253,45 @@ void TestTFond::patternChoice() {
     QCOMPARE(yellow + white, 102 * 142);
     QVERIFY(yellow > 1000 && white > 5000);
     checkWhiteEdges(preview);
+}
+
+void TestTFond::theCheckedChoiceOpensItsDialogAgain() {
+    ScriptedDialogsScope script;
+    LabelDialogSet dialogs;
+    TFond& fond = dialogs.Fond;
+    TCouleur& couleur = dialogs.Couleur;
+    fond.Init(LineCodec::kBlankRecord);
+
+    // Each choice that opens a dialog opens it again when clicked while checked, and the
+    // second answer is the background.
+    script->modalAnswers.enqueue(pickColor(0x0000FF));
+    script->modalAnswers.enqueue(pickColor(0x00FF00));
+    fond.RadioButton2->click();
+    fond.RadioButton2->click();
+    QCOMPARE(fond.record(),
+             QByteArray(" 0FILLRECT 000000068090\t00000FF000010000FF0000000000080Arial"));
+
+    script->modalAnswers.enqueue(closeWith(kOk, [&](QDialog*) { couleur.PanelClick(1); }));
+    script->modalAnswers.enqueue(closeWith(kOk, [&](QDialog*) {
+        couleur.PanelClick(5);
+        couleur.RadioButton2->setChecked(true);
+    }));
+    fond.RadioButton4->click();
+    fond.RadioButton4->click();
+    QCOMPARE(fond.record(),
+             QByteArray(" 0COLORU 000000068090\t0008080000010080800000000000080Arial"));
+
+    fond.Init(kRedFill);
+    for (const char* shape : {"Shape3", "Shape5"})
+        script->modalAnswers.enqueue(closeWith(kOk, [&dialogs, shape](QDialog*) {
+            QTest::mousePress(dialogs.Motif.findChild<QWidget*>(shape), Qt::LeftButton);
+        }));
+    fond.RadioButton3->click();
+    fond.RadioButton3->click();
+    QCOMPARE(fond.record(),
+             QByteArray(" 0SHAPE 000000068090\t4000000FF001000000FF00000000080Arial"));
+    QCOMPARE(script->modalRuns, 6);
+    QVERIFY(fond.RadioButton3->isChecked());
 }
 
 QTEST_MAIN(TestTFond)

@@ -70,7 +70,7 @@ private slots:
     void okWithoutChangeGivesTheLineBack();
     void pointeButtonsWriteTheArrowMarker();
     void styleButtonsWriteTheirStyle();
-    void penWidthBoxesHoldWhatTheirFieldHolds();
+    void boxesTakeTheToolBarRangesAndKeepUntouchedValues();
     void textPageEditsTextFontAndStyle();
     void picturesComeBackWithTheirPixels();
     void aLineWithoutTabGetsTheDefaultStyles();
@@ -193,7 +193,7 @@ void TestTModif::styleButtonsWriteTheirStyle() {
                                        "SpeedButton4", "SpeedButton5", "SpeedButton6"};
     for (const char* name : linePens + shapePens)
         QCOMPARE(button(modif, name)->toolTip(), QString("Style de trait"));
-    QCOMPARE(button(modif, "SolidBrush")->toolTip(), QString("Moti de remplissage"));
+    QCOMPARE(button(modif, "SolidBrush")->toolTip(), QString("Motif de remplissage"));
     QCOMPARE(button(modif, "ClearBrush")->toolTip(), QString("Motif de remplissage"));
 
     // Pen styles 0..5 show their button and pressing one writes its style; the inside-frame
@@ -225,34 +225,70 @@ void TestTModif::styleButtonsWriteTheirStyle() {
     QVERIFY(button(modif, "ClearBrush")->isChecked());
 }
 
-void TestTModif::penWidthBoxesHoldWhatTheirFieldHolds() {
+void TestTModif::boxesTakeTheToolBarRangesAndKeepUntouchedValues() {
+    ScriptedDialogsScope script;
     TModif modif;
-    QCOMPARE(modif.SpinEdit1->minimum(), 0);
-    QCOMPARE(modif.SpinEdit1->maximum(), 20);
-    QCOMPARE(modif.SpinEdit2->minimum(), 0);
-    QCOMPARE(modif.SpinEdit2->maximum(), 255);
-    QCOMPARE(modif.SpinEdit3->minimum(), 4);
-    QCOMPARE(modif.SpinEdit3->maximum(), 72);
+    const QByteArray text = " 0TEXT 010020030040A";
+    // Only a colour changes: a width or a size, even one beyond what the boxes offer, comes
+    // back as the line held it, whatever the box shows.
+    const struct {
+        QByteArray head;
+        StyleField field;
+        const char* value;
+        SpinEdit* box;
+        int shown;
+        ColorPanel* panel;
+        StyleField colour;
+    } kept[] = {
+        {kLine, StyleField::PenWidth, "1E", modif.SpinEdit1, 30, modif.Panel1,
+         StyleField::PenColor},
+        {kLine, StyleField::PenWidth, "00", modif.SpinEdit1, 1, modif.Panel1, StyleField::PenColor},
+        {kRect, StyleField::PenWidth, "64", modif.SpinEdit2, 100, modif.Panel2,
+         StyleField::PenColor},
+        {kRect, StyleField::PenWidth, "FF", modif.SpinEdit2, 100, modif.Panel3,
+         StyleField::BrushColor},
+        {text, StyleField::FontSize, "64", modif.SpinEdit3, 100, modif.Panel4,
+         StyleField::FontColor},
+        {text, StyleField::FontSize, "C8", modif.SpinEdit3, 100, modif.Panel4,
+         StyleField::FontColor},
+        {text, StyleField::FontSize, "02", modif.SpinEdit3, 4, modif.Panel4,
+         StyleField::FontColor}};
+    for (const auto& c : kept) {
+        const QByteArray block = LineCodec::withStyleField(kStyles, c.field, c.value);
+        modif.Init(c.head + '\t' + block);
+        open(modif);
+        QCOMPARE(c.box->value(), c.shown);
+        script->modalAnswers.enqueue([](QDialog* dialog) {
+            static_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(0, 0, 255));
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(c.panel, Qt::LeftButton);
+        QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(block, c.colour, "00FF0000"));
+    }
 
-    // 7 is shown and written as "07".
-    modif.Init(kRect + '\t' + kStyles);
-    QCOMPARE(modif.SpinEdit2->value(), 7);
-    // A width typed beyond the field is brought to 255 when the focus leaves the box.
-    open(modif);
-    modif.SpinEdit2->setFocus();
-    modif.SpinEdit2->selectAll();
-    QTest::keyClicks(modif.SpinEdit2, "300");
-    modif.Button1->setFocus();
-    QCOMPARE(modif.SpinEdit2->text(), QString("255"));
-    QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(kStyles, StyleField::PenWidth, "FF"));
-
-    // A line's box holds 0..20: a width of 30 shows, and comes back, as 20.
-    modif.Init(kLine + '\t' + LineCodec::withStyleField(kStyles, StyleField::PenWidth, "1E"));
-    QCOMPARE(modif.SpinEdit1->value(), 20);
-    QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(kStyles, StyleField::PenWidth, "14"));
-    modif.Init(kLine + '\t' + kStyles);
-    modif.SpinEdit1->setText("12");
-    QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(kStyles, StyleField::PenWidth, "0C"));
+    // A value typed is taken within the tool bar's ranges, pen widths 1 to 100 and font sizes
+    // 4 to 100, and brought to the nearer bound when the focus leaves the box.
+    const struct {
+        QByteArray head;
+        SpinEdit* box;
+        const char* typed;
+        StyleField field;
+        const char* written;
+    } typed[] = {{kLine, modif.SpinEdit1, "50", StyleField::PenWidth, "32"},
+                 {kLine, modif.SpinEdit1, "150", StyleField::PenWidth, "64"},
+                 {kRect, modif.SpinEdit2, "300", StyleField::PenWidth, "64"},
+                 {kRect, modif.SpinEdit2, "0", StyleField::PenWidth, "01"},
+                 {text, modif.SpinEdit3, "99", StyleField::FontSize, "63"},
+                 {text, modif.SpinEdit3, "101", StyleField::FontSize, "64"}};
+    for (const auto& t : typed) {
+        modif.Init(t.head + '\t' + kStyles);
+        open(modif);
+        t.box->setFocus();
+        t.box->selectAll();
+        QTest::keyClicks(t.box, t.typed);
+        modif.Button1->setFocus();
+        QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(kStyles, t.field, t.written));
+    }
 }
 
 void TestTModif::textPageEditsTextFontAndStyle() {
@@ -284,15 +320,12 @@ void TestTModif::textPageEditsTextFontAndStyle() {
     modif.findChild<QRadioButton*>("RadioButton2")->click();
     QCOMPARE(stylesOf(ok(modif)), LineCodec::withStyleField(kStyles, StyleField::FontStyle, "2"));
 
-    // Font name and size as typed; a size below the box's range is shown and written as 4.
+    // Font name and size as typed.
     modif.Initfont({"Arial", "Courier New", "Times New Roman"});
-    modif.Init(head + "A\t" + LineCodec::withStyleField(kStyles, StyleField::FontSize, "02"));
-    QCOMPARE(modif.SpinEdit3->value(), 4);
+    modif.Init(head + "A\t" + kStyles);
     modif.ComboBox1->setCurrentIndex(1);
-    QCOMPARE(
-        stylesOf(ok(modif)),
-        LineCodec::withStyleField(LineCodec::withStyleField(kStyles, StyleField::FontSize, "04"),
-                                  StyleField::FontName, "Courier New"));
+    QCOMPARE(stylesOf(ok(modif)),
+             LineCodec::withStyleField(kStyles, StyleField::FontName, "Courier New"));
     modif.Init(head + "A\t" + kStyles);
     modif.SpinEdit3->setText("30");
     modif.ComboBox1->setEditText("DejaVu Sans");

@@ -53,10 +53,19 @@ ColorRef refAt(const QImage& image, int x, int y) {
     return refFromColor(QColor(image.pixel(x, y)));
 }
 
-// The 50 band colours the gradient preview shows after a repaint (49 one-row bands, the last
-// from row 49 to 73); its last row and column stay white.
+// The preview as the screen shows it: the window's backing store, not a fresh rendering.
+QImage onScreen(QWidget* widget) {
+    QCoreApplication::processEvents();
+    const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), area.x(), area.y(), area.width(), area.height())
+        .toImage();
+}
+
+// The 50 band colours the gradient preview shows on screen (49 one-row bands, the last from
+// row 49 to 73); its last row and column stay white.
 QList<ColorRef> shownBands(TCouleur& dialog) {
-    const QImage preview = dialog.PaintBox1->grab().toImage();
+    const QImage preview = onScreen(dialog.PaintBox1);
     QList<ColorRef> bands;
     for (int y = 0; y < 49; ++y)
         bands << refAt(preview, 0, y);
@@ -188,6 +197,7 @@ void TestMotifCouleur::gradientBands() {
     QCOMPARE(couleur.RadioButton2->text(), QString("Clair -> foncé"));
     QVERIFY(couleur.RadioButton1->isChecked());
     couleur.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&couleur));
     // Red, blue, teal above; green, gray, lime below.
     const ColorRef colors[6] = {0x0000FF, 0xFF0000, 0x008000, 0x808080, 0x808000, 0x00FF00};
     const int rows[6] = {0, 0, 1, 1, 0, 1};
@@ -204,9 +214,13 @@ void TestMotifCouleur::gradientBands() {
     couleur.PanelClick(1);
     QCOMPARE(shownBands(couleur), bandRun(0x0000FF, 5));
     QCOMPARE(shownBands(couleur).value(1), ColorRef(0x000104));
+    // Each direction redraws the preview at once.
     QTest::mouseClick(couleur.RadioButton2, Qt::LeftButton);
     QCOMPARE(shownBands(couleur), bandRun(0x0000FF, -5));
     QCOMPARE(shownBands(couleur).last(), ColorRef(0x00000A));
+    QTest::mouseClick(couleur.RadioButton1, Qt::LeftButton);
+    QCOMPARE(shownBands(couleur), bandRun(0x0000FF, 5));
+    QTest::mouseClick(couleur.RadioButton2, Qt::LeftButton);
     // Black going darker leaves the colour range: the bands show their low 24 bits.
     couleur.Init(0x000000);
     QCOMPARE(shownBands(couleur).value(1), ColorRef(0xFFFFFB));

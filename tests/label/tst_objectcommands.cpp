@@ -46,6 +46,7 @@ class TestObjectCommands : public QObject {
 private slots:
     void stacking();
     void selectionAndLocks();
+    void groupsAreMadeAndUndone();
     void positionSizeAndModify();
     void nothingToChangeLeavesTheUndoAlone();
     void arrowheads();
@@ -104,17 +105,75 @@ void TestObjectCommands::selectionAndLocks() {
     w.etiq.ToutDesel();
     QCOMPARE(marks(w), QByteArray("    "));
     // Lock then unlock all: every object plain and unselected, the selection mode on.
+    // A locked object wears a padlock at its top-right corner on the screen, never on the
+    // surface that the PNG export and the sheet draw.
+    auto* box = w.etiq.findChild<QWidget*>("PaintBox1");
+    const QImage unlocked = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage surfaceBefore = w.etiq.surface();
     w.click({32, 12});
     w.etiq.Verrouiller();
     QCOMPARE(marks(w), QByteArray("  # "));
+    const QImage locked = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect corner(QPoint(35 - 8, 10 - 5), QSize(9, 11));
+    QVERIFY(locked.copy(corner) != unlocked.copy(corner));
+    QCOMPARE(locked.copy(QRect(50, 0, 50, 50)), unlocked.copy(QRect(50, 0, 50, 50)));
+    QCOMPARE(w.etiq.surface(), surfaceBefore);
     w.etiq.Deverrouiller();
     QCOMPARE(marks(w), QByteArray("    "));
     QVERIFY(w.etiq.HasSelection);
+    QCOMPARE(box->grab().toImage().convertToFormat(QImage::Format_RGB32), unlocked);
     // Delete removes the selected objects only.
     w.click({12, 12});
     w.click({42, 12}, Qt::ControlModifier);
     w.etiq.Supprimer();
     QCOMPARE(order(w), QByteArray("BC"));
+}
+
+QByteArray groups(const LabelWindowFixture& w) {
+    QByteArray digits;
+    for (const QByteArray& line : w.objects())
+        digits += line[1];
+    return digits;
+}
+
+void TestObjectCommands::groupsAreMadeAndUndone() {
+    LabelWindowFixture w(1, abcd(""));
+    w.etiq.document().Lines[4][1] = '1'; // C already in group 1
+    // A and D grouped: the lowest free digit, 2; a click on one then selects both.
+    w.click({12, 12});
+    w.click({42, 12}, Qt::ControlModifier);
+    w.etiq.Grouper();
+    QCOMPARE(groups(w), QByteArray("2012"));
+    QVERIFY(w.etiq.document().Modified);
+    w.etiq.ToutDesel();
+    w.click({42, 12});
+    QCOMPARE(marks(w), QByteArray("*  *"));
+    // One undo takes the group away again; ungrouping is one step too.
+    w.etiq.Annuler();
+    QCOMPARE(groups(w), QByteArray("0010"));
+    w.etiq.ToutSel();
+    w.etiq.Dissocier();
+    QCOMPARE(groups(w), QByteArray("0000"));
+    w.etiq.Annuler();
+    QCOMPARE(groups(w), QByteArray("0010"));
+    // Without a selection: the usual message. With the nine digits taken by other
+    // objects: a message, and nothing changes.
+    w.etiq.ToutDesel();
+    w.etiq.Grouper();
+    QCOMPARE(w.script->messages.takeLast().text, QString("Aucun objet sélectionné"));
+    LineList nine;
+    for (int i = 0; i < 10; ++i) {
+        QByteArray line = object("RECT", 10 * (i + 1), 10, 10 * (i + 1) + 5, 15);
+        line[1] = char('0' + i);
+        nine.append(line);
+    }
+    LabelWindowFixture full(1, nine);
+    full.click({12, 12});
+    full.etiq.Grouper();
+    QCOMPARE(full.script->messages.size(), 1);
+    QVERIFY(full.script->messages[0].text.startsWith("Les neuf groupes (1 à 9) sont déjà pris"));
+    QCOMPARE(groups(full), QByteArray("0123456789"));
+    QVERIFY(!full.etiq.document().Modified);
 }
 
 void TestObjectCommands::positionSizeAndModify() {

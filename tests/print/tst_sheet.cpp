@@ -1,4 +1,5 @@
 #include "GdiCanvas.h"
+#include "LabelDocument.h"
 #include "PrintDevice.h"
 #include "ScriptedDialogs.h"
 #include "SheetPainter.h"
@@ -9,6 +10,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -32,6 +34,13 @@ QByteArray object(const QByteArray& keyword, int l, int t, int r, int b, const Q
                   const QByteArray& kind = {}, char mark = ' ') {
     return mark + QByteArray("0") + keyword + ' ' + LineCodec::writeRect(l, t, r, b) + kind + '\t' +
            styles;
+}
+
+constexpr double kDotsPerMm = 300 / 25.4;
+
+// Millimetres on the 300-dpi page, to the pixel they fall in.
+int px(double mm) {
+    return int(mm * kDotsPerMm);
 }
 
 // The printed page of the lines at 300 dots per inch, the whole A4 sheet printable.
@@ -60,35 +69,39 @@ private slots:
     void sheetDrawingDiffersFromTheWindowAsItShould();
     void backgroundsFillTheirOwnCell();
     void previewAndZoom();
+    void theSheetLaysOutTheLabelAsOpened();
     void printingShowsTheBusyCursorAndThenSaysWhatFailed();
 };
 
 void TestSheet::everyCellOnPaperAtItsPlace() {
-    // 70 x 43 mm: 3 columns, 6 rows. A black square at label pixels (100, 40)-(120, 60)
-    // lands at (300, 120)-(360, 180) printer pixels in each cell at zoom 100.
+    // 70 x 43 mm: 3 columns, 6 rows. A black square at label pixels (100, 40)-(120, 60) is
+    // 25-30 mm across and 10-15 mm down in each cell at zoom 100, on a page of 300 dpi.
     LineList lines = LineCodec::newLabel({70, 43, 0, 0});
     lines.append(object("RECT", 100, 40, 120, 60, style(0, 0)));
     const QImage page = printed(lines);
     QCOMPARE(page.size(), QSize(2480, 3508));
-    const int cellWidth = qRound(2480 / 210.0 * 70);  // Mh(70)
-    const int cellHeight = qRound(3508 / 297.0 * 43); // Mv(43)
+    const auto at = [](double x, double y) { return QPoint(px(x), px(y)); };
     for (int row = 0; row < 6; ++row) {
         for (int column = 0; column < 3; ++column) {
-            const QPoint origin(column * cellWidth, row * cellHeight);
-            QCOMPARE(page.pixel(origin + QPoint(330, 150)), kBlack);
-            QCOMPARE(page.pixel(origin + QPoint(298, 150)), kWhite);
+            const double left = 70.0 * column, top = 43.0 * row;
+            QCOMPARE(page.pixel(at(left + 25.2, top + 10.2)), kBlack);
+            QCOMPARE(page.pixel(at(left + 29.8, top + 14.8)), kBlack);
+            QCOMPARE(page.pixel(at(left + 24.8, top + 12.5)), kWhite);
+            QCOMPARE(page.pixel(at(left + 30.2, top + 12.5)), kWhite);
         }
     }
-    QCOMPARE(inked(page, page.rect()), 18 * 60 * 60);
+    const double square = 18 * std::pow(5 * kDotsPerMm, 2);
+    QVERIFY(std::abs(inked(page, page.rect()) - square) < 0.05 * square);
 
-    // The margins move every object by Mh(left) and Mv(top); a selected or locked object
-    // prints like the others.
+    // The margins move every object by exactly their millimetres; a selected or locked
+    // object prints like the others.
     LineList marked = lines;
     marked[2][0] = '*';
     const QImage shifted = printed(marked, PageSetupValues{10, 5, 0, 0, 100});
-    const QPoint margin(qRound(2480 / 210.0 * 10), qRound(3508 / 297.0 * 5));
-    QCOMPARE(shifted.pixel(margin + QPoint(330, 150)), kBlack);
-    QCOMPARE(inked(shifted, shifted.rect()), 18 * 60 * 60);
+    QCOMPARE(shifted.pixel(at(10 + 25.2, 5 + 10.2)), kBlack);
+    QCOMPARE(shifted.pixel(at(10 + 24.8, 5 + 10.2)), kWhite);
+    QCOMPARE(shifted.pixel(at(10 + 25.2, 5 + 9.8)), kWhite);
+    QVERIFY(std::abs(inked(shifted, shifted.rect()) - square) < 0.05 * square);
 }
 
 void TestSheet::sheetDrawingDiffersFromTheWindowAsItShould() {
@@ -125,18 +138,36 @@ void TestSheet::sheetDrawingDiffersFromTheWindowAsItShould() {
 
 void TestSheet::backgroundsFillTheirOwnCell() {
     // Two cells side by side with 10 mm between them: each gets its own background, and
-    // the gap stays white; the bands of a gradient start again at the top of each cell.
+    // the gap stays white; the bands of a gradient start again at the top of each cell, and
+    // are solid even where the record kept the cross hatch of a pattern chosen before.
     LineList lines = LineCodec::newLabel({95, 290, 10, 0});
-    lines[1] = " 0COLOR 000000000000\t" + style(0, 0, 0x00000000);
+    lines[1] = " 0COLOR 000000000000\t" + style(BrushCross, 0, 0x00000000);
     const QImage page = printed(lines);
-    const int cell = qRound(2480 / 210.0 * 95);
-    const int step = qRound(2480 / 210.0 * 105);
-    QCOMPARE(page.pixel(5, 5), kBlack);
-    QCOMPARE(page.pixel(step + 5, 5), kBlack);
-    QCOMPARE(page.pixel(cell + 20, 5), kWhite);
-    const int band = qRound(3508 / 297.0 * 290) / 50;
-    QCOMPARE(page.pixel(5, band + 1), qRgb(5, 0, 0));
-    QCOMPARE(page.pixel(step + 5, band + 1), qRgb(5, 0, 0));
+    QCOMPARE(page.pixel(px(1), px(1)), kBlack);
+    QCOMPARE(page.pixel(px(106), px(1)), kBlack);
+    QCOMPARE(page.pixel(px(94.5), px(1)), kBlack);
+    QCOMPARE(page.pixel(px(95.5), px(1)), kWhite);
+    QCOMPARE(page.pixel(px(104.5), px(1)), kWhite);
+    // Bands of 290 / 50 = 5.8 mm.
+    QCOMPARE(page.pixel(px(1), px(6.5)), qRgb(5, 0, 0));
+    QCOMPARE(page.pixel(px(106), px(6.5)), qRgb(5, 0, 0));
+}
+
+// The width of the first frame drawn in the middle row of the drawing area, as a share of
+// the area's width: the paper's width is 210 mm.
+double frameShare(const QImage& area, int y) {
+    int left = -1, right = -1;
+    for (int x = 0; x < area.width(); ++x) {
+        if (area.pixel(x, y) != kBlack)
+            continue;
+        if (left < 0)
+            left = x;
+        else if (x > left + 2) {
+            right = x;
+            break;
+        }
+    }
+    return left < 0 || right < 0 ? 0.0 : double(right - left + 1) / area.width();
 }
 
 void TestSheet::previewAndZoom() {
@@ -144,30 +175,45 @@ void TestSheet::previewAndZoom() {
     ImagePagesDevice printer(300);
     TEcran ecran;
     ecran.setPrinter(&printer);
-    // Two cells of 100 x 160 mm with a black background, and zoom 50 asked in the box.
-    LineList lines = LineCodec::newLabel({100, 160, 0, 0});
-    lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0);
-    ecran.Init(0, 0, 0, 0, 100, lines);
-    ecran.resize(640, 700);
-    ecran.show();
-    ecran.FormPaint();
-    const QImage area = ecran.drawingArea();
-    QCOMPARE(area.size(), ecran.PaintBox1->size());
-    const int cellWidth = qRound(area.width() / 210.0 * 100);
-    const int cellHeight = qRound(area.width() / 210.0 * 160);
-    QCOMPARE(area.pixel(cellWidth / 2, cellHeight / 2), kBlack);
-    QCOMPARE(area.pixel(cellWidth + cellWidth / 2, cellHeight / 2), kBlack);
-    QCOMPARE(area.pixel(cellWidth / 2, cellHeight + 5), kWhite);
-    QCOMPARE(area.pixel(2 * cellWidth + 3, 5), kWhite);
+    // A frame on the border of a 100 x 120 mm label: in the preview it fills its cell,
+    // 100 / 210 of the sheet's width, at every opening, as it does on paper.
+    LineList lines = LineCodec::newLabel({100, 120, 0, 0});
+    lines.append(object("RECT", 0, 0, 400, 480, style(1, 0)));
+    const auto open = [&](int zoom) {
+        ecran.Init(0, 0, 0, 0, zoom, lines);
+        ecran.show();
+        if (!QTest::qWaitForWindowExposed(&ecran))
+            return QImage();
+        ecran.PaintBox1->repaint();
+        return ecran.drawingArea();
+    };
+    for (int opening = 1; opening <= 2; ++opening) {
+        const QImage area = open(100);
+        QCOMPARE(area.size(), ecran.PaintBox1->size());
+        const double share = frameShare(area, area.height() / 4);
+        QVERIFY2(std::abs(share / (100.0 / 210) - 1) < 0.02,
+                 qPrintable(QString("opening %1: %2 of the width").arg(opening).arg(share)));
+        ecran.Button1->click();
+        QVERIFY(!ecran.isVisible());
+    }
     // The sheet keeps the printer's page ratio, centred.
-    QCOMPARE(ecran.Panel2->height(), 600);
-    QCOMPARE(ecran.Panel2->width(), qRound(2480.0 / 3508 * 600));
-    QCOMPARE(ecran.Panel2->x(), (640 - ecran.Panel2->width()) / 2);
+    QCOMPARE(ecran.Panel2->width(), qRound(2480.0 / 3508 * ecran.Panel2->height()));
+    QCOMPARE(ecran.Panel2->x(), (ecran.width() - ecran.Panel2->width()) / 2);
 
+    // Zoom 50 in the box halves the frame; the cells stay where they are.
+    open(100);
     ecran.SpinEdit1->setText("50");
     ecran.SpeedButton5->click();
+    ecran.PaintBox1->repaint();
     QCOMPARE(ecran.Result(), 50);
+    const QImage half = ecran.drawingArea();
+    QVERIFY(std::abs(frameShare(half, half.height() / 8) / (50.0 / 210) - 1) < 0.04);
+    ecran.Button1->click();
     // Any number is taken, even one that makes no sense, without a fault.
+    LineList background = LineCodec::newLabel({100, 160, 0, 0});
+    background[1] = " 0FILLRECT 000000000000\t" + style(0, 0);
+    ecran.Init(0, 0, 0, 0, 100, background);
+    ecran.show();
     for (const char* zoom : {"0", "-80", "2000000000"}) {
         ecran.SpinEdit1->setText(zoom);
         ecran.SpeedButton5Click();
@@ -177,6 +223,25 @@ void TestSheet::previewAndZoom() {
     QVERIFY(script->messages.isEmpty());
     ecran.Button1->click();
     QVERIFY(!ecran.isVisible());
+}
+
+void TestSheet::theSheetLaysOutTheLabelAsOpened() {
+    // A header of 1 x 1 mm opens as the 70 x 42 mm label the window shows: 3 columns and
+    // 7 rows on paper, not 62,370 cells of a label nobody sees.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("petit.etq");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("001001000000\r\n 0BLANK\r\n 0RECT 000000118094\t" + style(1, 0) + "\r\n");
+    file.close();
+    LabelDocument document;
+    document.load(path);
+    QCOMPARE(document.format(), (LabelFormatValues{70, 42, 0, 0}));
+    const QImage page = printed(document.Lines);
+    // The frame of the last cell, 140-210 mm across and 252-294 mm down, and nothing beyond.
+    QCOMPARE(page.pixel(px(140 + 35), px(252 + 0.05)), kBlack);
+    QCOMPARE(page.pixel(px(140 + 35), px(294 + 1)), kWhite);
+    QCOMPARE(page.pixel(px(70 + 35), px(42 + 0.05)), kBlack);
 }
 
 // A printer page that notes the cursor the program shows while it draws.

@@ -7,16 +7,17 @@
 
 namespace {
 
-// A4 at 300 and at 600 dots per inch, the whole sheet printable.
-const PaperSize kA4At300{QSize(2480, 3508), QSizeF(210, 297)};
-const PaperSize kA4At600{QSize(4961, 7016), QSizeF(210, 297)};
+// Papers whose pixels are whole tenths and fifths of a millimetre, so that every expected
+// place below is millimetres times 10 or times 5, worked out by hand.
+const PaperSize kA4TenPerMm{QSize(2100, 2970), QSizeF(210, 297)};
+const PaperSize kA4FivePerMm{QSize(1050, 1485), QSizeF(210, 297)};
 
 LineList label(int width, int height, int hspacing = 0, int vspacing = 0) {
     return LineCodec::newLabel({width, height, hspacing, vspacing});
 }
 
 SheetLayout printing(const LineList& lines, const PageSetupValues& setup = {},
-                     const PaperSize& paper = kA4At300) {
+                     const PaperSize& paper = kA4TenPerMm) {
     SheetLayout layout;
     layout.Init2(setup, lines, paper);
     return layout;
@@ -25,7 +26,7 @@ SheetLayout printing(const LineList& lines, const PageSetupValues& setup = {},
 // A preview whose drawing area has 2 pixels per millimetre.
 SheetLayout preview(const LineList& lines, const PageSetupValues& setup = {}) {
     SheetLayout layout;
-    layout.Init(setup, lines, kA4At300, 868);
+    layout.Init(setup, lines, kA4TenPerMm);
     layout.setArea(QSize(420, 594));
     return layout;
 }
@@ -37,9 +38,8 @@ class TestSheetLayout : public QObject {
 private slots:
     void cellsFitTheSheetByTheLabelSizeAlone_data();
     void cellsFitTheSheetByTheLabelSizeAlone();
-    void printingTurnsLabelPixelsIntoPrinterPixels();
-    void previewFitsTheDrawingArea();
-    void guideLinesAndBackgroundsLieWithTheObjects();
+    void zoom100IsTrueSizeOnEveryPaper();
+    void previewIsThePaperAtTheAreasScale();
     void badHeadersAndExtremeValues();
 };
 
@@ -67,83 +67,83 @@ void TestSheetLayout::cellsFitTheSheetByTheLabelSizeAlone() {
     QCOMPARE(layout.guideLines().size(), guides);
 }
 
-void TestSheetLayout::printingTurnsLabelPixelsIntoPrinterPixels() {
+void TestSheetLayout::zoom100IsTrueSizeOnEveryPaper() {
+    // A label pixel is 0.25 mm: (100, 40) is (25 mm, 10 mm), 250 and 100 tenths.
     SheetLayout layout = printing(label(70, 43));
-    QCOMPARE(layout.point(QPoint(100, 40)), QPoint(300, 120));
-    QCOMPARE(layout.cellOrigin(1, 2), QPoint(2 * 827, 508));
-    QCOMPARE(layout.fontSize(12), 12);
+    QCOMPARE(layout.point(QPoint(100, 40)), QPoint(250, 100));
+    QCOMPARE(layout.cellOrigin(1, 2), QPoint(1400, 430));
+    // 12 points at 10 pixels per mm: 254 pixels an inch; a pen unit is 1/300 inch.
+    QCOMPARE(layout.fontDpi(), 254.0);
+    QCOMPARE(layout.penScale(), 254.0 / 300);
+    // The same sizes on a coarser paper: half as many pixels.
+    layout = printing(label(70, 43), {}, kA4FivePerMm);
+    QCOMPARE(layout.point(QPoint(100, 40)), QPoint(125, 50));
+    QCOMPARE(layout.cellOrigin(1, 2), QPoint(700, 215));
 
-    // Spacing moves the cells, which then run past the sheet's edge.
-    layout = printing(label(70, 43, 5, 0));
-    QCOMPARE(layout.cellOrigin(0, 2).x(), 2 * 886);
-    QVERIFY(layout.cellOrigin(0, 2).x() + layout.Mh(70) > kA4At300.pixels.width());
+    // Margins of 10 and 15 mm, and 5 mm between columns: exact millimetres, cells running
+    // past the sheet's edge.
+    layout = printing(label(70, 43, 5, 0), {10, 15, 0, 0, 100});
+    QCOMPARE(layout.point(QPoint(0, 0)), QPoint(100, 150));
+    QCOMPARE(layout.transform(2, 2).map(QPoint(4, 4)), QPoint(100 + 1500 + 10, 150 + 860 + 10));
+    QCOMPARE(layout.backgroundRect(1, 1), QRect(850, 580, 700, 430));
 
-    // Zoom 0 gathers every object in the margin corner of its cell.
+    // Zoom 50 halves the drawing from the cell's corner, texts and pens with it; the cells
+    // keep their steps. Zoom 0 gathers every object in that corner.
+    layout = printing(label(70, 43), {10, 20, 0, 0, 50});
+    QCOMPARE(layout.transform(0, 1).map(QPoint(400, 160)), QPoint(100 + 700 + 500, 200 + 200));
+    QCOMPARE(layout.fontDpi(), 127.0);
     layout = printing(label(70, 43), {10, 20, 0, 0, 0});
-    QCOMPARE(layout.point(QPoint(400, 300)), QPoint(118, 236));
+    QCOMPARE(layout.point(QPoint(400, 300)), QPoint(100, 200));
 
-    // Halves go to the even pixel.
-    layout = printing(label(70, 43), {0, 0, 0, 0, 50});
-    QCOMPARE((QList<int>{layout.x(1), layout.x(3), layout.x(5)}), (QList<int>{2, 4, 8}));
-
-    // A CD label has 3 pixels per millimetre, not 4, and the same 3 printer pixels per label
-    // pixel: three quarters of the size, in cells still 126 mm apart.
+    // A CD label has 3 pixels per millimetre: its 378-pixel disc is 126 mm on paper, in
+    // cells 126 mm apart.
     layout = printing(label(126, 126));
-    QCOMPARE(layout.x(126 * 3), 1134);
-    QCOMPARE(layout.cellOrigin(1, 0).y(), 1488);
-    QCOMPARE(printing(label(126, 70)).x(126 * 4), 1512);
+    QCOMPARE(layout.x(378), 1260);
+    QCOMPARE(layout.cellOrigin(1, 0).y(), 1260);
+    QCOMPARE(printing(label(126, 70)).x(126 * 4), 1260);
 
-    // At 600 dpi and zoom 200, the lower rows lie far beyond 4095 printer pixels.
-    layout = printing(label(70, 43), {0, 0, 0, 0, 200}, kA4At600);
-    QCOMPARE(layout.cellOrigin(4, 0).y() + layout.y(160), 4 * 1016 + 960);
-    QCOMPARE(layout.point(QPoint(4095, 1000)), QPoint(24570, 6000));
+    // At zoom 200 the lower rows lie far beyond 4095 pixels, and still exactly.
+    layout = printing(label(70, 43), {0, 0, 0, 0, 200});
+    QCOMPARE(layout.transform(4, 0).y(160), 4 * 430 + 800);
+    QCOMPARE(layout.point(QPoint(4095, 1000)), QPoint(20475, 5000));
 }
 
-void TestSheetLayout::previewFitsTheDrawingArea() {
-    SheetLayout layout = preview(label(70, 43));
-    QCOMPARE(layout.PageRatio, 2480.0 / 3508);
-    QCOMPARE(layout.BaseScale, 768.0 / 3508);
+void TestSheetLayout::previewIsThePaperAtTheAreasScale() {
+    // 2 preview pixels per millimetre, however the preview was opened before.
+    SheetLayout layout = preview(label(70, 43, 5, 3), {10, 20, 0, 0, 100});
+    QCOMPARE(layout.PageRatio, 2100.0 / 2970);
     QCOMPARE(layout.CellWidth, 140);
     QCOMPARE(layout.CellHeight, 86);
-    QCOMPARE(layout.cellOrigin(1, 2), QPoint(280, 86));
-    QCOMPARE(layout.Mh(70), 140);
-
-    layout.FormResize(QSize(420, 594));
-    QCOMPARE(layout.Scale, 420.0 / 2480 * 3);
-    QCOMPARE(layout.x(100), 51);
-    QCOMPARE(layout.fontSize(12), 6);
-
-    layout.Actualiser(50);
-    QCOMPARE(layout.ZoomFactor, 1.5);
-    QCOMPARE(layout.x(100), 25);
-    // Any integer is a zoom.
-    layout.Actualiser(-100);
-    QCOMPARE(layout.x(100), -51);
-    layout.Actualiser(0);
-    QCOMPARE(layout.x(100), 0);
-}
-
-void TestSheetLayout::guideLinesAndBackgroundsLieWithTheObjects() {
-    // 2 preview pixels per mm: margins of 10 and 20 mm move everything by 20 and 40 pixels.
-    const SheetLayout layout = preview(label(70, 43, 5, 3), {10, 20, 0, 0, 100});
-    QCOMPARE(layout.x(0), 20);
-    QCOMPARE(layout.y(0), 40);
+    QCOMPARE(layout.point(QPoint(0, 0)), QPoint(20, 40));
+    QCOMPARE(layout.x(100), 20 + 50);
+    QCOMPARE(layout.cellOrigin(1, 2), QPoint(300, 92));
     QCOMPARE(layout.guideLines(), (QList<QLine>{QLine(160, 0, 160, 594), QLine(310, 0, 310, 594),
                                                 QLine(0, 126, 420, 126), QLine(0, 218, 420, 218),
                                                 QLine(0, 310, 420, 310), QLine(0, 402, 420, 402),
                                                 QLine(0, 494, 420, 494)}));
-    QCOMPARE(layout.backgroundRect(0, 0), QRect(20, 40, 140, 86));
     QCOMPARE(layout.backgroundRect(1, 2), QRect(320, 132, 140, 86));
+    // 2 pixels per mm is 50.8 per inch.
+    QCOMPARE(layout.fontDpi(), 50.8);
 
-    const SheetLayout paper = printing(label(70, 43, 5, 3), {10, 20, 0, 0, 100});
-    QCOMPARE(paper.backgroundRect(1, 1), QRect(886 + 118, 543 + 236, 827, 508));
+    // A larger area scales everything with it.
+    layout.FormResize(QSize(840, 1188));
+    QCOMPARE(layout.x(100), 40 + 100);
+    QCOMPARE(layout.CellWidth, 280);
+
+    layout.Actualiser(50);
+    QCOMPARE(layout.x(100), 40 + 50);
+    // Any integer is a zoom.
+    layout.Actualiser(-100);
+    QCOMPARE(layout.x(100), 40 - 100);
+    layout.Actualiser(0);
+    QCOMPARE(layout.x(100), 40);
 }
 
 void TestSheetLayout::badHeadersAndExtremeValues() {
     SheetLayout layout;
     const auto errorOf = [&](const QByteArray& header) {
         try {
-            layout.Init2({}, {header, LineCodec::kBlankRecord}, kA4At300);
+            layout.Init2({}, {header, LineCodec::kBlankRecord}, kA4TenPerMm);
         } catch (const UserError& error) {
             return error.message();
         }
@@ -160,10 +160,10 @@ void TestSheetLayout::badHeadersAndExtremeValues() {
     QCOMPARE(layout.x(0), limit);
     QCOMPARE(layout.x(4095), limit);
     QCOMPARE(layout.y(0), -limit);
-    QCOMPARE(layout.backgroundRect(5, 2), QRect(limit, -limit + 5 * 508, 827, 508));
+    QCOMPARE(layout.backgroundRect(5, 2), QRect(limit, -limit, 0, 0));
 
     // A printer that reports no paper gives an empty scale, not a division fault.
-    layout.Init({}, label(70, 43), PaperSize{}, 868);
+    layout.Init({}, label(70, 43), PaperSize{});
     layout.FormResize(QSize(420, 594));
     QCOMPARE(layout.Mh(10), 0);
     QCOMPARE(layout.x(100), 0);
