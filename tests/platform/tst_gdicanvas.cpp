@@ -1220,7 +1220,7 @@ void TestGdiCanvas::figuresFarLargerThanTheImageShowTheirPartOfTheWholeFigure() 
         lines({{far, -far}, {-far, far}, {-far, 100}})};
     for (const Figure& figure : figures)
         for (const int style : {PenSolid, PenDash, PenInsideFrame})
-            for (const int width : {1, 2, 255, 4095})
+            for (const int width : {1, 2, 255, 4095, 1000000})
                 for (const QPoint at :
                      {QPoint(-100, 0), QPoint(far - 300, 0), QPoint(-far / 2, -far / 3)})
                     draw({200, 200}, [&](GdiCanvas& canvas) {
