@@ -1,7 +1,8 @@
 // Labels built to hurt: huge texts in huge fonts, pictures that declare far more pixels than
-// they carry, and 100,000 objects. Each file is opened and drawn through TEtiq::Charge, as the
-// window does, in a child process of its own, so that a crash or a runaway allocation shows
-// as such and the peak memory is that case's alone. Prints time, peak memory and the target.
+// they carry, 100,000 objects, and figures far larger than the label. Each file is opened and drawn
+// through TEtiq::Charge, as the window does, in a child process of its own, so that a crash or a
+// runaway allocation shows as such and the peak memory is that case's alone. Prints time, peak
+// memory and the target.
 //
 //   attack_bench [--keep DIR]     run every case (DIR keeps the generated files)
 //   attack_bench --case NAME FILE run one case in this process (what the children do)
@@ -128,6 +129,23 @@ LineList objectsAmongDamagedLines() {
     return lines;
 }
 
+// 2,000 outlines, arcs among them, reaching up to 4095 pixels beyond a 20 mm label's 80 x 80
+// surface, with pens up to 255 pixels wide, dashes and hatches: each differs from the others, so
+// none is drawn from a figure kept before.
+LineList figuresBeyondTheSurface() {
+    QRandomGenerator rng(9);
+    LineList lines{LineCodec::writeHeader({20, 20, 0, 0}), " 0BLANK"};
+    const char* keywords[] = {"RECT", "ELLIPSE", "ROUNDRECT", "ARCL", "ARCH", "ARCLU", "ARCHU"};
+    for (int i = 0; i < 2000; ++i) {
+        const int l = int(rng.bounded(80)), t = int(rng.bounded(80));
+        const int r = 2000 + int(rng.bounded(2096)), b = 2000 + int(rng.bounded(2096));
+        const int pen = i % 3 ? 1 + int(rng.bounded(255)) : 1;
+        lines.append(" 0" + QByteArray(keywords[i % 7]) + ' ' + LineCodec::writeRect(l, t, r, b) +
+                     '\t' + styles(8, "Arial", int(rng.bounded(8)), int(rng.bounded(5)), pen));
+    }
+    return lines;
+}
+
 struct Case {
     const char* name;
     double limitMs;
@@ -146,6 +164,7 @@ const Case kCases[] = {
     {"300 pictures 4095x4095", 1000, 500, declaredHugePictures},
     {"100,000 objects", 300, 1e9, manyObjects},
     {"100,000 damaged lines", 300, 1e9, objectsAmongDamagedLines},
+    {"2,000 figures of 4095 px", 300, 200, figuresBeyondTheSurface},
     {"50 MB of empty lines", 1000, 200, nullptr,
      [] { return "046046000000\r\n 0BLANK\r\n" + QByteArray(50 << 20, '\n'); }},
 };

@@ -1,8 +1,8 @@
 // The A4 sheet of a heavy label (21 cells of 200 objects and 4 pictures): the whole process
 // `vorlap --pdf` timed over repeated runs, with its peak memory and the PDF's size, and the
-// preview's full repaint of the same sheet at 1280 x 1024, and the preview zoomed far into a
-// label of figures as large as the label. Usage: sheet_bench [FOLDER], where
-// the label and its PDF are kept.
+// preview's full repaint of the same sheet at 1280 x 1024, and the full repaint of a label of
+// figures as large as the label, zoomed from 100 % to 20,000,000 %, each with its peak memory.
+// Usage: sheet_bench [FOLDER], where the label and its PDF are kept.
 #include "GdiCanvas.h"
 #include "LabelFile.h"
 #include "LineCodec.h"
@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <sys/resource.h>
@@ -185,70 +186,160 @@ void measurePdf(const QString& label, const QString& pdf) {
                 kRuns, median(walls), median(cpus), peak / 1024.0, QFileInfo(pdf).size() / 1024.0);
 }
 
-// The preview's full repaint as TEcran does it in a maximised window on a 1280 x 1024
-// screen: white, guide lines, every cell, each pass on canvases of its own.
-void measurePreview(const LineList& lines) {
+// The sheet of a maximised preview on the 1280 x 1024 screen at a zoom, and its drawing area,
+// laid out as TEcran lays it out. The bench sets SheetLayout up here and in repaint() only.
+struct Preview {
     SheetLayout layout;
-    layout.Init({0, 0, 0, 0, 100}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
+    QSize area;
+};
+
+Preview maximisedPreview(const LineList& lines, int zoom) {
+    Preview preview;
+    preview.layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
     const int sheetHeight = kScreen.height() - 100;
-    const int sheetWidth = int(std::nearbyint(layout.PageRatio * sheetHeight));
-    const QSize area(sheetWidth - 4, sheetHeight - 4);
-    layout.FormResize(area);
-    QImage image(area, QImage::Format_RGB32);
-    PictureCache pictures;
-    std::vector<double> times;
-    for (int i = 0; i < kPreviewRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        image.fill(Qt::white);
-        {
-            GdiCanvas guides(&image);
-            for (const QLine& guide : layout.guideLines()) {
-                guides.moveTo(guide.x1(), guide.y1());
-                guides.lineTo(guide.x2(), guide.y2());
-            }
-        }
-        layout.Actualiser(layout.Zoom);
-        GdiCanvas canvas(&image);
-        paintSheet(canvas, layout, lines, &pictures);
-        canvas.flush();
-        pictures.sweep();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::printf("preview repaint %dx%d, %d cells: median %.2f ms (target 33 ms), first %.2f ms\n",
-                area.width(), area.height(), layout.rows() * layout.columns(), median(times),
-                times.front());
+    const int sheetWidth = int(std::nearbyint(preview.layout.PageRatio * sheetHeight));
+    preview.area = QSize(sheetWidth - 4, sheetHeight - 4);
+    preview.layout.FormResize(preview.area);
+    return preview;
 }
 
-// The preview zoomed far into a label of figures as large as the label (an ellipse, an arc, a
-// line and a rectangle of 400 x 400 label pixels): only what shows may cost.
-void measureZoomedPreview() {
-    const LineList lines{"064064000000",
-                         " 0BLANK",
-                         " 0ELLIPSE 000000190190\t100FFFFFF0FF00000000000000000C0Arial",
-                         " 0ARCH 000000190190\t100FFFFFF00100000000000000000C0Arial",
-                         " 0LINE 000000190190\t100FFFFFF00100000000000000000C0Arial",
-                         " 0RECT 000000190190\t100FFFFFF00100000000000000000C0Arial"};
-    for (int zoom : {100, 1000, 5000, 50000}) {
-        SheetLayout layout;
-        layout.Init({0, 0, 0, 0, zoom}, lines, PaperSize{QSize(2480, 3508), QSizeF(210, 297)});
-        layout.FormResize(kScreen);
-        QImage image(kScreen, QImage::Format_RGB32);
-        PictureCache pictures;
-        std::vector<double> times;
-        for (int i = 0; i < 5; ++i) {
-            QElapsedTimer timer;
-            timer.start();
-            image.fill(Qt::white);
-            layout.Actualiser(layout.Zoom);
-            GdiCanvas canvas(&image);
-            paintSheet(canvas, layout, lines, &pictures);
-            canvas.flush();
-            times.push_back(timer.nsecsElapsed() / 1e6);
+// One full repaint as TEcran::Dessine does it: white, the guide lines, every cell, each pass on
+// canvases of its own. Returns its time in milliseconds.
+double repaint(Preview& preview, const LineList& lines, QImage& image, PictureCache& pictures) {
+    QElapsedTimer timer;
+    timer.start();
+    image.fill(Qt::white);
+    {
+        GdiCanvas guides(&image);
+        for (const QLine& guide : preview.layout.guideLines()) {
+            guides.moveTo(guide.x1(), guide.y1());
+            guides.lineTo(guide.x2(), guide.y2());
         }
-        std::printf("preview of figures filling a 100 mm label at zoom %d%%: median %.2f ms "
-                    "(target 33 ms)\n",
-                    zoom, median(times));
+    }
+    preview.layout.Actualiser(preview.layout.Zoom);
+    GdiCanvas canvas(&image);
+    paintSheet(canvas, preview.layout, lines, &pictures);
+    canvas.flush();
+    pictures.sweep();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+void measurePreview(const LineList& lines) {
+    Preview preview = maximisedPreview(lines, 100);
+    QImage image(preview.area, QImage::Format_RGB32);
+    PictureCache pictures;
+    std::vector<double> times;
+    for (int i = 0; i < kPreviewRuns; ++i)
+        times.push_back(repaint(preview, lines, image, pictures));
+    std::printf("preview repaint %dx%d, %d cells: median %.2f ms (target 33 ms), first %.2f ms\n",
+                preview.area.width(), preview.area.height(),
+                preview.layout.rows() * preview.layout.columns(), median(times), times.front());
+}
+
+QByteArray styled(int brushStyle, int brushColor, int penStyle, int penWidth) {
+    StyleBlock s;
+    s.brushStyle = brushStyle;
+    s.brushColor = ColorRef(brushColor);
+    s.penStyle = penStyle;
+    s.penWidth = penWidth;
+    s.penColor = 0x00802040;
+    return LineCodec::writeStyles(s);
+}
+
+// A 100 mm label of figures as large as the label, one of each kind the canvas traces, and a few
+// smaller ones, a picture and a text at its top left corner, which stays in sight however far the
+// preview zooms in: every cell reaches far beyond the drawing area once the preview is zoomed.
+LineList figureLabel() {
+    const QByteArray whole = LineCodec::writeRect(0, 0, 400, 400);
+    QImage picture(40, 30, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 6, y * 8, (x ^ y) * 4));
+    const QList<QPoint> star = {{200, 0}, {320, 400}, {0, 130}, {400, 130}, {80, 400}};
+    const QList<QPoint> zigzag = {{0, 0}, {400, 100}, {0, 200}, {400, 300}, {0, 400}};
+    return {"064064000000",
+            " 0BLANK",
+            " 0ELLIPSE " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 255),
+            " 0ARCH " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 1),
+            " 0LINE " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 1),
+            " 0RECT " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 1),
+            " 0ROUNDRECT " + LineCodec::writeRect(20, 20, 380, 380) + '\t' +
+                styled(BrushCross, 0x00A0FF, PenSolid, 3),
+            " 0ELLIPSE " + LineCodec::writeRect(40, 40, 360, 360) + '\t' +
+                styled(BrushSolid, 0xE0FFE0, PenDash, 1),
+            " 0RECT " + LineCodec::writeRect(60, 60, 340, 340) + '\t' +
+                styled(BrushClear, 0xFFFFFF, PenDot, 1),
+            " 0ARCL " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 9),
+            " 0ARCLU " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenDashDot, 1),
+            " 0POLYG " + whole + LineCodec::writePoints(star) + '\t' +
+                styled(BrushDiagCross, 0xFF0000, PenSolid, 1),
+            " 0POLYL " + whole + LineCodec::writePoints(zigzag) + '\t' +
+                styled(BrushClear, 0xFFFFFF, PenSolid, 5),
+            " 0LINEU " + whole + '\t' + styled(BrushClear, 0xFFFFFF, PenDashDotDot, 1),
+            " 0ELLIPSE " + LineCodec::writeRect(0, 0, 30, 20) + '\t' +
+                styled(BrushHorizontal, 0x0000FF, PenDashDot, 1),
+            " 0ARCHU " + LineCodec::writeRect(0, 0, 40, 40) + '\t' +
+                styled(BrushClear, 0xFFFFFF, PenSolid, 7),
+            " 0BITMAP " + LineCodec::writeRect(0, 0, 100, 100) + LineCodec::writePicture(picture) +
+                '\t' + styled(BrushClear, 0xFFFFFF, PenSolid, 1),
+            " 0TEXT " + LineCodec::writeRect(0, 0, 200, 40) +
+                "Exp\xE9"
+                "diteur" +
+                '\t' + styled(BrushSolid, 0xFFFFFF, PenSolid, 1)};
+}
+
+// The preview's full repaint of the figure label at one zoom, in this process: a child of the
+// bench, so that its peak memory is its own.
+int measureZoomedPreview(int zoom) {
+    const LineList lines = figureLabel();
+    Preview preview = maximisedPreview(lines, zoom);
+    QImage image(preview.area, QImage::Format_RGB32);
+    PictureCache pictures;
+    std::vector<double> times;
+    // A slow repaint is timed fewer times.
+    QElapsedTimer total;
+    total.start();
+    while (times.size() < 9 && (times.size() < 3 || total.elapsed() < 20000))
+        times.push_back(repaint(preview, lines, image, pictures));
+    std::printf("%.2f %d", median(times), int(times.size()));
+    return 0;
+}
+
+// Each zoom is repainted in a process of its own, with at most 8 GiB to take.
+void measureZoomedPreviews() {
+    for (const char* zoom : {"100", "5000", "20000000"}) {
+        int channel[2];
+        if (pipe(channel) != 0)
+            return;
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(channel[1], STDOUT_FILENO);
+            close(channel[0]);
+            const rlimit memory{rlim_t(8) << 30, rlim_t(8) << 30};
+            setrlimit(RLIMIT_AS, &memory);
+            execl("/proc/self/exe", "sheet_bench", "--zoomed-preview", zoom, nullptr);
+            _exit(127);
+        }
+        close(channel[1]);
+        int status = 0;
+        rusage usage{};
+        const bool done = child > 0 && wait4(child, &status, 0, &usage) == child &&
+                          WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        char answer[64] = {};
+        const ssize_t got = read(channel[0], answer, sizeof answer - 1);
+        close(channel[0]);
+        double ms = 0;
+        int runs = 0;
+        if (!done || got <= 0 || std::sscanf(answer, "%lf %d", &ms, &runs) != 2) {
+            std::printf("preview of a label of label-sized figures at zoom %s%%: failed, peak %.1f "
+                        "MiB\n",
+                        zoom, usage.ru_maxrss / 1024.0);
+            continue;
+        }
+        std::printf("preview of a label of label-sized figures at zoom %s%%, full repaint: median "
+                    "%.2f ms of %d (target 33 ms), peak %.1f MiB\n",
+                    zoom, ms, runs, usage.ru_maxrss / 1024.0);
     }
 }
 
@@ -258,6 +349,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--zoomed-preview") == 0)
+        return measureZoomedPreview(std::atoi(argv[2]));
     // The label and its PDF stay in the folder given, if any.
     QTemporaryDir temporary;
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path());
@@ -268,6 +361,6 @@ int main(int argc, char** argv) {
                 QFileInfo(label).size() / 1024.0);
     measurePdf(label, dir.filePath("lourde.pdf"));
     measurePreview(lines);
-    measureZoomedPreview();
+    measureZoomedPreviews();
     return 0;
 }

@@ -191,6 +191,63 @@ double chainX(const std::vector<QPointF>& chain, double y, double outside) {
     return a.x() + (y - a.y()) * (b->x() - a.x()) / (b->y() - a.y());
 }
 
+// Whether directions from a centre lie in a counter-clockwise sweep from `start`. Directions
+// are compared with cross products, y pointing up.
+struct ArcSweep {
+    ArcSweep(double cx, double cy, double start, double sweep)
+        : cx(cx), cy(cy), from(std::cos(start), std::sin(start)),
+          to(std::cos(start + sweep), std::sin(start + sweep)), whole(sweep >= 2 * pi),
+          over(sweep > pi) {}
+    bool afterStart(int x, int y) const {
+        return from.x() * (cy - y) - from.y() * (x - cx) >= -1e-9;
+    }
+    bool holds(int x, int y) const {
+        const bool beforeEnd = (x - cx) * to.y() - (cy - y) * to.x() >= -1e-9;
+        return whole || (over ? afterStart(x, y) || beforeEnd : afterStart(x, y) && beforeEnd);
+    }
+    double cx, cy;
+    QPointF from, to;
+    bool whole, over;
+};
+
+// The first v in [lo, hi] where `holds`, false and then true along [lo, hi], is true; hi + 1
+// when it never is. The search starts at a guess and widens its steps, so that a good guess
+// costs a few calls.
+template <typename Holds> qint64 firstTrue(qint64 lo, qint64 hi, qint64 guess, Holds holds) {
+    if (lo > hi)
+        return hi + 1;
+    guess = std::clamp(guess, lo, hi);
+    qint64 no = lo - 1, yes = hi + 1; // holds(no) is false, holds(yes) true, or out of range
+    if (holds(guess)) {
+        yes = guess;
+        for (qint64 step = 1; yes - step >= lo; step *= 2) {
+            if (!holds(yes - step)) {
+                no = yes - step;
+                break;
+            }
+            yes -= step;
+        }
+    } else {
+        no = guess;
+        for (qint64 step = 1; no + step <= hi; step *= 2) {
+            if (holds(no + step)) {
+                yes = no + step;
+                break;
+            }
+            no += step;
+        }
+    }
+    while (yes - no > 1) {
+        const qint64 middle = no + (yes - no) / 2;
+        (holds(middle) ? yes : no) = middle;
+    }
+    return yes;
+}
+
+// A figure that reaches no further beyond the device than the device's own width and height, or
+// than this on a small device, is traced whole and kept; a larger one only where it shows.
+constexpr int kWholeFigureSlack = 256;
+
 // Limit on the texts whose pixels are kept, all fonts together.
 constexpr int maxCachedTexts = 2048;
 
@@ -697,6 +754,177 @@ void GdiCanvas::paintPattern(QPainter& p, const std::vector<QRect>& runs, const 
     p.drawRects(runs.data(), int(runs.size()));
 }
 
+// The outline traceBox() finds for a box, one row of its upper left quarter at a time, so that a
+// figure far larger than the device is traced only where it shows. Row k of the quarter, the
+// box's row top + k, holds the pixels from start to end. The place of any outline pixel along
+// walkBox()'s walk is known too, without walking up to it.
+struct GdiCanvas::BoxRows {
+    BoxRows(const QRect& box, int cornerWidth, int cornerHeight)
+        : x0(box.left()), y0(box.top()), x1(box.right()), y1(box.bottom()),
+          half((box.height() - 1) / 2), mid(box.left() + (box.width() - 1) / 2),
+          oddWidth(box.width() % 2), oddHeight(box.height() % 2),
+          a((std::min(cornerWidth, box.width()) - 1) / 2.0),
+          b((std::min(cornerHeight, box.height()) - 1) / 2.0), corners(a > 0 && b > 0), cx(x0 + a),
+          cy(y0 + b) {}
+
+    const int x0, y0, x1, y1, half, mid;
+    const bool oddWidth, oddHeight;
+    const double a, b;
+    const bool corners;
+    const double cx, cy; // centre of the corner
+
+    // Where the corner crosses the row's pixel centres, as traceBox() samples rows.
+    int rowSample(int row) const {
+        const int y = y0 + row;
+        if (!corners || y >= cy)
+            return x0;
+        const double d = (cy - y) / b;
+        return outward(cx - a * std::sqrt(std::max(0.0, 1 - d * d)));
+    }
+    // The row, from the top, where the corner crosses the column, as traceBox() samples columns.
+    int columnSample(int x) const {
+        if (x >= cx)
+            return 0;
+        const double d = (cx - x) / a;
+        return outward(cy - b * std::sqrt(std::max(0.0, 1 - d * d))) - y0;
+    }
+    // The first column of the quarter whose sample lies in the row or above; mid + 1 if none.
+    // Samples rise monotonically from left to right.
+    int firstColumnAtMost(int row) const {
+        const double y = y0 + row + 0.5;
+        double guess = x0;
+        if (y < cy) {
+            const double d = (cy - y) / b;
+            guess = cx - a * std::sqrt(std::max(0.0, 1 - d * d));
+        }
+        return int(firstTrue(x0, mid, qint64(std::floor(guess)),
+                             [&](qint64 x) { return columnSample(int(x)) <= row; }));
+    }
+    void run(int row, int& start, int& end) const {
+        start = end = rowSample(row);
+        if (!corners) {
+            if (row == 0)
+                end = std::max(end, mid);
+            return;
+        }
+        const int first = firstColumnAtMost(row);
+        if (first <= mid && columnSample(first) == row) {
+            const int last = row == 0 ? mid : firstColumnAtMost(row - 1) - 1;
+            start = std::min(start, first);
+            end = std::max(end, last);
+        }
+    }
+
+    // Counting walk pixels. Where the corner runs flatter than 45 degrees, each row holds
+    // exactly the columns sampled in it; where it runs steeper, each row holds one pixel. Only the
+    // rows around the turn, where rounding may go either way, are counted one by one.
+    void prepareWalk() {
+        if (!corners) {
+            flatEnd = 0;
+            steepStart = std::min(1, half + 1);
+        } else {
+            // The row where the corner's slope is t, from its centre's row.
+            auto rowOfSlope = [&](double t) {
+                const double r = t * a / b;
+                return cy - b / std::sqrt(1 + r * r);
+            };
+            // Three rows of margin, and a slope well apart from 1, leave rounding no say.
+            constexpr double apart = 1e-5;
+            flatEnd = int(std::clamp<qint64>(qint64(std::floor(rowOfSlope(1 - apart) - 3)) - y0 + 1,
+                                             0, half + 1));
+            steepStart = int(std::clamp<qint64>(qint64(std::ceil(rowOfSlope(1 + apart) + 3)) - y0,
+                                                flatEnd, half + 1));
+        }
+        turn.assign(1, 0);
+        for (int row = flatEnd; row < steepStart; ++row) {
+            int start, end;
+            run(row, start, end);
+            turn.push_back(turn.back() + std::min(end, mid) - start + 1);
+        }
+        // The right quarters leave out the middle column of an odd width: rows [0, midRows)
+        // reach it, as rows end further left the lower they lie.
+        midRows = 0;
+        if (oddWidth)
+            midRows = int(firstTrue(0, half, 0, [&](qint64 row) {
+                int start, end;
+                run(int(row), start, end);
+                return end < mid;
+            }));
+        const int lowerRows = oddHeight ? half : half + 1;
+        quarter[0] = before(half + 1, true);
+        quarter[1] = before(half + 1, false);
+        quarter[2] = before(lowerRows, false);
+        quarter[3] = before(lowerRows, true);
+        length = quarter[0] + quarter[1] + quarter[2] + quarter[3];
+    }
+    // Walk pixels of rows [0, rows) of a left quarter, or of a right one (`right`), which leaves
+    // out the middle column of an odd width.
+    qint64 before(int rows, bool right) const {
+        qint64 n = 0;
+        if (const int flat = std::min(rows, flatEnd); flat > 0)
+            n += mid - firstColumnAtMost(flat - 1) + 1;
+        if (rows > flatEnd)
+            n += turn[std::min(rows, steepStart) - flatEnd];
+        if (rows > steepStart)
+            n += rows - steepStart;
+        return right ? n - std::min(rows, midRows) : n;
+    }
+    // The pixel at a place along the walk.
+    QPoint pixelAt(qint64 place) const {
+        int which = 0;
+        while (which < 3 && place >= quarter[which])
+            place -= quarter[which++];
+        const bool right = which == 0 || which == 3;
+        const qint64 down = which % 2 == 0 ? quarter[which] - 1 - place : place;
+        const int row =
+            int(firstTrue(0, half, 0, [&](qint64 r) { return before(int(r) + 1, right) > down; }));
+        int start, end;
+        run(row, start, end);
+        end = std::min(end, mid);
+        const int first = right && oddWidth && end == mid ? mid - 1 : end;
+        const int x = int(first - (down - before(row, right)));
+        return QPoint(right ? x0 + x1 - x : x, which < 2 ? y0 + row : y1 - row);
+    }
+
+    // Calls visit(x, y, place) for each outline pixel within clip, left to right along each row;
+    // place is the pixel's place along the walk when `places` (after prepareWalk()), else 0.
+    template <typename Visit> void visit(const QRect& clip, bool places, Visit&& visit) const {
+        const int top = std::max(y0, clip.top()), bottom = std::min(y1, clip.bottom());
+        for (int y = top; y <= bottom; ++y) {
+            const bool upper = y <= y0 + half;
+            const int row = upper ? y - y0 : y1 - y;
+            int start, end;
+            run(row, start, end);
+            end = std::min(end, mid);
+            const qint64 leftBefore = places ? before(row, false) : 0;
+            const qint64 rightBefore = places ? before(row, true) : 0;
+            for (int x = std::max(start, clip.left()); x <= std::min(end, clip.right()); ++x)
+                visit(x, y, places ? placeOf(upper ? 1 : 2, leftBefore + (end - x)) : 0);
+            // The right quarter, mirrored, leaves out the middle column of an odd width.
+            const int rightEnd = oddWidth && end == mid ? mid - 1 : end;
+            for (int x = std::max(x0 + x1 - rightEnd, clip.left());
+                 x <= std::min(x0 + x1 - start, clip.right()); ++x)
+                visit(x, y,
+                      places ? placeOf(upper ? 0 : 3, rightBefore + (rightEnd - (x0 + x1 - x)))
+                             : 0);
+        }
+    }
+    // Place along the walk of the pixel `down` pixels into a quarter (0 upper right, 1 upper
+    // left, 2 lower left, 3 lower right) walked row after row from its top, each row from its
+    // right end. The upper right and lower left quarters are walked the other way.
+    qint64 placeOf(int which, qint64 down) const {
+        qint64 offset = 0;
+        for (int i = 0; i < which; ++i)
+            offset += quarter[i];
+        return offset + (which % 2 == 0 ? quarter[which] - 1 - down : down);
+    }
+
+    int flatEnd = 0, steepStart = 0, midRows = 0;
+    std::vector<qint64> turn; // walk pixels of rows [flatEnd, flatEnd + i)
+    qint64 quarter[4] = {};
+    qint64 length = 0;
+};
+
 // Splits a box with elliptic corners into outline runs (ring_) and interior spans
 // (inner_). Rows are sampled for the steep parts and columns for the flat parts, so
 // the outline is connected; one quarter is computed and mirrored, so the figure is
@@ -837,9 +1065,20 @@ void GdiCanvas::traceLine(QPoint from, QPoint to, int& phase) {
     const int sign = (xMajor ? dx : dy) > 0 ? 1 : -1;
     const int minor = xMajor ? dy : dx;
     const Dash* d = dash();
+    // Only the steps whose pixels lie within the figure's reach along the major axis are taken:
+    // a line can run far beyond the device.
+    const qint64 major = xMajor ? from.x() : from.y();
+    const qint64 low = xMajor ? figureArea_.left() : figureArea_.top();
+    const qint64 high = xMajor ? figureArea_.right() : figureArea_.bottom();
+    const int first = int(std::clamp<qint64>(sign > 0 ? low - major : major - high, 0, steps));
+    const int last =
+        int(std::clamp<qint64>(sign > 0 ? high - major + 1 : major - low + 1, first, steps));
+    const int endPhase = d ? int((phase + qint64(steps)) % d->period) : phase;
+    if (d)
+        phase = int((phase + qint64(first)) % d->period);
     QRect run;
     bool open = false;
-    for (int i = 0; i < steps; ++i) {
+    for (int i = first; i < last; ++i) {
         bool on = true;
         if (d) {
             on = dashOn(*d, phase);
@@ -870,6 +1109,7 @@ void GdiCanvas::traceLine(QPoint from, QPoint to, int& phase) {
     }
     if (open)
         ring_.push_back(run);
+    phase = endPhase;
 }
 
 void GdiCanvas::addSpan(int y, int left, int right) {
@@ -920,7 +1160,7 @@ void GdiCanvas::mergeSpans(std::vector<QRect>& runs) {
 
 // Adds the spans of a stroke of a wide round pen from `from` to `to`: the pixels whose
 // centres lie within radius of the segment, round ends included. Rows out of sight are
-// skipped, unless the stroke belongs to a figure traced away from its place.
+// skipped; those of a figure traced away from its place (`anywhere`) only when it is clipped.
 void GdiCanvas::addCapsule(QPointF from, QPointF to, double radius, bool anywhere) {
     const double dx = to.x() - from.x(), dy = to.y() - from.y();
     const double length = std::hypot(dx, dy);
@@ -930,6 +1170,9 @@ void GdiCanvas::addCapsule(QPointF from, QPointF to, double radius, bool anywher
     if (!anywhere) {
         top = std::max(top, figureArea_.top());
         end = std::min(end, figureArea_.bottom() + 1);
+    } else if (clipTrace_) {
+        top = std::max(top, traceClip_.top());
+        end = std::min(end, traceClip_.bottom() + 1);
     }
     for (int y = top; y < end; ++y) {
         double left = INFINITY, right = -INFINITY;
@@ -1004,7 +1247,12 @@ void GdiCanvas::bandRows(const Shape& s, double radius) {
     const double innerTop = s.dy + s.ry - radius;
     const int end = pixelAfter(s.cy + outerTop);
     const int innerFirst = pixelAfter(s.cy - innerTop), innerEnd = pixelAfter(s.cy + innerTop);
-    for (int y = pixelAfter(s.cy - outerTop); y < end; ++y) {
+    int first = pixelAfter(s.cy - outerTop), last = end;
+    if (clipTrace_) {
+        first = std::max(first, traceClip_.top());
+        last = std::min(last, traceClip_.bottom() + 1);
+    }
+    for (int y = first; y < last; ++y) {
         const double v = std::abs(y - s.cy);
         // The straight sides own the row where they meet a corner below them, not the
         // one above: Qt's scanlines take an edge's lower end, not its upper one.
@@ -1144,12 +1392,18 @@ void GdiCanvas::wideArc(const QRect& box, double start, double sweep, double rad
 }
 
 const std::vector<GdiCanvas::BandRow>& GdiCanvas::ellipseBand(const QRect& box, double radius) {
+    const double a = (box.width() - 1) / 2.0, b = (box.height() - 1) / 2.0;
+    const Shape shape{
+        (box.left() + box.right()) / 2.0, (box.top() + box.bottom()) / 2.0, 0, 0, a, b};
+    // The rows of a clipped figure are only those in sight: not kept.
+    if (clipTrace_) {
+        bandRows(shape, radius);
+        return band_;
+    }
     const FigureKey key{5, box.left(), box.top(), box.width(), box.height(), int(2 * radius), 0, 0};
     if (const std::vector<BandRow>* found = ellipseBands_.find(key))
         return *found;
-    const double a = (box.width() - 1) / 2.0, b = (box.height() - 1) / 2.0;
-    bandRows(Shape{(box.left() + box.right()) / 2.0, (box.top() + box.bottom()) / 2.0, 0, 0, a, b},
-             radius);
+    bandRows(shape, radius);
     if (figureRuns_ + band_.size() > maxFigureRuns)
         forgetFigures();
     figureRuns_ += band_.size();
@@ -1222,6 +1476,198 @@ void GdiCanvas::forgetFigures() {
     lastFigure_ = nullptr;
 }
 
+// Whether a figure reaching over `reach` on the device is traced only where the device shows
+// it, rather than whole and kept: then traceClip_ holds the device's pixels relative to
+// `origin`, where the figure is traced from.
+bool GdiCanvas::clipTracing(const QRect& reach, QPoint origin) {
+    const QRect area = device_ ? QRect(0, 0, device_->width(), device_->height()) : QRect();
+    const int dx = std::max(area.width(), kWholeFigureSlack);
+    const int dy = std::max(area.height(), kWholeFigureSlack);
+    clipTrace_ = !area.adjusted(-dx, -dy, dx, dy).contains(reach);
+    traceClip_ = area.translated(-origin);
+    return clipTrace_;
+}
+
+// The runs just traced, as a figure of their own that is not kept.
+const GdiCanvas::Figure& GdiCanvas::clippedFigure() {
+    clipTrace_ = false;
+    clipped_.ring.swap(ring_);
+    clipped_.inner.swap(inner_);
+    clipped_.disjoint = -1;
+    return clipped_;
+}
+
+void GdiCanvas::addClippedRun(std::vector<QRect>& runs, int y, int left, int right) const {
+    left = std::max(left, traceClip_.left());
+    right = std::min(right, traceClip_.right());
+    if (left <= right)
+        runs.emplace_back(left, y, right - left + 1, 1);
+}
+
+// What traceBox() finds for the box, on the rows and columns of traceClip_ only.
+void GdiCanvas::traceBoxRows(const QRect& box, int cornerWidth, int cornerHeight) {
+    ring_.clear();
+    inner_.clear();
+    const BoxRows rows(box, cornerWidth, cornerHeight);
+    const int mirror = box.left() + box.right();
+    const int top = std::max(box.top(), traceClip_.top());
+    const int bottom = std::min(box.bottom(), traceClip_.bottom());
+    for (int y = top; y <= bottom; ++y) {
+        int start, end;
+        rows.run(y <= rows.y0 + rows.half ? y - rows.y0 : rows.y1 - y, start, end);
+        if (mirror - end <= end + 1) {
+            addClippedRun(ring_, y, start, mirror - start);
+        } else {
+            addClippedRun(ring_, y, start, end);
+            addClippedRun(ring_, y, mirror - end, mirror - start);
+            addClippedRun(inner_, y, end + 1, mirror - end - 1);
+        }
+    }
+}
+
+// The dashes walkBox() and dashWalk() put on the outline of the box, in ring_, on the rows and
+// columns of traceClip_ only.
+void GdiCanvas::dashBoxRows(const QRect& box, int cornerWidth, int cornerHeight) {
+    ring_.clear();
+    const Dash* d = dash();
+    BoxRows rows(box, cornerWidth, cornerHeight);
+    rows.prepareWalk();
+    rows.visit(traceClip_, true, [&](int x, int y, qint64 place) {
+        if (!dashOn(*d, int(place % d->period)))
+            return;
+        if (!ring_.empty() && ring_.back().top() == y && ring_.back().right() == x - 1)
+            ring_.back().setRight(x);
+        else
+            ring_.emplace_back(x, y, 1, 1);
+    });
+}
+
+// What traceArc() finds with a thin pen, on the rows and columns of traceClip_ only.
+void GdiCanvas::traceArcRows(const QRect& box, double start, double sweep) {
+    ring_.clear();
+    inner_.clear();
+    const ArcSweep arcSweep((box.left() + box.right()) / 2.0, (box.top() + box.bottom()) / 2.0,
+                            start, sweep);
+    BoxRows rows(box, wholeBox, wholeBox);
+    auto add = [this](int x, int y) {
+        if (!ring_.empty() && ring_.back().top() == y && ring_.back().right() == x - 1)
+            ring_.back().setRight(x);
+        else
+            ring_.emplace_back(x, y, 1, 1);
+    };
+    const Dash* d = dash();
+    if (!d) {
+        rows.visit(traceClip_, false, [&](int x, int y, qint64) {
+            if (arcSweep.holds(x, y))
+                add(x, y);
+        });
+        return;
+    }
+    // Dashes count from the first pixel of the walk past the start's radial, over the pixels in
+    // the sweep. Along the walk directions turn one way, so the pixels past the radial are one
+    // stretch of it, whose start lies between any pixel before the radial and any past it; the
+    // pixels in the sweep are one stretch too.
+    rows.prepareWalk();
+    const qint64 length = rows.length;
+    auto at = [&](qint64 place) { return rows.pixelAt((place % length + length) % length); };
+    auto past = [&](qint64 place) {
+        const QPoint p = at(place);
+        return arcSweep.afterStart(p.x(), p.y());
+    };
+    auto swept = [&](qint64 place) {
+        const QPoint p = at(place);
+        return arcSweep.holds(p.x(), p.y());
+    };
+    // The first place after `from`, up to `to`, where `holds` is true; it is false at `from`.
+    auto next = [&](qint64 from, qint64 to, auto holds) {
+        qint64 no = 0, yes = (to - from + length) % length;
+        while (yes - no > 1) {
+            const qint64 middle = no + (yes - no) / 2;
+            (holds(from + middle) ? yes : no) = middle;
+        }
+        return (from + yes) % length;
+    };
+    qint64 first = 0;
+    if (!past(0) || past(length - 1)) {
+        qint64 before = -1, after = -1;
+        for (int i = 0; i < 8; ++i)
+            (past(length * i / 8) ? after : before) = length * i / 8;
+        if (before >= 0 && after >= 0)
+            first = next(before, after, past);
+    }
+    struct Seen {
+        int x, y;
+        qint64 place;
+    };
+    std::vector<Seen> seen;
+    rows.visit(traceClip_, true, [&](int x, int y, qint64 place) {
+        if (arcSweep.holds(x, y))
+            seen.push_back({x, y, place});
+    });
+    if (seen.empty())
+        return;
+    qint64 sweepStart = first, sweepLength = length;
+    qint64 outside = -1;
+    for (int i = -1; i < 8 && outside < 0; ++i) {
+        const qint64 place = i < 0 ? (first + length - 1) % length : length * i / 8;
+        if (!swept(place))
+            outside = place;
+    }
+    if (outside >= 0) {
+        const qint64 inside = seen.front().place;
+        sweepStart = next(outside, inside, swept);
+        const qint64 sweepEnd = next(inside, outside, [&](qint64 place) { return !swept(place); });
+        sweepLength = (sweepEnd - sweepStart + length) % length;
+    }
+    const qint64 firstInSweep = (first - sweepStart + length) % length;
+    for (const Seen& p : seen) {
+        // The pixel's place in the sweep, counted from the first pixel past the start's radial.
+        const qint64 inSweep = (p.place - sweepStart + length) % length;
+        qint64 index = inSweep;
+        if (firstInSweep < sweepLength)
+            index = inSweep >= firstInSweep ? inSweep - firstInSweep
+                                            : sweepLength - firstInSweep + inSweep;
+        if (dashOn(*d, int(index % d->period)))
+            add(p.x, p.y);
+    }
+}
+
+// How far right and down on the device the wide outline of the box reaches.
+QPoint GdiCanvas::wideBoxReach(const QRect& box, int cornerWidth, int cornerHeight, int pen) {
+    QPoint reach(0, 0);
+    const int pad = pen + 2;
+    if (!clipTracing(box.adjusted(-pad, -pad, pad, pad), box.topLeft())) {
+        for (const QRect& r : wideBoxFigure(box, cornerWidth, cornerHeight, pen).ring)
+            reach = QPoint(std::max(reach.x(), box.left() + r.right()),
+                           std::max(reach.y(), box.top() + r.bottom()));
+        return reach;
+    }
+    // Too large to trace whole: the outline reaches furthest right on its middle rows, and it
+    // narrows row after row below them, so its last row is found by halving.
+    const Shape shape = shapeOf(QRect(QPoint(), box.size()), cornerWidth, cornerHeight);
+    const double radius = pen / 2.0;
+    auto rows = [&](int top, int bottom) {
+        traceClip_ = QRect(QPoint(INT_MIN / 4, top), QPoint(INT_MAX / 4, bottom));
+        bandRows(shape, radius);
+        for (const BandRow& row : band_)
+            if (row.innerLeft < row.innerEnd || row.outerLeft < row.outerEnd)
+                return row;
+        return BandRow{INT_MIN, 0, 0, 0, 0};
+    };
+    const int middle = int(std::ceil(shape.cy));
+    for (int y = int(std::floor(shape.cy)) - 1; y <= middle + 1; ++y)
+        if (const BandRow row = rows(y, y); row.y != INT_MIN)
+            reach = QPoint(std::max(reach.x(), box.left() + row.outerEnd - 1),
+                           std::max(reach.y(), box.top() + y));
+    const int last = pixelAfter(shape.cy + shape.dy + shape.ry + radius) - 1;
+    const qint64 end = firstTrue(middle + 2, last, middle + 2,
+                                 [&](qint64 y) { return rows(int(y), int(y)).y == INT_MIN; });
+    if (end - 1 > middle + 1)
+        reach.setY(std::max(reach.y(), box.top() + int(end - 1)));
+    clipTrace_ = false;
+    return reach;
+}
+
 // Whether no pixel lies in two of the runs.
 bool GdiCanvas::runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner) {
     std::vector<Span> rows;
@@ -1257,18 +1703,15 @@ void GdiCanvas::lineTo(int x, int y) {
     const QRect bounds(QPoint(std::min(from.x(), x) - pad, std::min(from.y(), y) - pad),
                        QPoint(std::max(from.x(), x) + pad, std::max(from.y(), y) + pad));
     if (width > 1 && from == to) {
-        // Round ends still make a dot of a wide line without length: selection handles.
-        const FigureKey key{3, width, 0, 0, 0, 0, 0, 0};
-        const Figure* dot = findFigure(key);
-        if (!dot) {
-            traceBox(QRect(QPoint(), QSize(width, width)), width, width);
-            dot = &keepFigure(key);
-        }
-        if (!beginFigure(bounds, *dot))
-            return;
+        // Round ends still make a dot of a wide line without length: selection handles. It is
+        // the disc of the pen's width, outline and inside.
         const QPoint corner = from - QPoint((width - 1) / 2, (width - 1) / 2);
-        paint(dot->ring, Source::Pen, true, corner);
-        paint(dot->inner, Source::Pen, true, corner);
+        const Figure& dot =
+            thinBoxFigure(QRect(corner, QSize(width, width)), width, width, 0, width + 2);
+        if (!beginFigure(bounds, dot))
+            return;
+        paint(dot.ring, Source::Pen, true, corner);
+        paint(dot.inner, Source::Pen, true, corner);
         endFigure();
         return;
     }
@@ -1289,8 +1732,14 @@ void GdiCanvas::lineTo(int x, int y) {
 
 // The runs of a box of the given size outlined with a wide pen, traced at the origin: the
 // figure is the same wherever the box lies.
-const GdiCanvas::Figure& GdiCanvas::wideBoxFigure(QSize size, int cornerWidth, int cornerHeight,
-                                                  int pen) {
+const GdiCanvas::Figure& GdiCanvas::wideBoxFigure(const QRect& box, int cornerWidth,
+                                                  int cornerHeight, int pen) {
+    const QSize size = box.size();
+    const int pad = pen + 2;
+    if (clipTracing(box.adjusted(-pad, -pad, pad, pad), box.topLeft())) {
+        wideBox(shapeOf(QRect(QPoint(), size), cornerWidth, cornerHeight), pen / 2.0);
+        return clippedFigure();
+    }
     const FigureKey key{0,
                         size.width(),
                         size.height(),
@@ -1330,21 +1779,17 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
         if (pen % 2 == 0) {
             // An even pen reaches one pixel further right and down than left and up where
             // the outline runs straight: there the figure gives up one more pixel.
-            int reachRight = 0, reachDown = 0;
-            for (const QRect& r : wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen).ring) {
-                reachRight = std::max(reachRight, box.left() + r.right());
-                reachDown = std::max(reachDown, box.top() + r.bottom());
-            }
-            box.adjust(0, 0, reachRight > field.right() ? -1 : 0,
-                       reachDown > field.bottom() ? -1 : 0);
+            const QPoint reach = wideBoxReach(box, cornerWidth, cornerHeight, pen);
+            box.adjust(0, 0, reach.x() > field.right() ? -1 : 0,
+                       reach.y() > field.bottom() ? -1 : 0);
         }
     }
     // A wide pen is centred on the outline through the centres of the edge pixels.
-    const Figure& figure = outline && pen > 1
-                               ? wideBoxFigure(box.size(), cornerWidth, cornerHeight, pen)
-                               : thinBoxFigure(box.size(), cornerWidth, cornerHeight,
-                                               outline && dash() ? penStyle_ : 0);
     const int pad = pen + 2;
+    const Figure& figure =
+        outline && pen > 1
+            ? wideBoxFigure(box, cornerWidth, cornerHeight, pen)
+            : thinBoxFigure(box, cornerWidth, cornerHeight, outline && dash() ? penStyle_ : 0, pad);
     if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), figure))
         return;
     paint(figure.inner, Source::Brush, false, box.topLeft());
@@ -1354,8 +1799,16 @@ void GdiCanvas::boxFigure(int left, int top, int right, int bottom, int cornerWi
 
 // The runs of a box of the given size outlined with a one-pixel pen, dashed in the given
 // style (0: not dashed), traced at the origin.
-const GdiCanvas::Figure& GdiCanvas::thinBoxFigure(QSize size, int cornerWidth, int cornerHeight,
-                                                  int dashStyle) {
+const GdiCanvas::Figure& GdiCanvas::thinBoxFigure(const QRect& box, int cornerWidth,
+                                                  int cornerHeight, int dashStyle, int pad) {
+    const QSize size = box.size();
+    if (clipTracing(box.adjusted(-pad, -pad, pad, pad), box.topLeft())) {
+        const QRect at(QPoint(), size);
+        traceBoxRows(at, cornerWidth, cornerHeight);
+        if (dashStyle)
+            dashBoxRows(at, cornerWidth, cornerHeight);
+        return clippedFigure();
+    }
     const FigureKey key{2,
                         size.width(),
                         size.height(),
@@ -1366,10 +1819,10 @@ const GdiCanvas::Figure& GdiCanvas::thinBoxFigure(QSize size, int cornerWidth, i
                         0};
     if (const Figure* figure = findFigure(key))
         return *figure;
-    const QRect box(QPoint(), size);
-    traceBox(box, cornerWidth, cornerHeight);
+    const QRect at(QPoint(), size);
+    traceBox(at, cornerWidth, cornerHeight);
     if (dashStyle) {
-        walkBox(box);
+        walkBox(at);
         dashWalk(0);
     }
     return keepFigure(key);
@@ -1409,12 +1862,15 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, int startX, int st
             ? FigureKey{1, box.width(), box.height(), width, start.x(), start.y(), end.x(), end.y()}
             : FigureKey{4,         box.width(), box.height(), start.x(),
                         start.y(), end.x(),     end.y(),      dash() ? penStyle_ : 0};
-    const Figure* figure = findFigure(key);
-    if (!figure) {
+    const int pad = width + 2;
+    const Figure* figure = nullptr;
+    if (clipTracing(box.adjusted(-pad, -pad, pad, pad), origin)) {
+        traceArc(QRect(QPoint(), box.size()), start, end);
+        figure = &clippedFigure();
+    } else if (figure = findFigure(key); !figure) {
         traceArc(QRect(QPoint(), box.size()), start, end);
         figure = &keepFigure(key);
     }
-    const int pad = width + 2;
     if (!beginFigure(box.adjusted(-pad, -pad, pad, pad), *figure))
         return;
     paint(figure->ring, Source::Pen, true, origin);
@@ -1434,20 +1890,15 @@ void GdiCanvas::traceArc(const QRect& box, QPoint startPoint, QPoint endPoint) {
         wideArc(box, start, sweep, lineWidth() / 2.0);
         return;
     }
+    if (clipTrace_) {
+        traceArcRows(box, start, sweep);
+        return;
+    }
     // The pixels of the ellipse's own outline whose direction lies in the sweep, so an
-    // arc matches the ellipse drawn in the same box. Directions are compared with cross
-    // products, y pointing up.
-    const QPointF from(std::cos(start), std::sin(start));
-    const QPointF to(std::cos(start + sweep), std::sin(start + sweep));
-    const bool whole = sweep >= 2 * pi;
-    const bool over = sweep > pi;
-    auto afterStart = [&](int x, int y) {
-        return from.x() * (cy - y) - from.y() * (x - cx) >= -1e-9;
-    };
-    auto inSweep = [&](int x, int y) {
-        const bool beforeEnd = (x - cx) * to.y() - (cy - y) * to.x() >= -1e-9;
-        return whole || (over ? afterStart(x, y) || beforeEnd : afterStart(x, y) && beforeEnd);
-    };
+    // arc matches the ellipse drawn in the same box.
+    const ArcSweep arcSweep(cx, cy, start, sweep);
+    auto afterStart = [&](int x, int y) { return arcSweep.afterStart(x, y); };
+    auto inSweep = [&](int x, int y) { return arcSweep.holds(x, y); };
     traceBox(box, wholeBox, wholeBox);
     if (!dash()) {
         inner_.clear();
@@ -1735,7 +2186,19 @@ void GdiCanvas::textOut(int x, int y, const QString& text) {
     if (y - margin > area.bottom() || y + height + margin <= area.top() ||
         x - margin > area.right())
         return;
-    const TextRun run = visibleRun(font, text, x, area);
+    TextRun run = visibleRun(font, text, x, area);
+    if (run.whole && deviceRaster_.bits && !font.texts.contains(text)) {
+        // A font larger than the device would make the sheet a text is kept from, glyph
+        // margins included, far larger than the device: the text is drawn where it shows only.
+        const qint64 side = 2 * qint64(margin);
+        if ((area.width() + side) * (height + side) >
+            std::max<qint64>(4 * qint64(area.width()) * area.height(), 1 << 20)) {
+            run.whole = false;
+            run.to = text.size();
+            run.right = font.metricsF.horizontalAdvance(text);
+            run.cellEnd = x + qint64(font.metrics.horizontalAdvance(text));
+        }
+    }
     const quint32 ink = pixelOf(fontColor_);
     if (!run.whole) {
         // Wider than the device: only what can show is laid out and drawn, so the cost

@@ -111,6 +111,7 @@ private:
     struct Dash;
     struct FontEntry;
     struct TextEntry;
+    struct BoxRows;
 
     // One colour for runs of pixels, for devices that are not plain images. Qt fills many
     // small rectangles much faster with a tile brush, or as points, than with a plain
@@ -208,9 +209,19 @@ private:
     void dashWalk(int phase);
     void traceLine(QPoint from, QPoint to, int& phase);
     void boxFigure(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
-    const Figure& wideBoxFigure(QSize size, int cornerWidth, int cornerHeight, int pen);
-    const Figure& thinBoxFigure(QSize size, int cornerWidth, int cornerHeight, int dashStyle);
+    // The runs of a figure whose box lies at `box` on the device, traced at the origin: whole and
+    // kept when the figure is not much larger than the device, else only where the device shows.
+    const Figure& wideBoxFigure(const QRect& box, int cornerWidth, int cornerHeight, int pen);
+    const Figure& thinBoxFigure(const QRect& box, int cornerWidth, int cornerHeight, int dashStyle,
+                                int pad);
+    QPoint wideBoxReach(const QRect& box, int cornerWidth, int cornerHeight, int pen);
     void traceArc(const QRect& box, QPoint startPoint, QPoint endPoint);
+    bool clipTracing(const QRect& reach, QPoint origin);
+    const Figure& clippedFigure();
+    void traceBoxRows(const QRect& box, int cornerWidth, int cornerHeight);
+    void dashBoxRows(const QRect& box, int cornerWidth, int cornerHeight);
+    void traceArcRows(const QRect& box, double start, double sweep);
+    void addClippedRun(std::vector<QRect>& runs, int y, int left, int right) const;
     static bool runsDisjoint(const std::vector<QRect>& ring, const std::vector<QRect>& inner);
     static Shape shapeOf(const QRect& box, int cornerWidth, int cornerHeight);
     void bandRows(const Shape& shape, double radius);
@@ -305,6 +316,11 @@ private:
     // only in their ends, and each pair of ends is a figure of its own.
     KeyedTable<std::vector<BandRow>, 8> ellipseBands_;
     size_t figureRuns_ = 0;
+    // A figure far larger than the device is traced only within traceClip_, in the coordinates
+    // it is traced in, and not kept: its cost follows what shows, not its size.
+    bool clipTrace_ = false;
+    QRect traceClip_;
+    Figure clipped_;
     mutable FigureKey lastKey_{};
     mutable const Figure* lastFigure_ = nullptr;
 

@@ -97,6 +97,7 @@ private slots:
     void textIsWhatQPainterDraws();
     void textsWiderThanTheImageAreDrawnAsFarAsTheyShow();
     void otherImageFormatsGetTheSamePixels();
+    void figuresFarLargerThanTheImageShowTheirPartOfTheWholeFigure();
 };
 
 void TestGdiCanvas::rectanglesLeaveOutRightAndBottomEdge() {
@@ -879,8 +880,9 @@ void TestGdiCanvas::textIsWhatQPainterDraws() {
 }
 
 void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
-    // Far wider than any image (20,000 W at 255 points is 6 million pixels): only what shows
-    // is laid out, and it is what QPainter draws, wherever the text starts.
+    // Far wider than any image (20,000 W at 255 points is 6 million pixels), or in a font larger
+    // than the image: only what shows is laid out, and it is what QPainter draws, wherever the
+    // text starts.
     QString sentence = QStringLiteral("\u00c9tiquette du lot 42 : caf\u00e9, AVAT Yo LT. ");
     QString longText;
     while (longText.size() < 6000)
@@ -897,7 +899,8 @@ void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
         {QStringLiteral("Times New Roman"), 72, FontUnderline, {5, 20}, longText.left(1024)},
         {QStringLiteral("DejaVu Sans"), 12, FontStrikeOut, {3, 200}, longText},
         {QStringLiteral("Times New Roman"), 72, FontUnderline, {-5000, 120}, longText.left(1024)},
-        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText}};
+        {QStringLiteral("Arial"), 20, FontItalic, {-30000, 300}, longText},
+        {QStringLiteral("Arial"), 1000, 0, {-150, -200}, QStringLiteral("Wg")}};
     for (const Sample& s : samples) {
         for (const int brush : {BrushClear, BrushSolid}) {
             QFont font;
@@ -947,6 +950,13 @@ void TestGdiCanvas::textsWiderThanTheImageAreDrawnAsFarAsTheyShow() {
             QVERIFY(packed.convertToFormat(QImage::Format_RGB32) == reference);
         }
     }
+
+    // A font larger than any image, as the preview's greatest zooms give, is drawn as far as it
+    // shows without a sheet for the whole text and its margins.
+    draw({600, 400}, [](GdiCanvas& c) {
+        c.setFontSize(60000);
+        c.textOut(-3000, -5000, QStringLiteral("Wg"));
+    });
 
     // A long text is measured item by item, to the same width.
     GdiCanvas measure;
@@ -1032,6 +1042,193 @@ void TestGdiCanvas::figuresDrawnAgainMatchTheirFirstDrawing() {
         paint(canvas, f);
     }
     QCOMPARE(reused, fresh);
+}
+
+void TestGdiCanvas::figuresFarLargerThanTheImageShowTheirPartOfTheWholeFigure() {
+    // A figure far larger than the image shows, in a 200 x 200 image, the pixels it has in that
+    // window when drawn whole on an image that holds all of it. Figures are drawn at `o`.
+    using Figure = std::function<void(GdiCanvas&, QPoint o)>;
+    auto pen = [](int style, int width, int brush, const Figure& figure) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            c.setPenStyle(style);
+            c.setPenWidth(width);
+            c.setBrushStyle(brush);
+            figure(c, o);
+        };
+    };
+    auto box = [](void (GdiCanvas::*kind)(int, int, int, int), QRect b) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            (c.*kind)(o.x() + b.left(), o.y() + b.top(), o.x() + b.right(), o.y() + b.bottom());
+        };
+    };
+    auto round = [](QRect b, int w, int h) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            c.roundRect(o.x() + b.left(), o.y() + b.top(), o.x() + b.right(), o.y() + b.bottom(), w,
+                        h);
+        };
+    };
+    auto arc = [](QRect b, QPoint from, QPoint to) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            c.arc(o.x() + b.left(), o.y() + b.top(), o.x() + b.right(), o.y() + b.bottom(),
+                  o.x() + from.x(), o.y() + from.y(), o.x() + to.x(), o.y() + to.y());
+        };
+    };
+    auto points = [](void (GdiCanvas::*kind)(const QList<QPoint>&), QList<QPoint> p) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            QList<QPoint> moved = p;
+            for (QPoint& q : moved)
+                q += o;
+            (c.*kind)(moved);
+        };
+    };
+    auto lines = [](QList<QPoint> p) -> Figure {
+        return [=](GdiCanvas& c, QPoint o) {
+            c.moveTo(o.x() + p[0].x(), o.y() + p[0].y());
+            for (qsizetype i = 1; i < p.size(); ++i)
+                c.lineTo(o.x() + p[i].x(), o.y() + p[i].y());
+        };
+    };
+    const QRect flat(0, 0, 20000, 400), round2800(0, 0, 2800, 2801), tall(0, 0, 301, 20000);
+    struct Case {
+        const char* what;
+        Figure figure;
+        QRect extent;          // all the figure's pixels, pen included
+        QList<QPoint> windows; // top left corners of the windows shown
+    };
+    const QList<Case> cases = {
+        {"ellipse",
+         pen(PenSolid, 1, BrushSolid, box(&GdiCanvas::ellipse, flat)),
+         flat,
+         {{9000, 0}, {0, 100}, {19800, 150}, {300, 0}, {1000, 200}}},
+        {"circle, dashed",
+         pen(PenDashDot, 1, BrushCross, box(&GdiCanvas::ellipse, round2800)),
+         round2800,
+         {{1300, 0}, {350, 350}, {2300, 2300}, {2600, 1300}, {900, 2601}, {2300, 300}}},
+        {"tall ellipse, dotted",
+         pen(PenDot, 1, BrushClear, box(&GdiCanvas::ellipse, tall)),
+         tall,
+         {{0, 9000}, {100, 19800}, {50, 0}, {101, 10}, {0, 19700}}},
+        {"wide ellipse",
+         pen(PenSolid, 57, BrushDiagCross, box(&GdiCanvas::ellipse, round2800)),
+         round2800.adjusted(-30, -30, 30, 30),
+         {{1300, -30}, {350, 350}, {2300, 2300}}},
+        {"rectangle, dash-dot-dot",
+         pen(PenDashDotDot, 1, BrushFDiagonal, box(&GdiCanvas::rectangle, flat)),
+         flat,
+         {{11000, 0}, {19800, 200}, {0, 0}, {8000, 200}}},
+        {"wide rectangle",
+         pen(PenSolid, 40, BrushSolid, box(&GdiCanvas::rectangle, flat)),
+         flat.adjusted(-21, -21, 21, 21),
+         {{11000, -21}, {19821, 221}, {-21, 100}}},
+        {"inside frame",
+         pen(PenInsideFrame, 30, BrushClear, box(&GdiCanvas::ellipse, round2800)),
+         round2800,
+         {{1300, 2601}, {2600, 1300}, {0, 1300}}},
+        {"inside frame, round",
+         pen(PenInsideFrame, 10, BrushClear, round(round2800, 900, 700)),
+         round2800,
+         {{1300, 2601}, {2600, 1300}, {2600, 2601}}},
+        {"round rectangle, dashed",
+         pen(PenDash, 1, BrushHorizontal, round(flat, 3000, 390)),
+         flat,
+         {{9000, 200}, {0, 100}, {19800, 0}, {800, 0}, {18800, 200}}},
+        {"wide round rectangle",
+         pen(PenSolid, 9, BrushVertical, round(tall, 250, 5000)),
+         tall.adjusted(-5, -5, 5, 5),
+         {{0, 9000}, {100, 19805}, {0, 1200}}},
+        {"arc",
+         pen(PenSolid, 1, BrushSolid, arc(round2800, {-500, 2000}, {3000, -7000})),
+         round2800,
+         {{0, 1750}, {1600, 0}, {1400, 2600}, {2600, 1300}, {2300, 2300}}},
+        {"arc, dashed",
+         pen(PenDash, 1, BrushSolid, arc(round2800, {2800, 2300}, {-9000, 2000})),
+         round2800,
+         {{350, 350}, {2450, 2050}, {2600, 1300}, {0, 1400}, {1300, 0}}},
+        {"arc, dotted, flat",
+         pen(PenDot, 1, BrushSolid, arc(flat, {19000, -90}, {10000, 900})),
+         flat,
+         {{9850, 200}, {0, 150}, {15000, 0}, {12000, 0}, {5000, 200}}},
+        {"whole ellipse as an arc, dotted",
+         pen(PenDot, 1, BrushSolid, arc(round2800, {900, 0}, {900, 0})),
+         round2800,
+         {{350, 350}, {2300, 2300}, {2600, 1300}}},
+        {"wide arc",
+         pen(PenSolid, 45, BrushSolid, arc(round2800, {3000, 2500}, {-200, 2100})),
+         round2800.adjusted(-23, -23, 23, 23),
+         {{2450, 2100}, {2620, 1300}, {0, 1900}, {1300, -23}}},
+        {"arc, dashed, one pixel wide, along its start",
+         pen(PenDash, 1, BrushSolid, arc(QRect(0, 0, 2, 20001), {0, 30000}, {1, 10500})),
+         QRect(-100, 0, 200, 20000),
+         {{-100, 9800}, {-100, 19800}}},
+        {"wide arc, one pixel wide",
+         pen(PenSolid, 11, BrushSolid, arc(QRect(0, 0, 2, 20001), {0, 0}, {0, 1})),
+         QRect(-100, -6, 200, 20012),
+         {{-100, 9000}, {-100, -6}}},
+        {"polygon",
+         pen(PenDashDot, 1, BrushDiagCross,
+             points(&GdiCanvas::polygon, {{0, 0}, {20000, 150}, {9000, 400}, {3000, 20}})),
+         QRect(0, 0, 20001, 401),
+         {{8900, 200}, {2950, 0}, {15000, 0}}},
+        {"wide polyline",
+         pen(PenSolid, 25, BrushClear,
+             points(&GdiCanvas::polyline, {{0, 390}, {20000, 10}, {0, 10}})),
+         QRect(-13, -3, 20027, 407),
+         {{10000, 0}, {19814, -3}, {-13, 0}}},
+        {"lines, dashed",
+         pen(PenDashDotDot, 1, BrushClear, lines({{20000, 0}, {0, 400}, {40, 0}})),
+         QRect(0, 0, 20001, 401),
+         {{10000, 150}, {0, 0}, {19500, 0}, {0, 200}}},
+        {"dot of a wide pen",
+         pen(PenSolid, 2001, BrushClear, lines({{1000, 1000}, {1000, 1000}})),
+         QRect(0, 0, 2001, 2001),
+         {{0, 900}, {800, 800}, {1600, 1600}}},
+    };
+    for (const Case& c : cases) {
+        QImage whole(c.extent.size(), QImage::Format_RGB32);
+        whole.fill(whitePx);
+        {
+            GdiCanvas canvas(&whole);
+            canvas.setPenColor(red);
+            canvas.setBrushColor(green);
+            c.figure(canvas, -c.extent.topLeft());
+        }
+        for (QPoint at : c.windows) {
+            // Hatches line up with the device's origin: windows lie a multiple of 8 pixels from it.
+            at -= QPoint((at.x() - c.extent.left()) % 8, (at.y() - c.extent.top()) % 8);
+            const QRect window(at, QSize(200, 200));
+            QVERIFY(c.extent.contains(window));
+            const QImage shown =
+                draw({200, 200}, [&](GdiCanvas& canvas) { c.figure(canvas, -at); });
+            QVERIFY2(
+                shown == whole.copy(window.translated(-c.extent.topLeft())),
+                qPrintable(QStringLiteral("%1 at %2, %3").arg(c.what).arg(at.x()).arg(at.y())));
+        }
+    }
+
+    // Figures as large as the preview makes them at its greatest zoom: drawing them merely has to
+    // end, which the test's time limit watches.
+    constexpr int far = 1 << 27;
+    const QRect huge(-far, -far + 90, 2 * far, far + 7);
+    const QList<Figure> figures = {
+        box(&GdiCanvas::ellipse, huge),
+        box(&GdiCanvas::rectangle, huge),
+        round(huge, far / 3, far / 5),
+        arc(huge, {-far, 0}, {far, 99}),
+        arc(huge, {0, far}, {0, far}),
+        points(&GdiCanvas::polygon, {{-far, -far}, {far, 50}, {0, far}}),
+        points(&GdiCanvas::polyline, {{-far, 150}, {far, 40}, {0, -far}}),
+        lines({{far, -far}, {-far, far}, {-far, 100}})};
+    for (const Figure& figure : figures)
+        for (const int style : {PenSolid, PenDash, PenInsideFrame})
+            for (const int width : {1, 2, 255, 4095, 1000000})
+                for (const QPoint at :
+                     {QPoint(-100, 0), QPoint(far - 300, 0), QPoint(-far / 2, -far / 3)})
+                    draw({200, 200}, [&](GdiCanvas& canvas) {
+                        canvas.setPenStyle(style);
+                        canvas.setPenWidth(width);
+                        canvas.setBrushStyle(BrushBDiagonal);
+                        figure(canvas, -at);
+                    });
 }
 
 QTEST_MAIN(TestGdiCanvas)
