@@ -209,8 +209,9 @@ void TestSheet::previewAndZoom() {
     const QImage half = ecran.drawingArea();
     QVERIFY(std::abs(frameShare(half, half.height() / 8) / (50.0 / 210) - 1) < 0.04);
     ecran.Button1->click();
-    // Any number is taken, even one that makes no sense, without a fault.
-    LineList background = LineCodec::newLabel({100, 160, 0, 0});
+    // Any number is taken, even one that makes no sense, without a fault; only what shows
+    // of the frame costs.
+    LineList background = lines;
     background[1] = " 0FILLRECT 000000000000\t" + style(0, 0);
     ecran.Init(0, 0, 0, 0, 100, background);
     ecran.show();
