@@ -119,7 +119,11 @@ public:
 
 class FakePrinter : public QPrinter {
 public:
-    FakePrinter() { setEngines(&engine, &engine); }
+    // A printer that prints to a file: whether the machine has a default printer plays no part.
+    FakePrinter() {
+        setOutputFormat(QPrinter::PdfFormat);
+        setEngines(&engine, &engine);
+    }
     FakeEngine engine;
 };
 
