@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -172,11 +171,12 @@ bool PdfFileDevice::begin() {
     discard();
     errorText_.clear();
     // A folder that is missing or closed shows before anything is drawn.
-    if (!QFileInfo(QFileInfo(path_).absolutePath()).isWritable())
+    file_ = std::make_unique<SafeFile::AtomicFile>(path_);
+    if (!file_->open()) {
+        discard();
         return fail(UserError::cannotCreate(QDir::toNativeSeparators(path_)).message());
-    buffer_.setBuffer(&document_);
-    buffer_.open(QIODevice::WriteOnly);
-    writer_ = std::make_unique<QPdfWriter>(&buffer_);
+    }
+    writer_ = std::make_unique<QPdfWriter>(file_->device());
     writer_->setCreator(QStringLiteral("Vorlap"));
     writer_->setResolution(dpi_);
     writer_->setPageLayout(a4Page());
@@ -198,7 +198,7 @@ bool PdfFileDevice::newPage() {
 bool PdfFileDevice::end() {
     const bool drawn = painter_.isActive() && painter_.end();
     writer_.reset();
-    const bool written = drawn && SafeFile::writeAtomically(path_, document_);
+    const bool written = drawn && file_ && file_->commit();
     discard();
     if (!written)
         return fail(UserError::cannotCreate(QDir::toNativeSeparators(path_)).message());
@@ -213,8 +213,7 @@ void PdfFileDevice::discard() {
     if (painter_.isActive())
         painter_.end();
     writer_.reset();
-    buffer_.close();
-    document_.clear();
+    file_.reset();
 }
 
 ImagePagesDevice::ImagePagesDevice(int dpi) : dpi_(dpi) {}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QList>
 #include <QPainter>
@@ -13,6 +12,10 @@
 
 class QPdfWriter;
 class QPrinter;
+
+namespace SafeFile {
+class AtomicFile;
+}
 
 // Where a sheet is printed: a printer, a PDF file or, in tests, images. The painter's origin
 // is the paper's top-left corner, since label sheets are measured from the paper's edge.
@@ -97,9 +100,10 @@ private:
     QString missingPrinter_;
 };
 
-// An A4 portrait PDF file with the whole page printable. The document is built in memory and
-// written when the job ends, beside its target under a temporary name that takes the target's
-// name only once every byte is on the disk.
+// An A4 portrait PDF file with the whole page printable. Each page goes to the disk as it is
+// done, beside the target under a temporary name that takes the target's name only when the
+// job ends with every byte on the disk: the memory does not grow with the pages, and an old
+// file stays whole until then.
 class PdfFileDevice : public PrintDevice {
 public:
     PdfFileDevice(QString path, int dpi);
@@ -119,8 +123,7 @@ private:
 
     QString path_;
     int dpi_;
-    QByteArray document_;
-    QBuffer buffer_;
+    std::unique_ptr<SafeFile::AtomicFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
 };
 
