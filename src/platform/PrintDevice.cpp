@@ -122,6 +122,7 @@ bool PrinterDevice::begin() {
     if (!hasTarget)
         return fail(QStringLiteral("Aucune imprimante n'est installée"));
     printer_->setFullPage(true);
+    printer_->setDocName(documentName_);
     if (!painter_.begin(printer_))
         return fail(QStringLiteral("Impossible d'imprimer sur %1").arg(printerCaption(*printer_)));
     // CUPS gets a PDF from Qt too, where pictures would otherwise become JPEG.
@@ -178,6 +179,7 @@ bool PdfFileDevice::begin() {
     }
     writer_ = std::make_unique<QPdfWriter>(file_->device());
     writer_->setCreator(QStringLiteral("Vorlap"));
+    writer_->setTitle(documentName_);
     writer_->setResolution(dpi_);
     writer_->setPageLayout(a4Page());
     if (!painter_.begin(writer_.get())) {

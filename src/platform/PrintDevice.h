@@ -44,11 +44,15 @@ public:
     virtual void abort() = 0;
     QString errorText() const { return errorText_; }
 
+    // The name the next job goes by: the PDF's title, the print queue's job name.
+    void setDocumentName(const QString& name) { documentName_ = name; }
+
 protected:
     bool fail(const QString& text);
 
     QPainter painter_;
     QString errorText_;
+    QString documentName_;
 };
 
 // Ends a begun job, or aborts it when it was not ended: a failing drawing never leaves a job

@@ -1,4 +1,5 @@
 #include "CupsJobs.h"
+#include "MainFormFixture.h"
 #include "PrintedSheet.h"
 
 #include <QProcess>
@@ -16,6 +17,7 @@ class TestCupsPrint : public QObject {
 private slots:
     void initTestCase();
     void commandLinePrintsTrueSize();
+    void jobsAndPdfsAreNamedAfterTheLabel();
 };
 
 namespace {
@@ -62,6 +64,40 @@ void TestCupsPrint::commandLinePrintsTrueSize() {
     for (const QString& failure : failures)
         qWarning().noquote() << failure;
     QVERIFY2(failures.isEmpty(), "the sheet differs as said above");
+}
+
+void TestCupsPrint::jobsAndPdfsAreNamedAfterTheLabel() {
+    const QString label = dir_.filePath(QStringLiteral("adresse.etq"));
+    QVERIFY(QFile::copy(PrintedSheet::trueSizeCases(dir_.path()).value(0).label, label));
+    const QString pdf = dir_.filePath(QStringLiteral("adresse.pdf"));
+    Run run = vorlap({"--pdf", pdf, label});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(pdfinfo.waitForFinished(60000));
+    const QStringList title = QString::fromUtf8(pdfinfo.readAllStandardOutput())
+                                  .split('\n')
+                                  .filter(QRegularExpression(QStringLiteral("^Title:")));
+    QCOMPARE(title.size(), 1);
+    QCOMPARE(title[0].mid(6).trimmed(), QString("adresse.etq"));
+
+    // The command line's job, then the main window's.
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    run = vorlap({"--print", "--printer", queue_, label});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    MainFormFixture window;
+    window.etiq().Charge(label);
+    QCOMPARE(window.form->printer()->printerName(), queue_);
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    window.form->PrintClick();
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), 2);
+    for (const CupsJobs::Job& job : jobs) {
+        QCOMPARE(job.title, QString("adresse.etq"));
+        QVERIFY(job.completed);
+        QCOMPARE(QFileInfo(CupsJobs::pdfOf(job)).fileName(),
+                 QStringLiteral("adresse-job_%1.pdf").arg(job.id));
+    }
 }
 
 QTEST_MAIN(TestCupsPrint)

@@ -283,6 +283,7 @@ void TestDesignerOnX::printsTrueSizeThroughThePrintDialog() {
         return !jobs.isEmpty();
     }));
     QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs[0].title, QString("cadre.etq"));
     QVERIFY(jobs[0].completed);
     const QString pdf = CupsJobs::pdfOf(jobs[0]);
     QVERIFY2(!pdf.isEmpty(), "cups-pdf wrote no file for the job");
