@@ -12,6 +12,7 @@
 
 class QPdfWriter;
 class QPrinter;
+class QTemporaryFile;
 
 namespace SafeFile {
 class AtomicFile;
@@ -77,7 +78,9 @@ private:
 // start or finish; whatever drawPage throws aborts the job and goes on up.
 void printCopies(PrintDevice& device, int copies, const std::function<void(QPainter&)>& drawPage);
 
-// A QPrinter (CUPS, or a file chosen in the print dialog), used full page.
+// A QPrinter (CUPS, or a file chosen in the print dialog), used full page. A CUPS job is drawn
+// into a temporary PDF file, as Qt's own CUPS engine does, but handed to CUPS here, with every
+// option of the print dialog: Qt's engine says nothing when CUPS refuses the job.
 class PrinterDevice : public PrintDevice {
 public:
     // The program's printer, as the printer set-up left it.
@@ -92,16 +95,27 @@ public:
     int setCopies(int n) override;
     bool begin() override;
     bool newPage() override;
+    // Fails with CUPS's own reason when CUPS does not take the job.
     bool end() override;
-    // Qt's CUPS engine cannot withdraw a begun job: there the page drawn so far is still sent.
+    // Nothing reaches CUPS, and a print to a file leaves no file.
     void abort() override;
 
     QPrinter& printer() { return *printer_; }
 
 private:
+    bool toCups() const;
+    // The device the painter draws on: the job's PDF for CUPS, the printer itself otherwise.
+    QPrinter& target() { return spool_ ? *spool_ : *printer_; }
+    bool submit();
+    void dropSpool();
+    bool failed(const QString& reason = QString());
+
     std::unique_ptr<QPrinter> owned_;
     QPrinter* printer_;
     QString missingPrinter_;
+    int copies_ = 1;
+    std::unique_ptr<QTemporaryFile> spoolFile_;
+    std::unique_ptr<QPrinter> spool_;
 };
 
 // An A4 portrait PDF file with the whole page printable. Each page goes to the disk as it is

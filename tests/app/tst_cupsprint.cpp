@@ -1,7 +1,9 @@
 #include "CupsJobs.h"
 #include "MainFormFixture.h"
 #include "PrintedSheet.h"
+#include "UserError.h"
 
+#include <QPrintEngine>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +20,8 @@ private slots:
     void initTestCase();
     void commandLinePrintsTrueSize();
     void jobsAndPdfsAreNamedAfterTheLabel();
+    void aRefusedJobIsReported();
+    void thePrintDialogsOptionsReachCups();
 };
 
 namespace {
@@ -98,6 +102,69 @@ void TestCupsPrint::jobsAndPdfsAreNamedAfterTheLabel() {
         QCOMPARE(QFileInfo(CupsJobs::pdfOf(job)).fileName(),
                  QStringLiteral("adresse-job_%1.pdf").arg(job.id));
     }
+}
+
+void TestCupsPrint::aRefusedJobIsReported() {
+    const QString label = PrintedSheet::trueSizeCases(dir_.path()).value(0).label;
+    const QString refusing = QStringLiteral("Refus");
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("lpadmin"), {"-p", refusing, "-v", "cups-pdf:/", "-E"}),
+        0);
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {refusing}), 0);
+    // CUPS's reason, as its own lp command gives it after its name: "lp: <reason>".
+    QProcess lp;
+    lp.start(QStringLiteral("lp"), {"-d", refusing, label});
+    QVERIFY(lp.waitForFinished(60000));
+    QVERIFY(lp.exitCode() != 0);
+    const QString said = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
+    const QString reason = said.section(QStringLiteral(": "), 1);
+    QVERIFY2(!reason.isEmpty(), qPrintable(said));
+    const QString expected = QStringLiteral("L'impression sur Refus a échoué : ") + reason;
+
+    const Run run = vorlap({"--print", "--printer", refusing, label});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.errors.trimmed().split('\n').last(), QStringLiteral("vorlap: ") + expected);
+
+    // "Imprimer..." in the main window: the error that the program shows in a message box.
+    MainFormFixture window;
+    window.etiq().Charge(label);
+    window.form->printer()->setPrinterName(refusing);
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    QString shown;
+    try {
+        window.form->PrintClick();
+    } catch (const UserError& error) {
+        shown = error.message();
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(CupsJobs::settled(refusing).isEmpty());
+}
+
+void TestCupsPrint::thePrintDialogsOptionsReachCups() {
+    MainFormFixture window;
+    window.etiq().Charge(PrintedSheet::trueSizeCases(dir_.path()).value(0).label);
+    QPrinter& printer = *window.form->printer();
+    // As the print dialog leaves the printer: copies, collation, a page range, and the options
+    // that Qt keeps for CUPS alone (here the job's priority).
+    printer.setCopyCount(2);
+    printer.setCollateCopies(true);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(1, 1);
+    printer.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                                       QStringList{"job-priority", "70"});
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    window.form->PrintClick();
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), 1);
+    const QMap<QString, QString> job = CupsJobs::attributes(jobs[0]);
+    QCOMPARE(job.value("copies"), QString("2"));
+    QCOMPARE(job.value("Collate"), QString("true"));
+    QCOMPARE(job.value("page-ranges"), QString("1-1"));
+    QCOMPARE(job.value("job-priority"), QString("70"));
+    QCOMPARE(job.value("sides"), QString("one-sided"));
+    QVERIFY2(job.value("media").contains("a4", Qt::CaseInsensitive),
+             qPrintable(job.value("media")));
 }
 
 QTEST_MAIN(TestCupsPrint)

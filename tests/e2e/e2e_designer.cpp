@@ -87,6 +87,7 @@ private slots:
     void drawsWithThePointerAndTheKeyboard();
     void savesThroughTheFileDialogAndOpensTheSameBytes();
     void printsTrueSizeThroughThePrintDialog();
+    void aRefusedPrintIsShownInAMessageBox();
     void cleanup();
     void cleanupTestCase();
 };
@@ -291,6 +292,23 @@ void TestDesignerOnX::printsTrueSizeThroughThePrintDialog() {
     for (const QString& failure : failures)
         qWarning().noquote() << failure;
     QVERIFY2(failures.isEmpty(), "the printed sheet differs as said above");
+}
+
+void TestDesignerOnX::aRefusedPrintIsShownInAMessageBox() {
+    // The queue refuses jobs, as cupsreject leaves it; tst_cupsprint checks the message's text.
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {queue_}), 0);
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    click("PrintButton");
+    const QString dialog = waitForWindow(QStringLiteral("^Imprimer"));
+    QVERIFY2(!dialog.isEmpty(), "the print dialog did not open");
+    keys(dialog, {"Return"});
+    QVERIFY2(waitUntilGone(dialog), "the print dialog did not close");
+    const QString message = waitForWindow(QStringLiteral("^Vorlap$"));
+    QVERIFY2(!message.isEmpty(), "no message box said that the print failed");
+    keys(message, {"Return"});
+    QVERIFY(waitUntilGone(message));
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsaccept"), {queue_}), 0);
+    QCOMPARE(CupsJobs::settled(queue_).size(), before);
 
     keys(window_, {"alt+f", "q"});
     QVERIFY2(program_.waitForFinished(kPatience), "the program did not quit");

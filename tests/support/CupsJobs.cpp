@@ -34,6 +34,25 @@ QList<Job> settled(const QString& queue) {
     return jobs;
 }
 
+QMap<QString, QString> attributes(const Job& job) {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
+                 QByteArray("ipp://localhost/jobs/" + QByteArray::number(job.id)).constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QMap<QString, QString> found;
+    for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+        if (!ippGetName(a))
+            continue;
+        char value[1024];
+        ippAttributeString(a, value, sizeof value);
+        found.insert(QString::fromUtf8(ippGetName(a)), QString::fromUtf8(value));
+    }
+    ippDelete(response);
+    return found;
+}
+
 QString pdfOf(const Job& job) {
     const QDir dir(qEnvironmentVariable("VORLAP_TEST_PDF_DIR"));
     // A job without a name comes out as "job_ID-untitled_document.pdf".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 
 // What the CUPS server of with-cups.sh recorded of the jobs it received, asked through libcups,
@@ -16,6 +17,9 @@ struct Job {
 // Every job the queue received, oldest first, once none of them waits or prints any more
 // (a minute at most).
 QList<Job> settled(const QString& queue);
+
+// The job's attributes as the server keeps them, each value as IPP writes it ("2", "1-1").
+QMap<QString, QString> attributes(const Job& job);
 
 // The PDF that cups-pdf wrote for the job ("NAME-job_ID.pdf", NAME being the job's name
 // without its extension); empty when there is none.
