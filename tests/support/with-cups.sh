@@ -28,7 +28,7 @@ done
 [ "$(id -u)" -eq 0 ] || skip "a private cupsd with the cups-pdf backend needs root"
 [ -w /etc/cups ] || skip "/etc/cups cannot be written, so cups-pdf cannot be sent to a folder of the test"
 
-work="$(mktemp -d /tmp/vorlap-cups.XXXXXX)"
+work="$(mktemp -d "/tmp/vorlap-cups-$$.XXXXXX")"
 # The filters run as the lp user and read the spooled document from inside this folder.
 chmod 755 "$work"
 instance="vorlap-test-$$"
@@ -47,12 +47,12 @@ finish() {
 trap finish EXIT
 trap 'exit 143' TERM INT
 
-# A run that was killed may have left its instance file behind; its process is gone.
-for stale in /etc/cups/cups-pdf-vorlap-test-*.conf; do
+# A run that was killed may have left its instance file and folder behind; its process is gone.
+for stale in /etc/cups/cups-pdf-vorlap-test-*.conf /tmp/vorlap-cups-*.*; do
     [ -e "$stale" ] || continue
     pid="${stale##*-}"
-    pid="${pid%.conf}"
-    kill -0 "$pid" 2> /dev/null || rm -f "$stale"
+    pid="${pid%%.*}"
+    kill -0 "$pid" 2> /dev/null || rm -rf "$stale"
 done
 
 mkdir -p "$work/etc" "$work/spool" "$work/cache" "$work/state" "$work/log" "$work/pdf" \
