@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <new>
 
@@ -53,6 +54,7 @@ void printOrThrow(const CommandLineOptions& options, const PageSetupValues& setu
                   PrintDevice& device) {
     LabelDocument document;
     document.load(options.file);
+    device.setDocumentName(QFileInfo(options.file).fileName());
     SheetLayout layout;
     layout.Init2(setup, document.Lines, PaperSize{device.pagePixels(), device.pageMillimetres()});
     PictureCache pictures;

@@ -33,9 +33,11 @@ int LabelDialogSet::preview(const PageSetupValues& s, const LineList& lines) {
     return Ecran.Result();
 }
 
-void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int copies) {
+void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int copies,
+                           const QString& documentName) {
     if (!printer_)
         throw UserError(QStringLiteral("Aucune imprimante"));
+    printer_->setDocumentName(documentName);
     Ecran.setPrinter(printer_);
     Ecran.Init2(s.left, s.top, s.right, s.bottom, s.zoom, lines);
     Ecran.Imprime(*printer_, copies);

@@ -21,7 +21,8 @@ public:
     int objectList(LineList& lines) override;
     void properties(const QString& fileName, const LineList& lines) override;
     int preview(const PageSetupValues& setup, const LineList& lines) override;
-    void print(const PageSetupValues& setup, const LineList& lines, int copies) override;
+    void print(const PageSetupValues& setup, const LineList& lines, int copies,
+               const QString& documentName) override;
     QByteArray modifyObject(const QByteArray& line) override;
     QPoint moveOf(const LabelRect& selection) override;
     QPoint resizeOf(const LabelRect& selection) override;

@@ -19,9 +19,10 @@ public:
     virtual void properties(const QString& fileName, const LineList& lines) = 0;
     // The sheet preview with this page setup, modally; returns the zoom it was left with.
     virtual int preview(const PageSetupValues& setup, const LineList& lines) = 0;
-    // Prints the sheet on the program's printer, `copies` times; throws UserError when the
-    // job cannot be made.
-    virtual void print(const PageSetupValues& setup, const LineList& lines, int copies) = 0;
+    // Prints the sheet on the program's printer, `copies` times, as a job named after the
+    // label; throws UserError when the job cannot be made.
+    virtual void print(const PageSetupValues& setup, const LineList& lines, int copies,
+                       const QString& documentName) = 0;
     // "Modifier objet" on one object line (empty when no line is marked): the edited line,
     // empty when cancelled.
     virtual QByteArray modifyObject(const QByteArray& line) = 0;

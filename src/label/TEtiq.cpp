@@ -1278,5 +1278,5 @@ void TEtiq::Apercu() {
 
 void TEtiq::Imprime(int copies) {
     if (dialogs_)
-        dialogs_->print(pageSetup(), doc_.Lines, copies);
+        dialogs_->print(pageSetup(), doc_.Lines, copies, caption());
 }

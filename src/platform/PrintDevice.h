@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QList>
 #include <QPainter>
@@ -13,6 +12,11 @@
 
 class QPdfWriter;
 class QPrinter;
+class QTemporaryFile;
+
+namespace SafeFile {
+class AtomicFile;
+}
 
 // Where a sheet is printed: a printer, a PDF file or, in tests, images. The painter's origin
 // is the paper's top-left corner, since label sheets are measured from the paper's edge.
@@ -41,11 +45,15 @@ public:
     virtual void abort() = 0;
     QString errorText() const { return errorText_; }
 
+    // The name the next job goes by: the PDF's title, the print queue's job name.
+    void setDocumentName(const QString& name) { documentName_ = name; }
+
 protected:
     bool fail(const QString& text);
 
     QPainter painter_;
     QString errorText_;
+    QString documentName_;
 };
 
 // Ends a begun job, or aborts it when it was not ended: a failing drawing never leaves a job
@@ -70,7 +78,9 @@ private:
 // start or finish; whatever drawPage throws aborts the job and goes on up.
 void printCopies(PrintDevice& device, int copies, const std::function<void(QPainter&)>& drawPage);
 
-// A QPrinter (CUPS, or a file chosen in the print dialog), used full page.
+// A QPrinter (CUPS, or a file chosen in the print dialog), used full page. A CUPS job is drawn
+// into a temporary PDF file, as Qt's own CUPS engine does, but handed to CUPS here, with every
+// option of the print dialog: Qt's engine says nothing when CUPS refuses the job.
 class PrinterDevice : public PrintDevice {
 public:
     // The program's printer, as the printer set-up left it.
@@ -85,21 +95,33 @@ public:
     int setCopies(int n) override;
     bool begin() override;
     bool newPage() override;
+    // Fails with CUPS's own reason when CUPS does not take the job.
     bool end() override;
-    // Qt's CUPS engine cannot withdraw a begun job: there the page drawn so far is still sent.
+    // Nothing reaches CUPS, and a print to a file leaves no file.
     void abort() override;
 
     QPrinter& printer() { return *printer_; }
 
 private:
+    bool toCups() const;
+    // The device the painter draws on: the job's PDF for CUPS, the printer itself otherwise.
+    QPrinter& target() { return spool_ ? *spool_ : *printer_; }
+    bool submit();
+    void dropSpool();
+    bool failed(const QString& reason = QString());
+
     std::unique_ptr<QPrinter> owned_;
     QPrinter* printer_;
     QString missingPrinter_;
+    int copies_ = 1;
+    std::unique_ptr<QTemporaryFile> spoolFile_;
+    std::unique_ptr<QPrinter> spool_;
 };
 
-// An A4 portrait PDF file with the whole page printable. The document is built in memory and
-// written when the job ends, beside its target under a temporary name that takes the target's
-// name only once every byte is on the disk.
+// An A4 portrait PDF file with the whole page printable. Each page goes to the disk as it is
+// done, beside the target under a temporary name that takes the target's name only when the
+// job ends with every byte on the disk: the memory does not grow with the pages, and an old
+// file stays whole until then.
 class PdfFileDevice : public PrintDevice {
 public:
     PdfFileDevice(QString path, int dpi);
@@ -119,8 +141,7 @@ private:
 
     QString path_;
     int dpi_;
-    QByteArray document_;
-    QBuffer buffer_;
+    std::unique_ptr<SafeFile::AtomicFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
 };
 

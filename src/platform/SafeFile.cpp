@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -29,6 +30,7 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    int release() { return std::exchange(fd_, -1); }
     // Some file systems report a failed write-back only here.
     bool close() {
         const int fd = std::exchange(fd_, -1);
@@ -140,32 +142,100 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
 }
 
 bool writeAtomically(const QString& path, QByteArrayView content) {
-    if (path.isEmpty())
+    AtomicFile file(path);
+    return file.open() && file.device()->write(content.data(), content.size()) == content.size() &&
+           file.commit();
+}
+
+// Writes to the temporary file's descriptor in large pieces, every byte of each or none.
+// QFile is not used: a write that stops short without an error would go unnoticed.
+class AtomicFile::Writer final : public QIODevice {
+public:
+    explicit Writer(int fd) : fd_(fd) {
+        QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    ~Writer() override { fd_.close(); }
+    bool isSequential() const override { return true; }
+    int descriptor() const { return fd_.get(); }
+    bool writeOut() {
+        failed_ = failed_ || !writeAll(fd_.get(), pending_);
+        pending_.clear();
+        return !failed_;
+    }
+    bool closeFile() { return fd_.close(); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (pending_.isEmpty() && size >= kPiece)
+            failed_ = failed_ || !writeAll(fd_.get(), QByteArrayView(data, size));
+        else if (pending_.append(data, size).size() >= kPiece)
+            writeOut();
+        return failed_ ? -1 : size;
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 16;
+    Descriptor fd_;
+    QByteArray pending_;
+    bool failed_ = false;
+};
+
+AtomicFile::AtomicFile(QString path) : path_(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
+QIODevice* AtomicFile::device() {
+    return writer_.get();
+}
+
+bool AtomicFile::open() {
+    discard();
+    if (path_.isEmpty())
         return false;
-    const QString target = resolvedTarget(path);
-    const QByteArray targetName = FileNames::encode(target);
+    const QString target = resolvedTarget(path_);
+    targetName_ = FileNames::encode(target);
     struct stat old {};
-    const bool replacing = ::stat(targetName.constData(), &old) == 0;
+    const bool replacing = ::stat(targetName_.constData(), &old) == 0;
     // A pipe or a device is not a file to replace with a regular one.
     if (replacing && !S_ISREG(old.st_mode))
         return false;
-
-    QByteArray temporaryName;
-    Descriptor fd = createTemporary(target, temporaryName);
+    Descriptor fd = createTemporary(target, temporaryName_);
     if (!fd.valid())
+        return false;
+    writer_ = std::make_unique<Writer>(fd.release());
+    if (replacing && ::fchmod(writer_->descriptor(), old.st_mode & 07777) != 0) {
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::commit() {
+    if (!writer_)
         return false;
     // Every byte must be on the disk before the rename, or a crash or a full disk could
     // leave an empty or truncated file under the old name.
-    const bool written = (!replacing || ::fchmod(fd.get(), old.st_mode & 07777) == 0) &&
-                         writeAll(fd.get(), content) && ::fsync(fd.get()) == 0 && fd.close() &&
-                         ::rename(temporaryName.constData(), targetName.constData()) == 0;
+    const bool written = writer_->writeOut() && ::fsync(writer_->descriptor()) == 0 &&
+                         writer_->closeFile() &&
+                         ::rename(temporaryName_.constData(), targetName_.constData()) == 0;
     if (!written) {
-        fd.close();
-        ::unlink(temporaryName.constData());
+        discard();
         return false;
     }
-    syncDirectoryOf(targetName);
+    writer_.reset();
+    temporaryName_.clear();
+    syncDirectoryOf(targetName_);
     return true;
+}
+
+void AtomicFile::discard() {
+    writer_.reset();
+    if (!temporaryName_.isEmpty())
+        ::unlink(temporaryName_.constData());
+    temporaryName_.clear();
 }
 
 } // namespace SafeFile

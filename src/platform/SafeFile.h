@@ -4,6 +4,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
+
+class QIODevice;
+
 // The program's only way to read and write whole files on disk.
 namespace SafeFile {
 
@@ -16,5 +20,34 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes);
 // The content is first written to a temporary file beside it and flushed to the disk, so
 // false means the old file is untouched and no temporary file is left.
 bool writeAtomically(const QString& path, QByteArrayView content);
+
+// The same replacement for a file written piece by piece, so that it never has to be held in
+// memory whole: the pieces go to a temporary file beside the target, which takes the target's
+// name in commit() once every byte is on the disk. Until then, and whenever a step fails, the
+// old file stays untouched; the temporary file is removed unless it was committed.
+class AtomicFile {
+public:
+    explicit AtomicFile(QString path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file; false when it cannot be made or the target is no regular file.
+    bool open();
+    // Where the content goes while the file is open; a write that fails fails every later one
+    // and the commit.
+    QIODevice* device();
+    // Writes out, syncs and closes the temporary file, then renames it over the target.
+    bool commit();
+    void discard();
+
+private:
+    class Writer;
+
+    QString path_;
+    QByteArray temporaryName_;
+    QByteArray targetName_;
+    std::unique_ptr<Writer> writer_;
+};
 
 } // namespace SafeFile

@@ -1,4 +1,5 @@
-#include "StartUp.h"
+#include "CupsJobs.h"
+#include "PrintedSheet.h"
 #include "TMainForm.h"
 
 #include <QDir>
@@ -6,7 +7,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -16,8 +16,9 @@
 #include <memory>
 
 // The designer as a person meets it: the real program on a real X server, pointer and keys
-// sent by xdotool through X and Qt, Qt's own file and print dialogs. run-on-x.sh starts the
-// server; this program fails only when the designer does.
+// sent by xdotool through X and Qt, Qt's own file and print dialogs, a real CUPS server.
+// run-on-x.sh starts the X server and with-cups.sh the print server; this program fails only
+// when the designer does.
 namespace {
 
 // For any one step; a loaded machine may be slow, a broken step never ends.
@@ -54,32 +55,13 @@ QString hex3(int value) {
     return QString::asprintf("%03X", value);
 }
 
-// Every page of a PDF in grey pixels, as poppler draws it.
-QList<QImage> pdfPages(const QString& pdf) {
-    const QString prefix = pdf + QStringLiteral("-page");
-    QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "100", "-gray", pdf, prefix});
-    QList<QImage> pages;
-    const QFileInfo info(prefix);
-    for (const QString& name :
-         info.dir().entryList({info.fileName() + QStringLiteral("-*.pgm")}, QDir::Files))
-        pages.append(QImage(info.dir().filePath(name)));
-    return pages;
-}
-
-// The key that reaches a control through its label's "&" letter.
-QString mnemonicKey(const QString& label) {
-    const qsizetype amp = label.indexOf(QLatin1Char('&'));
-    return amp < 0 || amp + 1 >= label.size()
-               ? QString()
-               : QStringLiteral("alt+") + label.at(amp + 1).toLower();
-}
-
 } // namespace
 
 class TestDesignerOnX : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
+    QString queue_;
     QProcess program_;
     QString window_;
     // The main window laid out as the program's, never shown, to find controls by name.
@@ -104,7 +86,8 @@ private slots:
     void initTestCase();
     void drawsWithThePointerAndTheKeyboard();
     void savesThroughTheFileDialogAndOpensTheSameBytes();
-    void printsThroughThePrintDialogAsTheCommandLineDoes();
+    void printsTrueSizeThroughThePrintDialog();
+    void aRefusedPrintIsShownInAMessageBox();
     void cleanup();
     void cleanupTestCase();
 };
@@ -189,12 +172,13 @@ void TestDesignerOnX::initTestCase() {
     QVERIFY(dir_.isValid());
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "run through run-on-x.sh, which starts an X server");
+    queue_ = qEnvironmentVariable("VORLAP_TEST_PRINTER");
+    QVERIFY2(!queue_.isEmpty(), "run through with-cups.sh, which starts a print server");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("HOME", dir_.path());
     env.insert("XDG_CONFIG_HOME", path("config"));
-    // None of the machine's printers: Qt's print dialog then offers its PDF file alone.
-    env.insert("CUPS_SERVER", path("no-print-server"));
+    // CUPS_SERVER names the test's own print server, whose default queue writes PDF files.
     // Qt's own dialogs, not a desktop's.
     for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME",
                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
@@ -279,43 +263,57 @@ void TestDesignerOnX::savesThroughTheFileDialogAndOpensTheSameBytes() {
     QCOMPARE(fileBytes(path("copie.etq")), saved);
 }
 
-void TestDesignerOnX::printsThroughThePrintDialogAsTheCommandLineDoes() {
-    QVERIFY(QFile::exists(path("copie.etq")));
+void TestDesignerOnX::printsTrueSizeThroughThePrintDialog() {
+    // The 70 x 37 mm label with a frame on its border, at zoom 100 without margins.
+    const PrintedSheet::TrueSizeCase sheet = PrintedSheet::trueSizeCases(dir_.path()).value(0);
+    click("OpenButton");
+    QVERIFY2(runFileDialog(QStringLiteral("^Ouvrir"), sheet.label),
+             "the open dialog did not take the file name");
+    QVERIFY(waitUntil([&] { return title() == QLatin1String("cadre.etq - Vorlap"); }));
+
+    const qsizetype before = CupsJobs::settled(queue_).size();
     click("PrintButton");
     const QString dialog = waitForWindow(QStringLiteral("^Imprimer"));
     QVERIFY2(!dialog.isEmpty(), "the print dialog did not open");
-    // The PDF file's field, reached through its label in the language Qt speaks here.
-    installFrenchTranslations();
-    const QString field = mnemonicKey(QCoreApplication::translate("QPrintWidget", "Output &file:"));
-    QVERIFY(!field.isEmpty());
-    keys(dialog, {field, "ctrl+a"});
-    type(dialog, path("imprime.pdf"));
+    // The print server's default queue is the one the dialog offers first.
     keys(dialog, {"Return"});
-    QVERIFY2(waitUntilGone(dialog), "the print dialog did not take the file name");
+    QVERIFY2(waitUntilGone(dialog), "the print dialog did not close");
+    QList<CupsJobs::Job> jobs;
+    QVERIFY(waitUntil([&] {
+        jobs = CupsJobs::settled(queue_).mid(before);
+        return !jobs.isEmpty();
+    }));
+    QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs[0].title, QString("cadre.etq"));
+    QVERIFY(jobs[0].completed);
+    const QString pdf = CupsJobs::pdfOf(jobs[0]);
+    QVERIFY2(!pdf.isEmpty(), "cups-pdf wrote no file for the job");
+    const QStringList failures = sheet.check(pdf);
+    for (const QString& failure : failures)
+        qWarning().noquote() << failure;
+    QVERIFY2(failures.isEmpty(), "the printed sheet differs as said above");
+}
+
+void TestDesignerOnX::aRefusedPrintIsShownInAMessageBox() {
+    // The queue refuses jobs, as cupsreject leaves it; tst_cupsprint checks the message's text.
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {queue_}), 0);
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    click("PrintButton");
+    const QString dialog = waitForWindow(QStringLiteral("^Imprimer"));
+    QVERIFY2(!dialog.isEmpty(), "the print dialog did not open");
+    keys(dialog, {"Return"});
+    QVERIFY2(waitUntilGone(dialog), "the print dialog did not close");
+    const QString message = waitForWindow(QStringLiteral("^Vorlap$"));
+    QVERIFY2(!message.isEmpty(), "no message box said that the print failed");
+    keys(message, {"Return"});
+    QVERIFY(waitUntilGone(message));
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsaccept"), {queue_}), 0);
+    QCOMPARE(CupsJobs::settled(queue_).size(), before);
 
     keys(window_, {"alt+f", "q"});
     QVERIFY2(program_.waitForFinished(kPatience), "the program did not quit");
     QCOMPARE(program_.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program_.exitCode(), 0);
-    QVERIFY2(QFile::exists(path("imprime.pdf")), "nothing was printed");
-
-    // The same label through the command line, at the resolution the printer drew with.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    QProcess reference;
-    reference.setWorkingDirectory(dir_.path());
-    reference.start(QStringLiteral(VORLAP_BINARY),
-                    {"--pdf", path("reference.pdf"), "--dpi", QString::number(printer.resolution()),
-                     path("copie.etq")});
-    QVERIFY(reference.waitForFinished(kPatience));
-    QCOMPARE(reference.exitCode(), 0);
-
-    const QList<QImage> printed = pdfPages(path("imprime.pdf"));
-    const QList<QImage> expected = pdfPages(path("reference.pdf"));
-    QCOMPARE(printed.size(), 1);
-    QCOMPARE(expected.size(), 1);
-    QCOMPARE(printed[0].size(), expected[0].size());
-    QVERIFY2(printed[0] == expected[0], "the printed sheet differs from vorlap --pdf");
 }
 
 void TestDesignerOnX::cleanup() {

@@ -119,7 +119,11 @@ public:
 
 class FakePrinter : public QPrinter {
 public:
-    FakePrinter() { setEngines(&engine, &engine); }
+    // A printer that prints to a file: whether the machine has a default printer plays no part.
+    FakePrinter() {
+        setOutputFormat(QPrinter::PdfFormat);
+        setEngines(&engine, &engine);
+    }
     FakeEngine engine;
 };
 
@@ -147,18 +151,36 @@ void TestPrintDevice::aPdfAppearsOnlyWhenTheJobEnds() {
     QCOMPARE(device.painter()->device()->logicalDpiX(), 300);
     QVERIFY(device.painter()->testRenderHint(QPainter::LosslessImageRendering));
     drawMark(*device.painter());
-    QVERIFY(!QFile::exists(path));
+    // Pages go to the disk as they are done, beside the target: pictures that do not compress
+    // are there before the job ends, and the memory does not hold them.
+    for (int page = 0; page < 3; ++page) {
+        QImage noise(512, 512, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, QRandomGenerator::global()->generate());
+        device.painter()->drawImage(QPoint(100, 100), noise);
+        QVERIFY(device.newPage());
+    }
+    const QFileInfoList during = QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden);
+    QCOMPARE(during.size(), 1);
+    QVERIFY(during[0].fileName().startsWith("planche.pdf."));
+    QVERIFY2(during[0].size() > 3 * 512 * 512 * 3, qPrintable(QString::number(during[0].size())));
     QVERIFY(device.end());
     QVERIFY(fileBytes(path).startsWith("%PDF"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"planche.pdf"});
+    QCOMPARE(pdfPageCount(fileBytes(path)), 4);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"planche.pdf"});
 
-    // Three copies, three identical pages, whatever the resolution.
+    // Three copies, three identical pages, whatever the resolution; the file it replaces keeps
+    // its permissions.
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, permissions));
     PdfFileDevice fine(path, 600);
     printCopies(fine, 3, [&](QPainter& painter) {
         QCOMPARE(QSize(painter.device()->width(), painter.device()->height()), fine.pagePixels());
         drawMark(painter);
     });
     QCOMPARE(pdfPageCount(fileBytes(path)), 3);
+    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser), permissions);
 }
 
 void TestPrintDevice::aFailedPdfLeavesNoFile() {
@@ -169,7 +191,8 @@ void TestPrintDevice::aFailedPdfLeavesNoFile() {
     old.write("old");
     old.close();
     const auto onlyTheOldFile = [&] {
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"planche.pdf"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"planche.pdf"});
         QCOMPARE(fileBytes(path), QByteArray("old"));
     };
 

@@ -1,0 +1,171 @@
+#include "CupsJobs.h"
+#include "MainFormFixture.h"
+#include "PrintedSheet.h"
+#include "UserError.h"
+
+#include <QPrintEngine>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Printing through a real CUPS server: the one with-cups.sh starts, with a cups-pdf queue whose
+// PDF files are what the printer would have put on paper.
+class TestCupsPrint : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString queue_;
+
+private slots:
+    void initTestCase();
+    void commandLinePrintsTrueSize();
+    void jobsAndPdfsAreNamedAfterTheLabel();
+    void aRefusedJobIsReported();
+    void thePrintDialogsOptionsReachCups();
+};
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString errors;
+};
+
+Run vorlap(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(VORLAP_BINARY), arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+} // namespace
+
+void TestCupsPrint::initTestCase() {
+    queue_ = qEnvironmentVariable("VORLAP_TEST_PRINTER");
+    QVERIFY2(!queue_.isEmpty(), "run through tests/support/with-cups.sh, which starts the server");
+    QVERIFY(dir_.isValid());
+}
+
+void TestCupsPrint::commandLinePrintsTrueSize() {
+    const QList<PrintedSheet::TrueSizeCase> cases = PrintedSheet::trueSizeCases(dir_.path());
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    for (const PrintedSheet::TrueSizeCase& sheet : cases) {
+        const Run run = vorlap(QStringList{"--print", "--printer", queue_} + sheet.options +
+                               QStringList{sheet.label});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    }
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), cases.size());
+    QStringList failures;
+    for (int i = 0; i < cases.size(); ++i) {
+        QVERIFY2(jobs[i].completed, qPrintable(cases[i].name));
+        const QString pdf = CupsJobs::pdfOf(jobs[i]);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(cases[i].name));
+        for (const QString& failure : cases[i].check(pdf))
+            failures << cases[i].name + QStringLiteral(": ") + failure;
+    }
+    for (const QString& failure : failures)
+        qWarning().noquote() << failure;
+    QVERIFY2(failures.isEmpty(), "the sheet differs as said above");
+}
+
+void TestCupsPrint::jobsAndPdfsAreNamedAfterTheLabel() {
+    const QString label = dir_.filePath(QStringLiteral("adresse.etq"));
+    QVERIFY(QFile::copy(PrintedSheet::trueSizeCases(dir_.path()).value(0).label, label));
+    const QString pdf = dir_.filePath(QStringLiteral("adresse.pdf"));
+    Run run = vorlap({"--pdf", pdf, label});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(pdfinfo.waitForFinished(60000));
+    const QStringList title = QString::fromUtf8(pdfinfo.readAllStandardOutput())
+                                  .split('\n')
+                                  .filter(QRegularExpression(QStringLiteral("^Title:")));
+    QCOMPARE(title.size(), 1);
+    QCOMPARE(title[0].mid(6).trimmed(), QString("adresse.etq"));
+
+    // The command line's job, then the main window's.
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    run = vorlap({"--print", "--printer", queue_, label});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    MainFormFixture window;
+    window.etiq().Charge(label);
+    QCOMPARE(window.form->printer()->printerName(), queue_);
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    window.form->PrintClick();
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), 2);
+    for (const CupsJobs::Job& job : jobs) {
+        QCOMPARE(job.title, QString("adresse.etq"));
+        QVERIFY(job.completed);
+        QCOMPARE(QFileInfo(CupsJobs::pdfOf(job)).fileName(),
+                 QStringLiteral("adresse-job_%1.pdf").arg(job.id));
+    }
+}
+
+void TestCupsPrint::aRefusedJobIsReported() {
+    const QString label = PrintedSheet::trueSizeCases(dir_.path()).value(0).label;
+    const QString refusing = QStringLiteral("Refus");
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("lpadmin"), {"-p", refusing, "-v", "cups-pdf:/", "-E"}),
+        0);
+    QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {refusing}), 0);
+    // CUPS's reason, as its own lp command gives it after its name: "lp: <reason>".
+    QProcess lp;
+    lp.start(QStringLiteral("lp"), {"-d", refusing, label});
+    QVERIFY(lp.waitForFinished(60000));
+    QVERIFY(lp.exitCode() != 0);
+    const QString said = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
+    const QString reason = said.section(QStringLiteral(": "), 1);
+    QVERIFY2(!reason.isEmpty(), qPrintable(said));
+    const QString expected = QStringLiteral("L'impression sur Refus a échoué : ") + reason;
+
+    const Run run = vorlap({"--print", "--printer", refusing, label});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.errors.trimmed().split('\n').last(), QStringLiteral("vorlap: ") + expected);
+
+    // "Imprimer..." in the main window: the error that the program shows in a message box.
+    MainFormFixture window;
+    window.etiq().Charge(label);
+    window.form->printer()->setPrinterName(refusing);
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    QString shown;
+    try {
+        window.form->PrintClick();
+    } catch (const UserError& error) {
+        shown = error.message();
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(CupsJobs::settled(refusing).isEmpty());
+}
+
+void TestCupsPrint::thePrintDialogsOptionsReachCups() {
+    MainFormFixture window;
+    window.etiq().Charge(PrintedSheet::trueSizeCases(dir_.path()).value(0).label);
+    QPrinter& printer = *window.form->printer();
+    // As the print dialog leaves the printer: copies, collation, a page range, and the options
+    // that Qt keeps for CUPS alone (here the job's priority).
+    printer.setCopyCount(2);
+    printer.setCollateCopies(true);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(1, 1);
+    printer.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                                       QStringList{"job-priority", "70"});
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    window.script->modalAnswers.enqueue([](QDialog*) { return int(QDialog::Accepted); });
+    window.form->PrintClick();
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), 1);
+    const QMap<QString, QString> job = CupsJobs::attributes(jobs[0]);
+    QCOMPARE(job.value("copies"), QString("2"));
+    QCOMPARE(job.value("Collate"), QString("true"));
+    QCOMPARE(job.value("page-ranges"), QString("1-1"));
+    QCOMPARE(job.value("job-priority"), QString("70"));
+    QCOMPARE(job.value("sides"), QString("one-sided"));
+    QVERIFY2(job.value("media").contains("a4", Qt::CaseInsensitive),
+             qPrintable(job.value("media")));
+}
+
+QTEST_MAIN(TestCupsPrint)
+#include "tst_cupsprint.moc"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// A printed sheet measured from outside the program: poppler rasterises the PDF at a
+// resolution of the test's choosing, and the lines and shapes are found in its pixels. Every
+// figure is in millimetres from the paper's top-left corner.
+namespace PrintedSheet {
+
+// A label file written for the true-size checks, the page setup to print it with, and what
+// one printed sheet of it must show.
+struct TrueSizeCase {
+    QString name;
+    QString label;
+    QStringList options;
+    // What differs on the sheet, with the figures measured; empty when all is in place.
+    std::function<QStringList(const QString& pdf)> check;
+};
+
+// Writes the labels into `dir`: "cadre.etq", 70 x 37 mm with a frame on its border and a
+// 12-point "H" inside, and "cd.etq", a CD label with a circle on its border. The cases print
+// the first at zoom 100 without margins, with margins of 10 and 15 mm and at zoom 50, and the
+// second at zoom 100.
+QList<TrueSizeCase> trueSizeCases(const QString& dir);
+
+// The cap height of Arial (fontconfig's match for it) at `points`, from the font's own outline.
+double capHeightMillimetres(double points);
+
+} // namespace PrintedSheet
