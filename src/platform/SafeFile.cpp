@@ -206,11 +206,39 @@ bool AtomicFile::open() {
     if (!fd.valid())
         return false;
     writer_ = std::make_unique<Writer>(fd.release());
-    if (replacing && ::fchmod(writer_->descriptor(), old.st_mode & 07777) != 0) {
-        discard();
-        return false;
+    hardLinked_ = replacing && old.st_nlink > 1;
+    if (replacing) {
+        // Owner and group first: changing them may clear the set-id bits that the mode
+        // then puts back. Only root or the owner may, which is as far as the file allows.
+        [[maybe_unused]] const int owned = ::fchown(writer_->descriptor(), old.st_uid, old.st_gid);
+        if (::fchmod(writer_->descriptor(), old.st_mode & 07777) != 0) {
+            discard();
+            return false;
+        }
     }
     return true;
+}
+
+bool AtomicFile::rewriteInPlace() {
+    Descriptor source(::open(temporaryName_.constData(), O_RDONLY | O_CLOEXEC));
+    Descriptor target(::open(targetName_.constData(), O_WRONLY | O_CLOEXEC));
+    if (!source.valid() || !target.valid())
+        return false;
+    QByteArray piece(1 << 16, Qt::Uninitialized);
+    off_t size = 0;
+    for (;;) {
+        const ssize_t got = ::read(source.get(), piece.data(), size_t(piece.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (!writeAll(target.get(), QByteArrayView(piece.constData(), got)))
+            return false;
+        size += got;
+    }
+    return ::ftruncate(target.get(), size) == 0 && ::fsync(target.get()) == 0 && target.close();
 }
 
 bool AtomicFile::commit() {
@@ -218,9 +246,15 @@ bool AtomicFile::commit() {
         return false;
     // Every byte must be on the disk before the rename, or a crash or a full disk could
     // leave an empty or truncated file under the old name.
-    const bool written = writer_->writeOut() && ::fsync(writer_->descriptor()) == 0 &&
-                         writer_->closeFile() &&
-                         ::rename(temporaryName_.constData(), targetName_.constData()) == 0;
+    const bool copied =
+        writer_->writeOut() && ::fsync(writer_->descriptor()) == 0 && writer_->closeFile();
+    if (copied && hardLinked_ && rewriteInPlace()) {
+        discard();
+        return true;
+    }
+    // Where writing in place fails half-way, the whole copy still takes the name.
+    const bool written =
+        copied && ::rename(temporaryName_.constData(), targetName_.constData()) == 0;
     if (!written) {
         discard();
         return false;

@@ -16,7 +16,9 @@ namespace SafeFile {
 // read, and "... : fichier trop grand (plus de N Mo)" before reading one over the limit.
 QByteArray readRegularFile(const QString& path, qint64 maxBytes);
 
-// Replaces the file (or the file a symbolic link names) by content, keeping its permissions.
+// Replaces the file (or the file a symbolic link names) by content, keeping its permissions,
+// and its owner and group where the process may set them (saving as root over another user's
+// file leaves it theirs); a file with several hard links keeps them all.
 // The content is first written to a temporary file beside it and flushed to the disk, so
 // false means the old file is untouched and no temporary file is left.
 bool writeAtomically(const QString& path, QByteArrayView content);
@@ -44,10 +46,15 @@ public:
 private:
     class Writer;
 
+    // A target with other names (hard links) is written over in place from the synced copy,
+    // so that every name sees the new content; renaming would split it from them.
+    bool rewriteInPlace();
+
     QString path_;
     QByteArray temporaryName_;
     QByteArray targetName_;
     std::unique_ptr<Writer> writer_;
+    bool hardLinked_ = false;
 };
 
 } // namespace SafeFile

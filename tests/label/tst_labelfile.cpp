@@ -7,6 +7,9 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
 
 class TestLabelFile : public QObject {
     Q_OBJECT
@@ -15,6 +18,7 @@ private slots:
     void openingLeavesOutDamagedObjectLines();
     void writesCrLfAndReadsBack();
     void failedWriteKeepsTheOldFile();
+    void replacingKeepsOwnerAndLinks();
     void onlyRegularFilesOfALabelsSizeAreRead();
     void extension();
     void windows1252();
@@ -95,6 +99,37 @@ void TestLabelFile::failedWriteKeepsTheOldFile() {
     struct stat status {};
     QCOMPARE(stat(QFile::encodeName(path).constData(), &status), 0);
     QCOMPARE(status.st_mode & 07777, mode_t(0640));
+}
+
+void TestLabelFile::replacingKeepsOwnerAndLinks() {
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("lie.etq"));
+    const QByteArray other = QFile::encodeName(dir.filePath("autre-nom.etq"));
+    LabelFile::write(QFile::decodeName(path), {"04602A000000", " 0BLANK"});
+    QCOMPARE(::link(path.constData(), other.constData()), 0);
+    struct stat before {};
+    QCOMPARE(::stat(path.constData(), &before), 0);
+    const LineList saved{"05003C000000", " 0BLANK", "x"};
+
+    // Both names of a file with two hard links see what is saved under one of them.
+    LabelFile::write(QFile::decodeName(path), saved);
+    QCOMPARE(LabelFile::read(QFile::decodeName(other)), saved);
+    struct stat after {};
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_nlink, nlink_t(2));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // Saved by root, another user's file stays theirs.
+    if (::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    QCOMPARE(::unlink(other.constData()), 0);
+    QCOMPARE(::chown(path.constData(), 4321, 4322), 0);
+    LabelFile::write(QFile::decodeName(path), saved);
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    QCOMPARE(after.st_uid, uid_t(4321));
+    QCOMPARE(after.st_gid, gid_t(4322));
+    QCOMPARE(after.st_nlink, nlink_t(1));
 }
 
 void TestLabelFile::onlyRegularFilesOfALabelsSizeAreRead() {
