@@ -1,5 +1,6 @@
 #include "LineRenderer.h"
 
+#include "ObjectKinds.h"
 #include "PictureCache.h"
 #include "Windows1252.h"
 
@@ -123,12 +124,13 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     canvas_.setPenMode(PenMode::Copy);
 
     const LabelRect& bg = options.background;
-    if (keyword == "FILLRECT") {
+    const ObjectKind kind = ObjectKinds::of(keyword).kind;
+    switch (kind) {
+    case ObjectKind::FillRect:
         state.objectRect = bg;
         canvas_.fillRect(bg.left, bg.top, bg.right, bg.bottom);
         return false;
-    }
-    if (keyword == "SHAPE") {
+    case ObjectKind::Shape:
         state.objectRect = bg;
         state.savedBrushColor = canvas_.brushColor();
         state.savedBrushStyle = canvas_.brushStyle();
@@ -138,45 +140,24 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         canvas_.setBrushStyle(state.savedBrushStyle);
         canvas_.rectangle(bg.left, bg.top, bg.right, bg.bottom);
         return false;
-    }
-    if (keyword == "COLOR" || keyword == "COLORU") {
+    case ObjectKind::Gradient:
+    case ObjectKind::GradientUp:
         state.objectRect = bg;
-        drawGradient(keyword == "COLOR", options);
+        drawGradient(kind == ObjectKind::Gradient, options);
         return false;
-    }
-    enum Kind {
-        Line,
-        LineUp,
-        Rect,
-        Ellipse,
-        RoundRect,
-        ArcL,
-        ArcH,
-        ArcLU,
-        ArcHU,
-        Polygon,
-        Polyline,
-        Text,
-        Picture,
-        None
-    };
-    static constexpr struct {
-        const char* keyword;
-        Kind kind;
-    } kinds[] = {{"LINE", Line},       {"LINEU", LineUp},        {"RECT", Rect},
-                 {"ELLIPSE", Ellipse}, {"ROUNDRECT", RoundRect}, {"ARCL", ArcL},
-                 {"ARCH", ArcH},       {"ARCLU", ArcLU},         {"ARCHU", ArcHU},
-                 {"POLYG", Polygon},   {"POLYL", Polyline},      {"DRAW", Polyline},
-                 {"TEXT", Text},       {"BITMAP", Picture},      {"META", Picture}};
-    Kind kind = None;
-    for (const auto& entry : kinds) {
-        if (keyword == entry.keyword) {
-            kind = entry.kind;
-            break;
-        }
-    }
-    if (kind == None)
+    // Nothing to draw: chords and mosaics were never drawn, and an unknown keyword stays
+    // in the file for the program that wrote it.
+    case ObjectKind::Blank:
+    case ObjectKind::Mosaic:
+    case ObjectKind::ChordL:
+    case ObjectKind::ChordH:
+    case ObjectKind::ChordLU:
+    case ObjectKind::ChordHU:
+    case ObjectKind::Unknown:
         return false;
+    default:
+        break;
+    }
 
     state.objectRect = LineCodec::readRect(rest);
     const CellTransform& to = options.transform;
@@ -187,45 +168,46 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     const QByteArrayView kindData = rest.size() > 12 ? rest.sliced(12) : QByteArrayView();
 
     switch (kind) {
-    case Line:
+    case ObjectKind::Line:
         canvas_.moveTo(l, t);
         canvas_.lineTo(r, b);
         drawArrowheads(parts.arrow, {QPoint(l, t), QPoint(r, b)}, to.scale);
         break;
-    case LineUp:
+    case ObjectKind::LineUp:
         canvas_.moveTo(l, b);
         canvas_.lineTo(r, t);
         drawArrowheads(parts.arrow, {QPoint(l, b), QPoint(r, t)}, to.scale);
         break;
-    case Rect:
+    case ObjectKind::Rect:
         canvas_.rectangle(l, t, r, b);
         break;
-    case Ellipse:
+    case ObjectKind::Ellipse:
         canvas_.ellipse(l, t, r, b);
         break;
-    case RoundRect:
+    case ObjectKind::RoundRect:
         canvas_.roundRect(l, t, r, b, (l - r) / 2, (t - b) / 2);
         break;
-    case ArcL:
+    case ObjectKind::ArcL:
         canvas_.arc(l, t, r, b, l, t, r, b);
         break;
-    case ArcH:
+    case ObjectKind::ArcH:
         canvas_.arc(l, t, r, b, r, b, l, t);
         break;
-    case ArcLU:
+    case ObjectKind::ArcLU:
         canvas_.arc(l, b, r, t, l, b, r, t);
         break;
-    case ArcHU:
+    case ObjectKind::ArcHU:
         canvas_.arc(l, b, r, t, r, t, l, b);
         break;
-    case Polygon:
-    case Polyline: {
+    case ObjectKind::Polygon:
+    case ObjectKind::Polyline:
+    case ObjectKind::FreeHand: {
         state.points = LineCodec::readPoints(kindData);
         QList<QPoint> shifted = state.points;
         if (!to.isIdentity())
             for (QPoint& p : shifted)
                 p = to.map(p);
-        if (kind == Polygon) {
+        if (kind == ObjectKind::Polygon) {
             canvas_.polygon(shifted);
         } else {
             canvas_.polyline(shifted);
@@ -233,22 +215,23 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         }
         break;
     }
-    case Text:
+    case ObjectKind::Text:
         state.currentText = kindData.toByteArray();
         if (options.transparentText)
             canvas_.setBrushStyle(BrushClear);
         canvas_.textOut(l, t, Windows1252::toUnicode(kindData));
         break;
-    case Picture: {
+    case ObjectKind::Bitmap:
+    case ObjectKind::Metafile: {
         const PictureCache::Picture picture =
             cache_ ? cache_->picture(kindData, owner) : PictureCache::decode(kindData);
         canvas_.stretchDraw(l, t, r, b, picture.columns, picture.size);
         break;
     }
-    case None:
+    default:
         break;
     }
-    return kind == Polygon || kind == Polyline;
+    return ObjectKinds::info(kind).pointList;
 }
 
 void LineRenderer::drawArrowheads(QByteArrayView marker, const QList<QPoint>& points,
