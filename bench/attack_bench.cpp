@@ -214,17 +214,18 @@ int runCase(const QString& name, const QString& path) {
             etiq.document().Lines[i][0] = '*';
         etiq.HasSelection = true;
         etiq.Dessine();
-        // A move drag under way: the press took the undo snapshot.
-        etiq.document().UndoLines = etiq.document().Lines;
-        etiq.Moving = true;
+        // Seven short drags, each one step of the history, then five of them taken back.
         etiq.CurrentPoint = QPoint(600, 600);
         std::vector<QByteArray> moves, undos;
         for (int i = 0; i < 7; ++i) {
+            etiq.document().beginGesture();
+            etiq.Moving = true;
             watch.start();
             etiq.FormMouseMove(601 - i % 2, 601 - i % 2);
             moves.push_back(watch.lap());
+            etiq.Moving = false;
+            etiq.document().endGesture();
         }
-        etiq.Moving = false;
         for (int i = 0; i < 5; ++i) {
             watch.start();
             etiq.Annuler();

@@ -8,6 +8,7 @@
 #include "LineCodec.h"
 #include "LineEdits.h"
 #include "ObjectCommands.h"
+#include "Selection.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,7 +91,7 @@ void editLine(const QByteArray& line, int dx, int dy) {
 qsizetype countSelected(const LineList& lines) {
     qsizetype n = 0;
     for (qsizetype i = 1; i < lines.size(); ++i)
-        n += lines[i].startsWith(ObjectCommands::kSelected);
+        n += lines[i].startsWith(Selection::kSelected);
     return n;
 }
 
@@ -99,7 +100,7 @@ void listCommands(LineList lines, std::uint8_t choice) {
     const LineList copied = ObjectCommands::copySelected(lines);
     FUZZ_CHECK(copied.size() == selected);
     for (const QByteArray& line : copied)
-        FUZZ_CHECK(line.startsWith(ObjectCommands::kPlain));
+        FUZZ_CHECK(line.startsWith(Selection::kPlain));
 
     LineList removed = lines;
     ObjectCommands::removeSelected(removed);
@@ -122,7 +123,7 @@ void listCommands(LineList lines, std::uint8_t choice) {
     FUZZ_CHECK(list.size() >= qMin<qsizetype>(size, 2));
 
     // Saving drops every selection mark and refits every text.
-    LineEdits::clearMarks(lines);
+    Selection::clear(lines);
     FUZZ_CHECK(countSelected(lines) == 0);
     for (qsizetype i = 2; i < lines.size(); ++i)
         FUZZ_CHECK(lines[i].indexOf('\t') >= 15);
@@ -149,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             editLine(lines[i], dx, dy);
         // Some objects selected, some locked, as the choice byte's bits say.
         if (i >= 2 && !lines[i].isEmpty() && (choice >> (i % 8)) & 1)
-            lines[i][0] = (i % 3 == 0) ? ObjectCommands::kLocked : ObjectCommands::kSelected;
+            lines[i][0] = (i % 3 == 0) ? Selection::kLocked : Selection::kSelected;
     }
     listCommands(lines, choice);
     runPendingEvents();

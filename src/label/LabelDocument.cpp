@@ -48,12 +48,84 @@ void LabelDocument::clear() {
     Lines = LineCodec::newLabel(format());
 }
 
-bool LabelDocument::undo() {
-    if (UndoLines.size() < 2 || UndoLines == Lines)
+bool LabelDocument::edit(const Edit& change, QByteArrayView run) {
+    // Inside a gesture that has recorded its step, only the change itself is left to do.
+    if (gestureDepth_ > 0 && gestureRecorded_) {
+        change(Lines);
+        gestureChanged_ = true;
+        return true;
+    }
+    const LineList before = Lines;
+    change(Lines);
+    if (Lines == before)
         return false;
-    Lines = UndoLines;
+    const bool joins = !run.isEmpty() && run == run_;
+    if (!joins)
+        history_.record(before);
+    run_ = run.toByteArray();
     Modified = true;
+    if (gestureDepth_ > 0) {
+        gestureRecorded_ = true;
+        gestureChanged_ = true;
+    } else {
+        changed();
+    }
     return true;
+}
+
+void LabelDocument::beginGesture() {
+    if (gestureDepth_++ == 0)
+        gestureRecorded_ = gestureChanged_ = false;
+}
+
+bool LabelDocument::endGesture() {
+    if (gestureDepth_ == 0 || --gestureDepth_ > 0)
+        return false;
+    const bool hadChanges = gestureChanged_;
+    gestureRecorded_ = gestureChanged_ = false;
+    if (hadChanges)
+        changed();
+    return hadChanges;
+}
+
+void LabelDocument::mark(const std::function<bool(LineList&)>& change) {
+    if (change(Lines) && gestureDepth_ == 0)
+        changed();
+}
+
+bool LabelDocument::undo() {
+    if (!history_.undo(Lines))
+        return false;
+    run_.clear();
+    Modified = true;
+    changed();
+    return true;
+}
+
+bool LabelDocument::redo() {
+    if (!history_.redo(Lines))
+        return false;
+    run_.clear();
+    Modified = true;
+    changed();
+    return true;
+}
+
+void LabelDocument::forgetUndo() {
+    history_.clear();
+    run_.clear();
+}
+
+void LabelDocument::setModified(bool modified) {
+    if (modified == Modified)
+        return;
+    Modified = modified;
+    changed(Change::Modified);
+}
+
+void LabelDocument::changed(Change change) {
+    if (listener_)
+        listener_(change);
 }
 
 void LabelDocument::load(const QString& path) {
@@ -65,7 +137,7 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     FileName = path;
     Lines = std::move(content);
     // "Annuler" must never bring back the previous label's objects under this name.
-    UndoLines.clear();
+    forgetUndo();
     // A file of fewer than two lines lacks its header or background record.
     if (Lines.isEmpty())
         Lines.append(LineCodec::defaultHeader());

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "LineCodec.h"
+#include "LineHistory.h"
 
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 // The label document without its window: the lines, the one undo copy, the file it came
 // from and its size. The label window holds one and draws it.
@@ -27,11 +30,35 @@ public:
     // Only the header and " 0BLANK" are left; size and file name stay.
     void clear();
 
-    // The undo copy: taken just before each change, brought back by undo().
-    void checkpoint() { UndoLines = Lines; }
-    void forgetUndo() { UndoLines.clear(); }
-    // Brings back the copy; an undo that changes the lines is a change. Returns whether it did.
+    // Every change of the lines goes through edit(). When the edit changes them, the state
+    // before it becomes a step of "Annuler", the label is modified and the listener hears of
+    // it. An edit with a `run` key equal to the previous change's joins that step (a run of
+    // arrow-key nudges of the same objects). Returns whether the lines changed.
+    using Edit = std::function<void(LineList&)>;
+    bool edit(const Edit& change, QByteArrayView run = {});
+    // A gesture (a drag, a resize) is one step: only its first real change is recorded, and
+    // the listener hears of it once, when the gesture ends.
+    void beginGesture();
+    // Returns whether the gesture changed the lines.
+    bool endGesture();
+    // A change of the marks alone (the selection): no step, no modification. `change` says
+    // whether it changed anything; the listener hears of it when it did.
+    void mark(const std::function<bool(LineList&)>& change);
+
+    // One step back or forth; each is a change of the label. Return whether there was one.
     bool undo();
+    bool redo();
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    const LineHistory& history() const { return history_; }
+    // Nouveau, Ouvrir and Redimensionner leave nothing to undo.
+    void forgetUndo();
+    // Changed or saved, whatever the lines say (a save under a new name must write).
+    void setModified(bool modified);
+
+    // Told after every change of the lines (marks included), and of the modified mark alone.
+    enum class Change { Lines, Modified };
+    void setListener(std::function<void(Change)> listener) { listener_ = std::move(listener); }
 
     // Reads the label file; throws UserError and changes nothing when it cannot.
     void load(const QString& path);
@@ -42,11 +69,21 @@ public:
     void save(const QString& path);
 
     LineList Lines;
-    LineList UndoLines;
     QString FileName;
     bool Modified = false;
     int LabelWidth = 70;
     int LabelHeight = 42;
     int HSpacing = 0;
     int VSpacing = 0;
+
+private:
+    void changed(Change change = Change::Lines);
+
+    LineHistory history_;
+    std::function<void(Change)> listener_;
+    // The key of the last change's run, while no other change came after it.
+    QByteArray run_;
+    int gestureDepth_ = 0;
+    bool gestureRecorded_ = false;
+    bool gestureChanged_ = false;
 };

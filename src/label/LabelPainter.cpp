@@ -2,6 +2,7 @@
 
 #include "LabelDocument.h"
 #include "LineEdits.h"
+#include "ObjectKinds.h"
 #include "PictureCache.h"
 #include "ToolBarState.h"
 #include "UserError.h"
@@ -24,7 +25,9 @@ QList<BrokenLine> LabelPainter::paint(const LineList& lines, const RenderOptions
     QList<BrokenLine> broken;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
-        if (QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size())) == "BLANK")
+        // A bare "BLANK" (no blank, no style block) draws nothing and changes no style.
+        if (QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size())) ==
+            ObjectKinds::keyword(ObjectKind::Blank))
             continue;
         try {
             renderer_.draw(line, options, state, &line);

@@ -1,6 +1,7 @@
 #include "LineEdits.h"
 
 #include "GdiCanvas.h"
+#include "ObjectKinds.h"
 #include "Windows1252.h"
 
 #include <cmath>
@@ -40,7 +41,7 @@ std::array<QPoint, 8> handlePoints(const LabelRect& b) {
 
 QByteArray Recadre(const QByteArray& line) {
     LineParts parts = LineCodec::splitLine(line);
-    if (parts.keyword != "TEXT")
+    if (ObjectKinds::of(parts.keyword).kind != ObjectKind::Text)
         return line;
     const auto corner = LineCodec::tryReadRect(parts.rectField);
     if (!corner)
@@ -56,26 +57,20 @@ QByteArray Recadre(const QByteArray& line) {
     return LineCodec::joinLine(parts);
 }
 
-bool clearMarks(LineList& lines) {
-    bool hadSelection = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        QByteArray& line = lines[i];
-        if (line.isEmpty())
-            continue;
-        if (line[0] == '*')
-            hadSelection = true;
-        if (line[0] != '#')
-            line[0] = ' ';
-        line = Recadre(line);
-    }
-    return hadSelection;
-}
-
 } // namespace LineEdits
 
 namespace LineEdits {
 
 namespace {
+
+bool isPicture(QByteArrayView keyword) {
+    const ObjectKind kind = ObjectKinds::of(keyword).kind;
+    return kind == ObjectKind::Bitmap || kind == ObjectKind::Metafile;
+}
+
+bool isTextOrPicture(QByteArrayView keyword) {
+    return ObjectKinds::of(keyword).kind == ObjectKind::Text || isPicture(keyword);
+}
 
 // A line cut for editing, with its rectangle read; nothing for a line without a whole one.
 std::optional<std::pair<LineParts, LabelRect>> cutWithRect(const QByteArray& line) {
@@ -91,7 +86,7 @@ std::optional<std::pair<LineParts, LabelRect>> cutWithRect(const QByteArray& lin
 }
 
 bool isPointList(QByteArrayView keyword) {
-    return keyword.contains("POLY") || keyword.contains("DRAW");
+    return ObjectKinds::of(keyword).pointList;
 }
 
 bool inRange(int v) {
@@ -127,7 +122,7 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
             moved.replace(at, 6, LineCodec::hex(int(*x) + dx, 3) + LineCodec::hex(int(*y) + dy, 3));
         }
         parts.kindData = moved;
-    } else if (parts.keyword != "TEXT" && parts.keyword != "BITMAP" && parts.keyword != "META") {
+    } else if (!isTextOrPicture(parts.keyword)) {
         parts.kindData = {};
     }
     const QByteArray rectField =
@@ -231,7 +226,7 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
         parts.kindData = points;
     }
     QByteArray styles;
-    if (parts.keyword == "TEXT" && parts.hasTab) {
+    if (ObjectKinds::of(parts.keyword).kind == ObjectKind::Text && parts.hasTab) {
         styles = RedimText(parts.styles.toByteArray(), parts.kindData.toByteArray(), l, r,
                            resizeFontSize);
         // A text below one point is an invisible dot nobody can click again.
@@ -240,7 +235,7 @@ QByteArray RedimXY(const QByteArray& line, int dx, int dy, int handle, int& resi
             return line;
         parts.styles = styles;
     }
-    if (parts.keyword == "BITMAP" || parts.keyword == "META") {
+    if (isPicture(parts.keyword)) {
         const qint64 newArea = qint64(r - l) * (b - t);
         if (newArea > 21000 && oldArea < newArea)
             return line;

@@ -26,10 +26,6 @@ std::array<QPoint, 8> handlePoints(const LabelRect& box);
 // read, come back unchanged.
 QByteArray Recadre(const QByteArray& line);
 
-// Every mark but '#' becomes ' ' and every text rectangle is refitted. Returns whether a
-// line was selected.
-bool clearMarks(LineList& lines);
-
 } // namespace LineEdits
 
 // Geometry edits of one object line, as the move and resize gestures apply them.

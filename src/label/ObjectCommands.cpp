@@ -1,5 +1,7 @@
 #include "ObjectCommands.h"
 
+#include "Selection.h"
+
 namespace ObjectCommands {
 
 namespace {
@@ -7,9 +9,9 @@ namespace {
 // The header and the background record are never listed.
 constexpr int kFirstObject = 2;
 
-bool isSelected(const QByteArray& line) {
-    return line.startsWith(kSelected);
-}
+using Selection::isSelected;
+using Selection::kLocked;
+using Selection::kPlain;
 
 // A document with no object line has nothing to move or delete.
 bool holds(const LineList& lines, int position) {
@@ -97,28 +99,6 @@ void oneDown(LineList& lines) {
     for (qsizetype i = kFirstObject + 1; i <= lines.size() - 1; ++i)
         if (isSelected(lines[i]))
             lines.move(i, i - 1);
-}
-
-void selectAll(LineList& lines, LabelRect& box) {
-    int values[4] = {0, 0, 0, 0};
-    for (qsizetype i = kFirstObject; i < lines.size(); ++i) {
-        QByteArray& line = lines[i];
-        if (line.isEmpty())
-            continue;
-        line[0] = kSelected;
-        const LineParts parts = LineCodec::splitLine(line);
-        const QByteArrayView rect = parts.rectField;
-        for (int f = 0; f < 4; ++f) {
-            const qsizetype at = qMin<qsizetype>(3 * f, rect.size());
-            if (const auto v =
-                    LineCodec::parseHex(rect.sliced(at, qMin<qsizetype>(3, rect.size() - at))))
-                values[f] = int(*v);
-        }
-        box.left = qMin(box.left, values[0]);
-        box.top = qMin(box.top, values[1]);
-        box.right = qMax(box.right, values[2]);
-        box.bottom = qMax(box.bottom, values[3]);
-    }
 }
 
 void lockSelected(LineList& lines) {

@@ -9,25 +9,19 @@
 // position edits.
 namespace ObjectCommands {
 
-// What a command needs and does around its edit.
+// What a command needs before its edit; the document records the edit as a step of
+// "Annuler" and marks the label changed when it changes anything.
 struct Rule {
     enum class WithoutSelection { Run, Message, Nothing };
     // Without a selection: go on, say "Aucun objet sélectionné", or do nothing silently.
     WithoutSelection withoutSelection = WithoutSelection::Run;
     // Fewer lines than this and the command does nothing, silently.
     int leastLines = 0;
-    bool snapshot = false; // takes the undo copy before the edit
-    bool modifies = false; // marks the label changed
-    bool repaints = false; // redraws the label after
 };
 
-constexpr Rule kCopy{Rule::WithoutSelection::Message, 0, false, false, false};
-constexpr Rule kCut{Rule::WithoutSelection::Message, 0, true, true, true};
-constexpr Rule kPaste{Rule::WithoutSelection::Run, 0, true, true, true};
-
-constexpr char kSelected = '*';
-constexpr char kLocked = '#';
-constexpr char kPlain = ' ';
+constexpr Rule kCopy{Rule::WithoutSelection::Message, 0};
+constexpr Rule kCut{Rule::WithoutSelection::Message, 0};
+constexpr Rule kPaste{Rule::WithoutSelection::Run, 0};
 
 // The selected lines from the background record on, as plain objects (locked and plain
 // ones are not taken).
@@ -48,14 +42,14 @@ bool remove(LineList& lines, int position);
 // The stacking, delete, select-all and lock scans of the object commands, over the lines.
 namespace ObjectCommands {
 
-constexpr Rule kToFront{Rule::WithoutSelection::Message, 4, true, true, true};
-constexpr Rule kToBack{Rule::WithoutSelection::Message, 4, true, true, true};
-constexpr Rule kOneUp{Rule::WithoutSelection::Message, 3, true, true, true};
-constexpr Rule kOneDown{Rule::WithoutSelection::Message, 3, true, true, true};
-constexpr Rule kDelete{Rule::WithoutSelection::Nothing, 2, true, true, true};
-constexpr Rule kLock{Rule::WithoutSelection::Message, 0, true, true, true};
-constexpr Rule kUnlockAll{Rule::WithoutSelection::Run, 0, true, true, true};
-constexpr Rule kMoveOrResize{Rule::WithoutSelection::Message, 0, true, true, true};
+constexpr Rule kToFront{Rule::WithoutSelection::Message, 4};
+constexpr Rule kToBack{Rule::WithoutSelection::Message, 4};
+constexpr Rule kOneUp{Rule::WithoutSelection::Message, 3};
+constexpr Rule kOneDown{Rule::WithoutSelection::Message, 3};
+constexpr Rule kDelete{Rule::WithoutSelection::Nothing, 2};
+constexpr Rule kLock{Rule::WithoutSelection::Message, 0};
+constexpr Rule kUnlockAll{Rule::WithoutSelection::Run, 0};
+constexpr Rule kMoveOrResize{Rule::WithoutSelection::Message, 0};
 
 // Every selected object goes on top, keeping their order.
 void bringToFront(LineList& lines);
@@ -65,13 +59,10 @@ void sendToBack(LineList& lines);
 void oneUp(LineList& lines);
 // Each selected object swaps with the one below it; the lowest object cannot go lower.
 void oneDown(LineList& lines);
-// Every object becomes selected, a locked one too; `box` grows by each rectangle as it
-// reads (a field that does not read keeps the value of the line before).
-void selectAll(LineList& lines, LabelRect& box);
 void lockSelected(LineList& lines);
 // Every object and the background become plain: neither selected nor locked.
 void unlockAll(LineList& lines);
-constexpr Rule kGroup{Rule::WithoutSelection::Message, 0, true, true, true};
+constexpr Rule kGroup{Rule::WithoutSelection::Message, 0};
 // The selected objects become one group: they take the lowest group digit 1-9 that no other
 // object uses. Returns false, changing nothing, when all nine are taken.
 bool groupSelected(LineList& lines);

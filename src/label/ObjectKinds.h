@@ -7,8 +7,8 @@
 // The keywords are written here and nowhere else; adding a kind is a row here and a drawing
 // case in LineRenderer.
 enum class ObjectKind {
-    Line,      // down from the top-left corner
-    LineUp,    // up from the bottom-left corner
+    Line,   // down from the top-left corner
+    LineUp, // up from the bottom-left corner
     Rect,
     Ellipse,
     RoundRect,

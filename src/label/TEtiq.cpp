@@ -6,8 +6,10 @@
 #include "LabelFile.h"
 #include "LabelPainter.h"
 #include "LineEdits.h"
+#include "NewObjects.h"
 #include "ObjectCommands.h"
 #include "PictureDecoders.h"
+#include "Selection.h"
 #include "SurfaceWidget.h"
 #include "UserError.h"
 #include "Windows1252.h"
@@ -28,18 +30,21 @@ namespace {
 constexpr int kPanelOffset = 20;
 // A CD label shows through a circle.
 const QRect kCdCircle(4, 4, 351, 351);
-// The rectangle field is twelve digits; what follows it is the object's kind data.
-constexpr qsizetype kRectDigits = 12;
 // The polygon and polyline tools collect up to 299 points (0..298) in a buffer of 301.
 constexpr int kPointBufferSize = 301;
 constexpr int kLastCollectedPoint = 298;
 constexpr int kPointsClearedAfterCollecting = 101;
 // A press and release closer than this (across plus down) record no shape.
 constexpr int kShortestGesture = 5;
-// A handle is grabbed within this distance, across and down, of its point.
-constexpr int kHandleReach = 5;
-// The selection box after a deselection: empty, ready to grow.
-constexpr LabelRect kNoSelectionBox{8182, 8182, 0, 0};
+
+// Which selected lines an arrow key moves: nudges of the same objects make one undo step.
+QByteArray selectedSet(const LineList& lines) {
+    QByteArray set = "nudge";
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        if (Selection::isSelected(lines[i]))
+            set += ' ' + QByteArray::number(i);
+    return set;
+}
 
 } // namespace
 
@@ -85,8 +90,21 @@ void TEtiq::FormCreate() {
     Tool = ToolLine;
     HasSelection = false;
     doc_ = LabelDocument();
+    doc_.setListener([this](LabelDocument::Change change) { documentChanged(change); });
     RedimForm();
     updateCaption();
+}
+
+void TEtiq::documentChanged(LabelDocument::Change change) {
+    if (change == LabelDocument::Change::Lines) {
+        if (HasSelection)
+            SelectionBox = Selection::box(doc_.Lines);
+        // A shape the tool has just drawn on the surface needs no redraw.
+        if (!shapeDrawn_)
+            Dessine();
+    }
+    showModified();
+    emit historyChanged(doc_.canUndo(), doc_.canRedo());
 }
 
 void TEtiq::SetIni(int toolNumber, int /*penWidth*/, int penStyle, ColorRef penColor,
@@ -122,7 +140,7 @@ void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
     RedimForm();
     // The old size's lines would come back under the new size.
     doc_.forgetUndo();
-    setModified(true);
+    doc_.setModified(true);
     Dessine();
 }
 
@@ -130,15 +148,12 @@ void TEtiq::SetNew() {
     // A new label has nothing to undo, whatever the old one had.
     doc_.forgetUndo();
     reportedBadLines_.clear();
-    setModified(false);
+    doc_.setModified(false);
     updateCaption();
 }
 
 void TEtiq::Effacer() {
-    doc_.checkpoint();
-    doc_.clear();
-    Dessine();
-    setModified(true);
+    doc_.edit([&](LineList& lines) { lines = LineCodec::newLabel(doc_.format()); });
 }
 
 void TEtiq::Charge(const QString& path) {
@@ -162,6 +177,7 @@ void TEtiq::showLoaded() {
     RedimForm();
     updateCaption();
     Dessine();
+    emit historyChanged(false, false);
 }
 
 bool TEtiq::Sauve(int mode) {
@@ -200,7 +216,7 @@ bool TEtiq::SaveAs() {
     if (chosen.isEmpty())
         return false;
     doc_.FileName = LabelFile::withExtension(chosen);
-    setModified(true);
+    doc_.setModified(true);
     return true;
 }
 
@@ -230,7 +246,7 @@ void TEtiq::FormCloseQuery(bool& canClose) {
 
 void TEtiq::FormClose() {
     doc_.Lines.clear();
-    doc_.UndoLines.clear();
+    doc_.forgetUndo();
 }
 
 void TEtiq::closeEvent(QCloseEvent* event) {
@@ -245,10 +261,6 @@ void TEtiq::closeEvent(QCloseEvent* event) {
 
 void TEtiq::RestoreStyles() {
     const ToolBarState state = toolBar_ ? toolBar_->GetStyles() : ToolBarState{};
-    CurFontName = state.fontName;
-    CurFontSize = state.fontSize;
-    CurPenWidth = state.penWidth;
-    CurPenStyle = state.penStyle;
     CurPenColor = state.penColor;
     CurBrushColor = state.fillColor;
     CurBrushStyle = state.fillStyle;
@@ -304,31 +316,6 @@ void TEtiq::RedimForm() {
     canvas_.setDevice(&surface_);
 }
 
-void TEtiq::showPadlocks() {
-    QList<QPoint> corners;
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        if (!doc_.Lines[i].startsWith(ObjectCommands::kLocked))
-            continue;
-        const LabelRect r = LineEdits::selectionRect(doc_.Lines[i]);
-        corners.append(QPoint(qMax(r.left, r.right), qMin(r.top, r.bottom)));
-    }
-    PaintBox1->setPadlocks(std::move(corners));
-}
-
-LabelRect TEtiq::markedBox() const {
-    LabelRect box = kNoSelectionBox;
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        if (!doc_.Lines[i].startsWith('*'))
-            continue;
-        const LabelRect r = LineEdits::selectionRect(doc_.Lines[i]);
-        box.left = qMin(box.left, qMin(r.left, r.right));
-        box.top = qMin(box.top, qMin(r.top, r.bottom));
-        box.right = qMax(box.right, qMax(r.left, r.right));
-        box.bottom = qMax(box.bottom, qMax(r.top, r.bottom));
-    }
-    return box;
-}
-
 void TEtiq::dropSelection() {
     Deselectionne();
     Dessine();
@@ -339,36 +326,13 @@ QSize TEtiq::frameSize() const {
 }
 
 void TEtiq::Deselectionne() {
-    if (HasSelection)
-        SelectionChanged = true;
-    LineEdits::clearMarks(doc_.Lines);
+    // The marks go without a redraw: the caller redraws once it has done the rest.
+    Selection::clear(doc_.Lines);
     HasSelection = false;
     setSurfaceCursor(Qt::ArrowCursor);
     Moving = false;
     ResizeHandle = 0;
-    SelectionBox = kNoSelectionBox;
-}
-
-QByteArray TEtiq::GetRect(int x, int y) {
-    int x0 = AnchorPoint.x();
-    int y0 = AnchorPoint.y();
-    int x1 = x;
-    int y1 = y;
-    QByteArray kindData;
-    if (Tool == ToolPolygon || Tool == ToolPolyline) {
-        const QList<QPoint> points = PointBuffer.mid(0, LastPointIndex + 1);
-        for (const QPoint& p : points) {
-            x0 = qMin(x0, p.x());
-            y0 = qMin(y0, p.y());
-            x1 = qMax(x1, p.x());
-            y1 = qMax(y1, p.y());
-        }
-        kindData = LineCodec::writePoints(points);
-        AnchorPoint = QPoint(x0, y0);
-    } else if (Tool == ToolPicture) {
-        kindData = LineCodec::writePicture(PictureBitmap);
-    }
-    return LineCodec::writeRect(qMin(x0, x1), qMin(y0, y1), qMax(x0, x1), qMax(y0, y1)) + kindData;
+    SelectionBox = Selection::kNone;
 }
 
 QByteArray TEtiq::GetStyles() const {
@@ -380,71 +344,50 @@ void TEtiq::EcritForme() {
         qAbs(AnchorPoint.x() - CurrentPoint.x()) + qAbs(AnchorPoint.y() - CurrentPoint.y()) <
             kShortestGesture)
         return;
-    const QByteArray styles = GetStyles();
-    const bool upward = CurrentPoint.y() < AnchorPoint.y();
-    const bool leftward = CurrentPoint.x() < AnchorPoint.x();
-    // GetRect gives the rectangle field followed by the points or pixels of the object.
-    const QByteArray rect = GetRect(CurrentPoint.x(), CurrentPoint.y());
-    QByteArrayView keyword;
+    ObjectKind kind = ObjectKind::Unknown;
+    QByteArray kindData;
     switch (Tool) {
     case ToolLine:
-        // The rectangle is normalised, so the keyword alone says which diagonal was drawn.
-        keyword = (leftward ? CurrentPoint.y() > AnchorPoint.y() : upward) ? "LINEU" : "LINE";
+        kind = NewObjects::lineKind(AnchorPoint, CurrentPoint);
         break;
     case ToolRect:
-        keyword = "RECT";
+        kind = ObjectKind::Rect;
         break;
     case ToolEllipse:
-        keyword = "ELLIPSE";
+        kind = ObjectKind::Ellipse;
         break;
     case ToolRoundRect:
-        keyword = "ROUNDRECT";
+        kind = ObjectKind::RoundRect;
         break;
     case ToolPolygon:
-        keyword = "POLYG";
+        kind = ObjectKind::Polygon;
         break;
     case ToolPolyline:
-        keyword = "POLYL";
+        kind = ObjectKind::Polyline;
         break;
     case ToolText:
-        keyword = "TEXT";
+        kind = ObjectKind::Text;
+        kindData = CurrentText;
         break;
     case ToolPicture:
-        if (PictureKind == PictureRaster)
-            keyword = "BITMAP";
-        else if (PictureKind == PictureMetafile)
-            keyword = "META";
+        kind = PictureKind == PictureMetafile ? ObjectKind::Metafile : ObjectKind::Bitmap;
+        kindData = LineCodec::writePicture(PictureBitmap);
         break;
     case ToolArc:
-        keyword = arcKeyword(upward, leftward);
+        kind = NewObjects::arcKind(AnchorPoint, CurrentPoint, CtrlPressed);
         break;
     default:
-        break;
+        return;
     }
-    if (!keyword.isEmpty()) {
-        const QByteArray kindData =
-            Tool == ToolText ? rect.sliced(kRectDigits) + CurrentText : rect.sliced(kRectDigits);
-        doc_.checkpoint();
-        doc_.Lines.append(
-            LineCodec::objectLine(keyword, rect.first(kRectDigits), kindData, styles));
-    }
-    setModified(true);
-}
-
-QByteArrayView TEtiq::arcKeyword(bool upward, bool leftward) const {
-    // The band runs from the press to the release (with Ctrl) or back; the keyword names
-    // the corner of the normalised rectangle it starts from.
-    if (!leftward)
-        return upward ? (CtrlPressed ? "ARCLU" : "ARCHU") : (CtrlPressed ? "ARCL" : "ARCH");
-    return upward ? (CtrlPressed ? "ARCH" : "ARCL") : (CtrlPressed ? "ARCHU" : "ARCLU");
-}
-
-void TEtiq::SetArray(const QByteArray& pointList) {
-    // The polygon tool writes into the buffer up to its last entry: it keeps its size.
-    const QList<QPoint> points = LineCodec::readPoints(pointList);
-    for (qsizetype i = 0; i < points.size(); ++i)
-        PointBuffer[i] = points[i];
-    LastPointIndex = int(points.size()) - 1;
+    if (Tool == ToolPicture && PictureKind == PictureNone)
+        return;
+    const QByteArray line =
+        NewObjects::line(kind, AnchorPoint, CurrentPoint, PointBuffer.mid(0, LastPointIndex + 1),
+                         kindData, GetStyles());
+    // The tool has drawn the shape already; only a picture still has to be drawn.
+    shapeDrawn_ = Tool != ToolPicture;
+    doc_.edit([&](LineList& lines) { lines.append(line); });
+    shapeDrawn_ = false;
 }
 
 void TEtiq::SetStyles(const QByteArray& block) {
@@ -452,26 +395,9 @@ void TEtiq::SetStyles(const QByteArray& block) {
 }
 
 void TEtiq::Efface() {
-    // The undo snapshot belongs to the commands that change the label, not to a redraw.
     canvas_.whiten(0, 0, surface_.width(), surface_.height());
     canvas_.setPenMode(PenMode::Copy);
     RestoreStyles();
-}
-
-void TEtiq::DessinCd() {
-    LineRenderer(canvas_).drawCdTemplate(doc_.LabelWidth, doc_.LabelHeight);
-}
-
-void TEtiq::DessinForme(const QByteArray& line) {
-    RenderState state = renderState();
-    try {
-        LineRenderer(canvas_, &pictureCache_)
-            .draw(line, RenderOptions::editor(doc_.format(), surface_.height()), state, &line);
-    } catch (...) {
-        takeRenderState(state);
-        throw;
-    }
-    takeRenderState(state);
 }
 
 RenderState TEtiq::renderState() const {
@@ -509,7 +435,7 @@ void TEtiq::Dessine() {
         pictureCache_.sweep();
         canvas_.flush();
         PaintBox1->update();
-        showPadlocks();
+        PaintBox1->setPadlocks(Selection::lockedCorners(doc_.Lines));
     }
     // A broken line is reported once for the label it is in, not at every redraw, and not
     // under the busy cursor.
@@ -572,12 +498,7 @@ void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
     default:
         break;
     }
-    canvas_.flush();
-    PaintBox1->update();
-}
-
-void TEtiq::RectSel(const QByteArray& line) {
-    LabelPainter(canvas_).drawSelectionFrame(line);
+    refreshSurface();
 }
 
 void TEtiq::Affsel() {
@@ -629,11 +550,6 @@ QString TEtiq::caption() const {
     return windowTitle();
 }
 
-void TEtiq::setModified(bool modified) {
-    doc_.Modified = modified;
-    showModified();
-}
-
 void TEtiq::showModified() {
     if (doc_.Modified == shownModified_)
         return;
@@ -674,31 +590,18 @@ void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers, Qt::Mou
         MoveRes();
     }
     CtrlPressed = modifiers == Qt::ControlModifier && buttons == Qt::LeftButton;
-    gestureMoved_ = false;
     // A press that moves or resizes the selection draws nothing, whatever the tool.
     if (Tool != ToolPointer && !Moving && ResizeHandle == 0)
         Drawing = true;
     if (Drawing)
         RestoreStyles();
     // With the pointer, a press on empty ground starts a band that selects what it encloses.
-    bandSelecting_ = Tool == ToolPointer && !Moving && ResizeHandle == 0 && !objectAt(AnchorPoint);
+    bandSelecting_ = Tool == ToolPointer && !Moving && ResizeHandle == 0 &&
+                     !Selection::objectAt(doc_.Lines, AnchorPoint);
     bandEnd_ = AnchorPoint;
     canvas_.moveTo(x, y);
     CurrentPoint = AnchorPoint;
     showPosition(x, y);
-}
-
-bool TEtiq::objectAt(QPoint point) const {
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        const QByteArray& line = doc_.Lines[i];
-        if (line.size() <= 1 || line[0] == ObjectCommands::kLocked)
-            continue;
-        const LabelRect r = LineEdits::selectionRect(line);
-        if (qMin(r.left, r.right) <= point.x() && point.x() <= qMax(r.left, r.right) &&
-            qMin(r.top, r.bottom) <= point.y() && point.y() <= qMax(r.top, r.bottom))
-            return true;
-    }
-    return false;
 }
 
 void TEtiq::drawBand() {
@@ -728,22 +631,11 @@ void TEtiq::finishBand() {
     if (!bandIsLongEnough())
         return;
     drawBand();
-    const int left = qMin(AnchorPoint.x(), bandEnd_.x());
-    const int top = qMin(AnchorPoint.y(), bandEnd_.y());
-    const int right = qMax(AnchorPoint.x(), bandEnd_.x());
-    const int bottom = qMax(AnchorPoint.y(), bandEnd_.y());
+    const QRect band = QRect(AnchorPoint, bandEnd_).normalized();
     if (!CtrlPressed)
         Deselectionne();
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        QByteArray& line = doc_.Lines[i];
-        if (line.size() <= 1 || line[0] == ObjectCommands::kLocked)
-            continue;
-        const LabelRect r = LineEdits::selectionRect(line);
-        if (qMin(r.left, r.right) >= left && qMax(r.left, r.right) <= right &&
-            qMin(r.top, r.bottom) >= top && qMax(r.top, r.bottom) <= bottom)
-            line[0] = ObjectCommands::kSelected;
-    }
-    SelectionBox = markedBox();
+    Selection::selectInside(doc_.Lines, band);
+    SelectionBox = Selection::box(doc_.Lines);
     HasSelection = SelectionBox.left <= SelectionBox.right;
     if (HasSelection)
         setSurfaceCursor(Qt::CrossCursor);
@@ -751,12 +643,15 @@ void TEtiq::finishBand() {
 }
 
 void TEtiq::moveSelectionBy(int dx, int dy) {
-    // One step of the arrow keys: one undoable move, under the mouse's 0..4095 rule.
-    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
-        ObjectCommands::editSelected(
-            lines, 1, [&](const QByteArray& line) { return LineEdits::MoveXY(line, dx, dy); });
-        SelectionBox = markedBox();
-    });
+    // Arrow keys: a run of nudges of the same objects is one step to undo, under the
+    // mouse's 0..4095 rule.
+    runObjectCommand(
+        ObjectCommands::kMoveOrResize,
+        [&](LineList& lines) {
+            ObjectCommands::editSelected(
+                lines, 1, [&](const QByteArray& line) { return LineEdits::MoveXY(line, dx, dy); });
+        },
+        selectedSet(doc_.Lines));
 }
 
 void TEtiq::FormMouseMove(int x, int y) {
@@ -800,16 +695,12 @@ void TEtiq::FormMouseMove(int x, int y) {
 void TEtiq::FormMouseUp(int x, int y) {
     if (bandSelecting_)
         finishBand();
-    // The selection stays with the objects it dragged; its box follows them.
-    if (gestureMoved_ && (Moving || ResizeHandle > 0))
-        SelectionBox = markedBox();
-    if (Moving) {
+    if (Moving || ResizeHandle > 0) {
+        // The gesture is one step, and its end redraws the label if it changed anything.
         Moving = false;
-        Dessine();
-    }
-    if (ResizeHandle > 0) {
         ResizeHandle = 0;
-        Dessine();
+        if (!endGesture())
+            Dessine();
     }
     if (!Drawing)
         return;
@@ -849,12 +740,7 @@ void TEtiq::PaintBox1Click() {
             break;
         }
         bandSelecting_ = false;
-        SelectionChanged = false;
-        if (!CtrlPressed)
-            Deselectionne();
         Selectionne();
-        if (SelectionChanged)
-            Dessine();
         break;
     case ToolText: {
         const QString typed = dialogs_ ? dialogs_->editText() : QString();
@@ -904,7 +790,6 @@ void TEtiq::InsertPicture() {
     }
     CurrentPoint = AnchorPoint + QPoint(PictureBitmap.width(), PictureBitmap.height());
     EcritForme();
-    Dessine();
 }
 
 bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
@@ -976,114 +861,95 @@ bool TEtiq::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-bool TEtiq::Insel(const QByteArray& line) {
-    const LabelRect r = LineEdits::selectionRect(line);
-    HitBox = LabelRect{qMin(r.left, r.right), qMin(r.top, r.bottom), qMax(r.left, r.right),
-                       qMax(r.top, r.bottom)};
-    const int x = CurrentPoint.x();
-    const int y = CurrentPoint.y();
-    return HitBox.left <= x && x <= HitBox.right && HitBox.top <= y && y <= HitBox.bottom;
-}
-
 void TEtiq::Selectionne() {
-    int group = 0;
-    qsizetype hit = -1;
-    for (qsizetype i = doc_.Lines.size() - 1; i >= 2; --i) {
-        QByteArray& line = doc_.Lines[i];
-        if (line.size() <= 1 || !Insel(line) || line[0] == '#')
-            continue;
-        line[0] = line[0] == '*' ? ' ' : '*';
-        group = (line[1] >= '0' && line[1] <= '9') ? line[1] - '0' : 0;
+    // One redraw for the click, whether it dropped the old selection, took a new one or both.
+    const bool keep = CtrlPressed;
+    const bool hadSelection = HasSelection;
+    bool hit = false;
+    doc_.mark([&](LineList& lines) {
+        if (!keep)
+            Selection::clear(lines);
+        hit = Selection::click(lines, CurrentPoint);
+        return (!keep && hadSelection) || hit;
+    });
+    if (!keep) {
+        HasSelection = false;
+        setSurfaceCursor(Qt::ArrowCursor);
+        Moving = false;
+        ResizeHandle = 0;
+    }
+    if (hit) {
         HasSelection = true;
-        SelectionChanged = true;
-        SelectionBox.left = qMin(SelectionBox.left, HitBox.left);
-        SelectionBox.top = qMin(SelectionBox.top, HitBox.top);
-        SelectionBox.right = qMax(SelectionBox.right, HitBox.right);
-        SelectionBox.bottom = qMax(SelectionBox.bottom, HitBox.bottom);
         setSurfaceCursor(Qt::CrossCursor);
-        hit = i;
-        break;
     }
-    if (hit < 0 || group == 0)
-        return;
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        QByteArray& line = doc_.Lines[i];
-        if (line.size() > 1 && line[1] == char('0' + group))
-            line[0] = '*';
-    }
-    SelectionBox.left = qMin(SelectionBox.left, HitBox.left);
-    SelectionBox.top = qMin(SelectionBox.top, HitBox.top);
-    SelectionBox.right = qMax(SelectionBox.right, HitBox.right);
-    SelectionBox.bottom = qMax(SelectionBox.bottom, HitBox.bottom);
+    SelectionBox = HasSelection ? Selection::box(doc_.Lines) : Selection::kNone;
 }
 
 void TEtiq::CurseurSel() {
     HoverHandle = 0;
-    const int x = CurrentPoint.x();
-    const int y = CurrentPoint.y();
-    const LabelRect& b = SelectionBox;
-    if (b.left < x && x < b.right && b.top < y && y < b.bottom)
+    if (Selection::insideBox(SelectionBox, CurrentPoint))
         setSurfaceCursor(Qt::CrossCursor);
     static constexpr Qt::CursorShape cursors[8] = {
         Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
         Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor};
-    const auto handles = LineEdits::handlePoints(b);
-    for (int h = 0; h < 8; ++h) {
-        if (qAbs(x - handles[h].x()) < kHandleReach && qAbs(y - handles[h].y()) < kHandleReach) {
-            setSurfaceCursor(cursors[h]);
-            HoverHandle = h + 1;
-        }
-    }
+    HoverHandle = Selection::handleAt(SelectionBox, CurrentPoint);
+    if (HoverHandle > 0)
+        setSurfaceCursor(cursors[HoverHandle - 1]);
 }
 
 void TEtiq::MoveRes() {
     Moving = surfaceCursor() == Qt::CrossCursor;
     ResizeHandle = HoverHandle;
-    // A move or resize is a change: "Annuler" brings back the objects where they were.
-    if (Moving || ResizeHandle > 0)
-        doc_.checkpoint();
+    // The gesture becomes a step of "Annuler" only once it changes something: a click on
+    // the selection, or a drag against the label's edge, leaves the last change undoable.
+    if (Moving || ResizeHandle > 0) {
+        gestureMoved_ = false;
+        endGesture();
+        doc_.beginGesture();
+        gestureOpen_ = true;
+    }
+}
+
+bool TEtiq::endGesture() {
+    if (!gestureOpen_)
+        return false;
+    gestureOpen_ = false;
+    return doc_.endGesture();
 }
 
 void TEtiq::Deplace() {
     const int dx = CurrentPoint.x() - AnchorPoint.x();
     const int dy = CurrentPoint.y() - AnchorPoint.y();
-    for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
-        if (doc_.Lines[i].startsWith('*'))
-            doc_.Lines[i] = LineEdits::MoveXY(doc_.Lines[i], dx, dy);
-    setModified(true);
+    doc_.edit([&](LineList& lines) {
+        ObjectCommands::editSelected(
+            lines, 1, [&](const QByteArray& line) { return LineEdits::MoveXY(line, dx, dy); });
+    });
 }
 
 void TEtiq::RedimSel() {
     const int dx = CurrentPoint.x() - AnchorPoint.x();
     const int dy = CurrentPoint.y() - AnchorPoint.y();
-    for (qsizetype i = 1; i < doc_.Lines.size(); ++i)
-        if (doc_.Lines[i].startsWith('*'))
-            doc_.Lines[i] = LineEdits::RedimXY(doc_.Lines[i], dx, dy, ResizeHandle, ResizeFontSize);
-    setModified(true);
+    doc_.edit([&](LineList& lines) {
+        ObjectCommands::editSelected(lines, 1, [&](const QByteArray& line) {
+            return LineEdits::RedimXY(line, dx, dy, ResizeHandle, ResizeFontSize);
+        });
+    });
+}
+
+bool TEtiq::hasSelectionOrSays(ObjectCommands::Rule::WithoutSelection without) {
+    using Without = ObjectCommands::Rule::WithoutSelection;
+    if (HasSelection || without == Without::Run)
+        return true;
+    if (without == Without::Message)
+        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+    return false;
 }
 
 bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
-                             const std::function<void(LineList&)>& edit) {
-    using Without = ObjectCommands::Rule::WithoutSelection;
-    if (!HasSelection && rule.withoutSelection != Without::Run) {
-        if (rule.withoutSelection == Without::Message)
-            Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+                             const std::function<void(LineList&)>& edit, QByteArrayView run) {
+    if (!hasSelectionOrSays(rule.withoutSelection) || doc_.Lines.size() < rule.leastLines)
         return false;
-    }
-    if (doc_.Lines.size() < rule.leastLines)
-        return false;
-    // A command that finds nothing to change leaves the undo copy of the last real change
-    // and the changed mark alone.
-    const LineList before = doc_.Lines;
-    edit(doc_.Lines);
-    if (doc_.Lines != before) {
-        if (rule.snapshot)
-            doc_.UndoLines = before;
-        if (rule.modifies)
-            setModified(true);
-    }
-    if (rule.repaints)
-        Dessine();
+    doc_.edit(edit, run);
     return true;
 }
 
@@ -1108,12 +974,12 @@ void TEtiq::Supprimer() {
 }
 
 void TEtiq::ToutSel() {
-    // The box of everything, not grown from wherever the last box was: a box reaching
-    // the corner would put the handles and the move zone where no object is.
-    SelectionBox = kNoSelectionBox;
-    ObjectCommands::selectAll(doc_.Lines, SelectionBox);
-    Dessine();
+    doc_.mark([](LineList& lines) {
+        Selection::selectAll(lines);
+        return true;
+    });
     HasSelection = true;
+    SelectionBox = Selection::box(doc_.Lines);
 }
 
 void TEtiq::ToutDesel() {
@@ -1143,10 +1009,8 @@ void TEtiq::Dissocier() {
 }
 
 void TEtiq::Position() {
-    if (!HasSelection) {
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
         return;
-    }
     const QPoint move = dialogs_ ? dialogs_->moveOf(SelectionBox) : QPoint();
     if (move.isNull())
         return;
@@ -1159,10 +1023,8 @@ void TEtiq::Position() {
 }
 
 void TEtiq::Taille() {
-    if (!HasSelection) {
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
         return;
-    }
     const QPoint change = dialogs_ ? dialogs_->resizeOf(SelectionBox) : QPoint();
     if (change.isNull())
         return;
@@ -1178,19 +1040,10 @@ void TEtiq::Taille() {
 }
 
 void TEtiq::Modifier() {
-    if (!HasSelection) {
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
+    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
         return;
-    }
-    qsizetype marked = -1;
-    int count = 0;
-    for (qsizetype i = 2; i < doc_.Lines.size(); ++i) {
-        if (doc_.Lines[i].startsWith('*')) {
-            marked = i;
-            ++count;
-        }
-    }
-    if (count >= 2) {
+    const qsizetype marked = Selection::single(doc_.Lines);
+    if (Selection::count(doc_.Lines) >= 2) {
         Dialogs::information(this, QStringLiteral("Sélection multiple non modifiable"));
         return;
     }
@@ -1208,17 +1061,13 @@ void TEtiq::FondPage() {
     if (doc_.Lines.size() < 2 || !dialogs_)
         return;
     const QByteArray record = dialogs_->background(doc_.Lines[1]);
-    if (record.isEmpty() || record == doc_.Lines[1])
-        return;
-    doc_.checkpoint();
-    doc_.Lines[1] = record;
-    setModified(true);
-    Dessine();
+    if (!record.isEmpty())
+        doc_.edit([&](LineList& lines) { lines[1] = record; });
 }
 
 void TEtiq::Copier(LineList& clipboard) {
-    runObjectCommand(ObjectCommands::kCopy,
-                     [&](LineList& lines) { clipboard = ObjectCommands::copySelected(lines); });
+    if (hasSelectionOrSays(ObjectCommands::kCopy.withoutSelection))
+        clipboard = ObjectCommands::copySelected(doc_.Lines);
 }
 
 void TEtiq::Couper(LineList& clipboard) {
@@ -1235,9 +1084,20 @@ void TEtiq::Coller(const LineList& clipboard) {
 }
 
 void TEtiq::Annuler() {
-    doc_.undo();
-    showModified();
-    Dessine();
+    if (doc_.undo())
+        selectionFromMarks();
+}
+
+void TEtiq::Retablir() {
+    if (doc_.redo())
+        selectionFromMarks();
+}
+
+void TEtiq::selectionFromMarks() {
+    // The step brought back its own selection: the window follows the marks.
+    SelectionBox = Selection::box(doc_.Lines);
+    HasSelection = SelectionBox.left <= SelectionBox.right;
+    setSurfaceCursor(HasSelection ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 
 void TEtiq::Liste() {
@@ -1246,22 +1106,16 @@ void TEtiq::Liste() {
     LineList edited = doc_.Lines;
     const int chosen = dialogs_->objectList(edited);
     // A list closed without moving or deleting anything changed nothing to undo or save.
-    if (edited != doc_.Lines) {
-        doc_.checkpoint();
-        doc_.Lines = edited;
-        setModified(true);
-    }
+    doc_.edit([&](LineList& lines) { lines = edited; });
     if (chosen >= 2 && chosen < doc_.Lines.size() && doc_.Lines[chosen].size() > 1) {
         // The object chosen in the list becomes the selection.
         Deselectionne();
-        doc_.Lines[chosen][0] = '*';
         HasSelection = true;
-        CurrentPoint = QPoint(LineEdits::selectionRect(doc_.Lines[chosen]).left,
-                              LineEdits::selectionRect(doc_.Lines[chosen]).top);
-        Insel(doc_.Lines[chosen]);
-        SelectionBox = HitBox;
+        doc_.mark([&](LineList& lines) {
+            lines[chosen][0] = Selection::kSelected;
+            return true;
+        });
     }
-    Dessine();
 }
 
 void TEtiq::Proprietes() {

@@ -56,7 +56,6 @@ public:
     void InsertPicture();
 
     // Selection, moving and resizing.
-    bool Insel(const QByteArray& line);
     void Selectionne();
     void CurseurSel();
     void MoveRes();
@@ -68,13 +67,15 @@ public:
     // the selection check, the least line count, the undo copy, the change mark and the
     // redraw. Returns whether the edit ran.
     bool runObjectCommand(const ObjectCommands::Rule& rule,
-                          const std::function<void(LineList&)>& edit);
+                          const std::function<void(LineList&)>& edit, QByteArrayView run = {});
 
     // Clipboard and undo.
     void Copier(LineList& clipboard);
     void Couper(LineList& clipboard);
     void Coller(const LineList& clipboard);
+    // One step back, one step forth; many of each.
     void Annuler();
+    void Retablir();
 
     // The object commands.
     void AvPlan();
@@ -133,21 +134,15 @@ public:
     void Deselectionne();
 
     // Line grammar at the window's level.
-    QByteArray GetRect(int x, int y);
     QByteArray GetStyles() const;
     void EcritForme();
-    void SetArray(const QByteArray& pointList);
     void SetStyles(const QByteArray& styleBlock);
 
     // Drawing: a full redraw of the label from the document, and its pieces.
     void Dessine();
     void Redessine();
     void Efface();
-    void DessinCd();
-    // Draws one object line over the surface, as a redraw does.
-    void DessinForme(const QByteArray& line);
     void DrawShape(QPoint from, QPoint to, PenMode mode);
-    void RectSel(const QByteArray& line);
     void Affsel();
     // Tool-bar setters acting on the surface at once.
     void PenSize(int width);
@@ -164,8 +159,6 @@ public:
     void setPictureCacheEnabled(bool enabled) { pictureCacheEnabled_ = enabled; }
 
     QString caption() const;
-    // Marks the label as changed or not; the main window shows it in its title.
-    void setModified(bool modified);
     QSize frameSize() const;
     QSize surfaceSize() const { return surface_.size(); }
     const QImage& surface() const { return surface_; }
@@ -182,12 +175,8 @@ public:
     bool HasSelection = false;
     LabelRect SelectionBox;
     int CurBrushStyle = BrushClear;
-    int CurPenStyle = PenSolid;
-    int CurPenWidth = 1;
     ColorRef CurPenColor = 0;
     ColorRef CurBrushColor = 0x00FFFFFF;
-    QString CurFontName = QStringLiteral("Arial");
-    int CurFontSize = 12;
     int MarginLeft = 0;
     int MarginTop = 0;
     int MarginRight = 0;
@@ -208,12 +197,12 @@ public:
     bool Moving = false;
     int ResizeHandle = 0;
     int HoverHandle = 0;
-    LabelRect HitBox;
-    bool SelectionChanged = false;
     int ResizeFontSize = 0;
 
 signals:
     void modifiedChanged(bool modified);
+    // What "Annuler" and "Rétablir" can do now.
+    void historyChanged(bool canUndo, bool canRedo);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -223,22 +212,25 @@ private:
     void updateCaption();
     // Tells the main window when the changed mark differs from what it shows.
     void showModified();
+    // Redraws after a change of the document, and tells the main window of it.
+    void documentChanged(LabelDocument::Change change);
+    // The selection check of the commands that need one: false, after the message the rule
+    // asks for, when there is none.
+    bool hasSelectionOrSays(ObjectCommands::Rule::WithoutSelection without);
+    // After "Annuler" or "Rétablir": the selection is what the marks brought back say.
+    void selectionFromMarks();
+    // Ends the move or resize under way; returns whether it changed the lines.
+    bool endGesture();
     void setFontStyleFlag(int flag, char change);
     RenderState renderState() const;
     void takeRenderState(const RenderState& state);
 
     void showPosition(int x, int y);
-    QByteArrayView arcKeyword(bool upward, bool leftward) const;
     void dropSelection();
-    bool objectAt(QPoint point) const;
     void drawBand();
     bool bandIsLongEnough() const;
     void finishBand();
     void showLoaded();
-    // The union of the selected objects' rectangles.
-    LabelRect markedBox() const;
-    // A padlock on the screen at each locked object's corner.
-    void showPadlocks();
     // Whether a redraw may take long enough to show the busy cursor.
     bool isHeavy() const;
     void setSurfaceCursor(Qt::CursorShape shape);
@@ -265,4 +257,8 @@ private:
     // Broken lines already reported, so a message does not come back at every redraw.
     QSet<QByteArray> reportedBadLines_;
     bool shownModified_ = false;
+    // A move or resize under way, one step of the history.
+    bool gestureOpen_ = false;
+    // The tool drew the shape it records: the change needs no redraw.
+    bool shapeDrawn_ = false;
 };

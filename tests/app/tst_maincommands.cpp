@@ -179,8 +179,7 @@ void TestMainCommands::everyMenuEntry() {
          "0 0 0 0 0 100\r\n"},
         {"&Edition", "&Annuler", "annuler modification", "Ctrl+Z",
          [](MainFormFixture& f, QAction* a) {
-             f.etiq().document().UndoLines = newLabel(70, 42);
-             f.addObject(kRectLine);
+             f.etiq().document().edit([](LineList& lines) { lines.append(kRectLine); });
              a->trigger();
          },
          lines, "2"},

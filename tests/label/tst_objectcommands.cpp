@@ -287,21 +287,24 @@ void TestObjectCommands::bandAndArrowKeys() {
     w.etiq.FormMouseUp(95, 65);
     QCOMPARE(marks(w), QByteArray("**#"));
 
-    // The arrow keys move the selection, one pixel or ten with Shift, each step undoable.
-    // The keys reach the label window through the widget that holds its keyboard focus.
+    // The arrow keys move the selection, one pixel or ten with Shift; a run of them on the
+    // same objects is one step to undo. The keys reach the label window through the widget
+    // that holds its keyboard focus.
     QWidget* keys = w.etiq.focusProxy();
     QVERIFY(keys);
+    const int steps = w.etiq.document().history().undoSteps();
     QTest::keyClick(keys, Qt::Key_Right);
     QCOMPARE(LineEdits::selectionRect(w.line(2)).left, 21);
     QTest::keyClick(keys, Qt::Key_Down, Qt::ShiftModifier);
     QCOMPARE(LineEdits::selectionRect(w.line(3)), (LabelRect{51, 30, 91, 70}));
+    QCOMPARE(w.etiq.document().history().undoSteps(), steps + 1);
     w.etiq.Annuler();
-    QCOMPARE(LineEdits::selectionRect(w.line(3)), (LabelRect{51, 20, 91, 60}));
+    QCOMPARE(LineEdits::selectionRect(w.line(3)), (LabelRect{50, 20, 90, 60}));
     // Past the left edge an object stays where it is.
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(keys, Qt::Key_Left, Qt::ShiftModifier);
-    QCOMPARE(LineEdits::selectionRect(w.line(2)).left, 1);
-    QCOMPARE(LineEdits::selectionRect(w.line(3)).left, 21);
+    QCOMPARE(LineEdits::selectionRect(w.line(2)).left, 0);
+    QCOMPARE(LineEdits::selectionRect(w.line(3)).left, 20);
 }
 
 void TestObjectCommands::backgroundIsOneUndoableChange() {

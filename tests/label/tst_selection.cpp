@@ -1,6 +1,7 @@
 #include "LabelWindowFixture.h"
 #include "LineCodec.h"
 #include "LineEdits.h"
+#include "Selection.h"
 #include "TEtiq.h"
 
 #include <QRandomGenerator>
@@ -64,15 +65,11 @@ void TestSelection::clickSelectsTheTopmostUnlockedObject() {
 
 void TestSelection::hitTestIncludesTheEdges() {
     LabelWindowFixture w(1, {object("LINE", 60, 40, 20, 10)});
-    for (const QPoint hit : {QPoint(60, 40), QPoint(20, 10), QPoint(60, 25)}) {
-        w.etiq.CurrentPoint = hit;
-        QVERIFY(w.etiq.Insel(w.line(2)));
-    }
-    QCOMPARE(w.etiq.HitBox, (LabelRect{20, 10, 60, 40}));
-    for (const QPoint miss : {QPoint(61, 40), QPoint(60, 41), QPoint(19, 10)}) {
-        w.etiq.CurrentPoint = miss;
-        QVERIFY(!w.etiq.Insel(w.line(2)));
-    }
+    for (const QPoint hit : {QPoint(60, 40), QPoint(20, 10), QPoint(60, 25)})
+        QVERIFY(Selection::objectAt(w.etiq.document().Lines, hit));
+    QCOMPARE(Selection::boxOf(w.line(2)), (LabelRect{20, 10, 60, 40}));
+    for (const QPoint miss : {QPoint(61, 40), QPoint(60, 41), QPoint(19, 10)})
+        QVERIFY(!Selection::objectAt(w.etiq.document().Lines, miss));
 }
 
 void TestSelection::groupsAreSelectedTogether() {
