@@ -4,6 +4,7 @@
 #include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
+#include "ObjectKinds.h"
 #include "PreviewBox.h"
 
 #include <QGridLayout>
@@ -106,7 +107,8 @@ void TCouleur::Calcule() {
     style.brushColor = base_;
     style.penColor = base_;
     const QByteArray record = LineCodec::objectLine(
-        RadioButton2->isChecked() ? "COLORU" : "COLOR",
+        ObjectKinds::keyword(RadioButton2->isChecked() ? ObjectKind::GradientUp
+                                                       : ObjectKind::Gradient),
         LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1), {},
         LineCodec::writeStyles(style));
     canvas_.whiten(0, 0, kPreviewSize.width(), kPreviewSize.height());

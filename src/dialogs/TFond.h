@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GdiCanvas.h"
+#include "ObjectKinds.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -19,9 +20,6 @@ class TMotif;
 class TFond : public QDialog {
     Q_OBJECT
 public:
-    // The kinds of background record, in the order of the choices.
-    enum Kind { Blank, FillRect, Shape, Color, ColorU };
-
     TFond(TMotif& motif, TCouleur& couleur, QWidget* parent = nullptr);
 
     // Shows the background record in the preview, taking its attributes; the choices keep
@@ -73,8 +71,8 @@ public:
     void done(int result) override;
 
 private:
-    // Writes the record of `kind` and shows it.
-    void choose(Kind kind);
+    // Writes the record of `kind` (a background kind) and shows it; `choice` is its button.
+    void choose(ObjectKind kind, QRadioButton* choice);
     // A choice cancelled changes nothing: the choice made before it is checked again, so
     // that the cancelled one can be made anew.
     void keepChoice();
@@ -83,7 +81,7 @@ private:
     TCouleur& couleur_;
     GdiCanvas canvas_;
     QByteArray record_;
-    Kind kind_ = Blank;
+    ObjectKind kind_ = ObjectKind::Blank;
     QRadioButton* lastChoice_ = nullptr;
     bool accepted_ = false;
 };

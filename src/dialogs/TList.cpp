@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ObjectCommands.h"
+#include "ObjectKinds.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,44 +14,12 @@
 
 namespace ObjectList {
 
-namespace {
-
-QString kindName(QByteArrayView keyword) {
-    static const QList<std::pair<QByteArrayView, QString>> names{
-        {"LINE", QStringLiteral("Ligne descendante")},
-        {"LINEU", QStringLiteral("Ligne montante")},
-        {"RECT", QStringLiteral("Rectangle")},
-        {"POLYG", QStringLiteral("Polygone")},
-        {"POLYL", QStringLiteral("Ligne brisée")},
-        {"DRAW", QStringLiteral("Dessin libre")},
-        {"ELLIPSE", QStringLiteral("Ellipse")},
-        {"ROUNDRECT", QStringLiteral("Rectangle arrondi")},
-        {"ARCH", QStringLiteral("Arc convexe descendant")},
-        {"ARCL", QStringLiteral("Arc concave descendant")},
-        {"ARCHU", QStringLiteral("Arc convexe montant")},
-        {"ARCLU", QStringLiteral("Arc concave montant")},
-        {"CHORDH", QStringLiteral("Hémisphère convexe descendant")},
-        {"CHORDL", QStringLiteral("Hémisphère concave descendant")},
-        {"CHORDHU", QStringLiteral("Hémisphère convexe montant")},
-        {"CHORDLU", QStringLiteral("Hémisphère concave montant")},
-        {"TEXT", QStringLiteral("Texte")},
-        {"BITMAP", QStringLiteral("Image bitmap")},
-        {"META", QStringLiteral("Image Metafile")},
-    };
-    for (const auto& [word, name] : names)
-        if (word == keyword)
-            return name;
-    return QStringLiteral("????????????");
-}
-
-} // namespace
-
 QString entryText(const QByteArray& line) {
     const LineParts parts = LineCodec::splitLine(line);
     // A field that does not convert shows 0, and so do the fields after it.
     const LabelRect r = LineCodec::readRectLenient(parts.rectField);
     return QStringLiteral("%1  (%2,%3,%4,%5)")
-        .arg(kindName(parts.keyword))
+        .arg(QString::fromUtf8(ObjectKinds::of(parts.keyword).listName))
         .arg(r.left)
         .arg(r.top)
         .arg(r.right)

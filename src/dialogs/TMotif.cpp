@@ -4,6 +4,7 @@
 #include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
+#include "ObjectKinds.h"
 #include "PreviewBox.h"
 
 #include <QColorDialog>
@@ -145,8 +146,9 @@ void TMotif::Apercu() {
     shape.brushColor = Panel11->color();
     shape.penColor = Panel10->color();
     const QByteArray record = LineCodec::objectLine(
-        "SHAPE", LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1),
-        {}, LineCodec::writeStyles(shape));
+        ObjectKinds::keyword(ObjectKind::Shape),
+        LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1), {},
+        LineCodec::writeStyles(shape));
     canvas_.whiten(0, 0, kPreviewSize.width(), kPreviewSize.height());
     drawBackgroundPreview(canvas_, record, kPreviewSize);
 }
