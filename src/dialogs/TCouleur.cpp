@@ -22,7 +22,7 @@ constexpr ColorRef kButtonColors[6] = {0x000000FF, 0x00FF0000, 0x00008000,
 
 } // namespace
 
-TCouleur::TCouleur(QWidget* parent) : QDialog(parent) {
+TCouleur::TCouleur(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Couleur"));
     setWindowTitle(QStringLiteral("Dégradés"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -94,7 +94,7 @@ int TCouleur::Execute() {
 }
 
 bool TCouleur::Result(ColorRef& color, int& direction) const {
-    if (!accepted_)
+    if (!accepted())
         return false;
     color = base_;
     direction = RadioButton2->isChecked() ? LightToDark : DarkToLight;
@@ -118,9 +118,4 @@ void TCouleur::Calcule() {
 void TCouleur::PanelClick(int number) {
     base_ = buttonColor(number);
     PaintBox1->redraw();
-}
-
-void TCouleur::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }

@@ -26,7 +26,7 @@ constexpr qsizetype kStyleLimit = 1024;
 } // namespace
 
 TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
-    : QDialog(parent), motif_(motif), couleur_(couleur) {
+    : AnsweredDialog(parent), motif_(motif), couleur_(couleur) {
     setObjectName(QStringLiteral("Fond"));
     setWindowTitle(QStringLiteral("Fond de page"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -88,7 +88,7 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
 
 void TFond::Init(const QByteArray& record) {
     record_ = record;
-    accepted_ = false;
+    forgetAnswer();
     if (!LineCodec::splitLine(record).hasTab) {
         // Nothing to take: the preview keeps its pen and brush style, on a white brush and
         // in the dialog's own font.
@@ -106,7 +106,7 @@ int TFond::Execute() {
 }
 
 QByteArray TFond::Result() const {
-    return accepted_ ? record_ : QByteArray();
+    return accepted() ? record_ : QByteArray();
 }
 
 void TFond::EcritForme() {
@@ -211,9 +211,4 @@ void TFond::Button1Click() {
 
 void TFond::Button2Click() {
     accept();
-}
-
-void TFond::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }

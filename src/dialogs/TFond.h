@@ -1,10 +1,10 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "GdiCanvas.h"
 #include "ObjectKinds.h"
 
 #include <QByteArray>
-#include <QDialog>
 
 class PreviewBox;
 class QColorDialog;
@@ -17,7 +17,7 @@ class TMotif;
 // "Fond de page": chooses the label's page background and composes its record, line 1 of
 // the label. The preview's pen, brush and font are the record's attributes: the record
 // given sets them, each choice changes some of them and the new record is written from them.
-class TFond : public QDialog {
+class TFond : public AnsweredDialog {
     Q_OBJECT
 public:
     TFond(TMotif& motif, TCouleur& couleur, QWidget* parent = nullptr);
@@ -67,9 +67,6 @@ public:
     QPushButton* Button2 = nullptr;
     QColorDialog* ColorDialog1 = nullptr;
 
-    // The close box counts as "Annuler", as Escape does.
-    void done(int result) override;
-
 private:
     // Writes the record of `kind` (a background kind) and shows it; `choice` is its button.
     void choose(ObjectKind kind, QRadioButton* choice);
@@ -83,5 +80,4 @@ private:
     QByteArray record_;
     ObjectKind kind_ = ObjectKind::Blank;
     QRadioButton* lastChoice_ = nullptr;
-    bool accepted_ = false;
 };

@@ -35,7 +35,7 @@ QStringList entries(const LineList& lines) {
 
 } // namespace ObjectList
 
-TList::TList(QWidget* parent) : QDialog(parent) {
+TList::TList(QWidget* parent) : AnsweredDialog(parent) {
     setWindowTitle(QStringLiteral("Liste des objets"));
     auto makeButton = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon) {
         auto* button = new QToolButton(this);
@@ -79,7 +79,7 @@ void TList::Init(const LineList& lines) {
     copy_ = hasCopy_ ? lines : LineList();
     changed_ = false;
     chosen_ = -1;
-    closedByUser_ = false;
+    forgetAnswer();
     Affiche();
 }
 
@@ -89,7 +89,7 @@ int TList::Execute() {
 
 int TList::Result(LineList& lines) {
     int line = -1;
-    if (closedByUser_ && hasCopy_) {
+    if (accepted() && hasCopy_) {
         if (changed_)
             lines = copy_;
         if (chosen_ >= 0)
@@ -142,7 +142,6 @@ void TList::ListBox1DblClick() {
 }
 
 void TList::Button1Click() {
-    closedByUser_ = true;
     accept();
 }
 
@@ -163,17 +162,19 @@ bool TList::ListBox1KeyDown(QKeyEvent* event) {
     }
 }
 
+// Escape presses the list's one button, "Fermer", which keeps the edits; only the close box
+// throws them away, as "Annuler" would.
 void TList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
         Button1Click();
     else
-        QDialog::keyPressEvent(event);
+        AnsweredDialog::keyPressEvent(event);
 }
 
 bool TList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListBox1 && event->type() == QEvent::KeyPress)
         return ListBox1KeyDown(static_cast<QKeyEvent*>(event));
-    return QDialog::eventFilter(watched, event);
+    return AnsweredDialog::eventFilter(watched, event);
 }
 
 int TList::selectedPosition() const {
@@ -187,6 +188,5 @@ void TList::select(int position) {
 
 void TList::choose() {
     chosen_ = selectedPosition();
-    closedByUser_ = true;
     accept();
 }

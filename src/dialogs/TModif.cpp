@@ -135,7 +135,7 @@ QGroupBox* penGroup(QWidget* parent, ColorPanel* panel, SpinEdit* width, QButton
 
 } // namespace
 
-TModif::TModif(QWidget* parent) : QDialog(parent) {
+TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Modif"));
     setWindowTitle(QStringLiteral("Modifier objet"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -346,7 +346,7 @@ void TModif::Initfont(const QStringList& fontNames) {
 }
 
 void TModif::Init(const QByteArray& line) {
-    accepted_ = false;
+    forgetAnswer();
     line_ = line;
     parts_ = LineCodec::splitLine(line_);
     const ObjectKindInfo& kind = ObjectKinds::of(parts_.keyword);
@@ -373,7 +373,7 @@ int TModif::Execute() {
 }
 
 QByteArray TModif::Result() const {
-    if (!accepted_)
+    if (!accepted())
         return {};
     LineParts parts = parts_;
     if (textChanged_)
@@ -482,25 +482,19 @@ void TModif::Edit1Change(const QString& text) {
 }
 
 void TModif::Button1Click() {
-    accepted_ = false;
-    done(QDialog::Rejected);
+    reject();
 }
 
 void TModif::Button2Click() {
-    accepted_ = true;
-    done(QDialog::Accepted);
-}
-
-void TModif::reject() {
-    Button1Click();
+    accept();
 }
 
 void TModif::done(int result) {
-    QDialog::done(result);
+    AnsweredDialog::done(result);
     FormClose();
 }
 
 void TModif::showEvent(QShowEvent* event) {
     FormShow();
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
 }

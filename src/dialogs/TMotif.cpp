@@ -53,7 +53,7 @@ private:
 
 } // namespace
 
-TMotif::TMotif(QWidget* parent) : QDialog(parent) {
+TMotif::TMotif(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Motif"));
     setWindowTitle(QStringLiteral("Motif"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -132,7 +132,7 @@ int TMotif::Execute() {
 }
 
 bool TMotif::Result(int& brushStyle, ColorRef& lineColor, ColorRef& backColor) const {
-    if (!accepted_)
+    if (!accepted())
         return false;
     brushStyle = pattern_;
     lineColor = Panel10->color();
@@ -180,9 +180,4 @@ void TMotif::Button1Click() {
 
 void TMotif::Button2Click() {
     accept();
-}
-
-void TMotif::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }
