@@ -5,11 +5,10 @@
 #include "DialogButtons.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
-TNouveau::TNouveau(QWidget* parent) : QDialog(parent) {
+TNouveau::TNouveau(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Nouveau"));
     setWindowTitle(QStringLiteral("Nouveau"));
     setFixedSize(374, 235);
@@ -70,7 +69,7 @@ void TNouveau::Init2(int width, int height, int hspacing, int vspacing) {
 
 void TNouveau::Result(int& width, int& height, int& hspacing, int& vspacing) const {
     width = 0;
-    if (!accepted_)
+    if (!accepted())
         return;
     // Read through the same rule as leaving the box, so Enter on a typed 5 still gives 10.
     width = SpinEdit1->readValue();
@@ -80,29 +79,14 @@ void TNouveau::Result(int& width, int& height, int& hspacing, int& vspacing) con
 }
 
 void TNouveau::Button1Click() {
-    accepted_ = false;
-    done(QDialog::Rejected);
+    reject();
 }
 
 void TNouveau::Button2Click() {
-    accepted_ = true;
-    done(QDialog::Accepted);
-}
-
-void TNouveau::reject() {
-    // The close box is "Annuler", whatever answered the box before: closing it never resizes.
-    Button1Click();
-}
-
-void TNouveau::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Button1->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    accept();
 }
 
 void TNouveau::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
     Button2->setFocus();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "AnsweredDialog.h"
 
 class QPushButton;
 class SpinEdit;
 
 // The label format dialog: width, height and the spacings between copies, in millimetres.
 // "Nouveau" opens it before a new label, "Redimensionner" before a resize.
-class TNouveau : public QDialog {
+class TNouveau : public AnsweredDialog {
     Q_OBJECT
 public:
     explicit TNouveau(QWidget* parent = nullptr);
@@ -20,13 +20,8 @@ public:
 
     void Button1Click();
     void Button2Click();
-    bool accepted() const { return accepted_; }
-
-    // The close box and Alt+F4 land here: they leave the answer as it was.
-    void reject() override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -38,5 +33,4 @@ private:
     SpinEdit* SpinEdit4;
     QPushButton* Button1;
     QPushButton* Button2;
-    bool accepted_ = false;
 };

@@ -10,7 +10,7 @@
 SelectionValuesDialog::SelectionValuesDialog(const QString& name, const QString& title,
                                              const char* firstCaption, const char* secondCaption,
                                              QWidget* parent)
-    : QDialog(parent) {
+    : AnsweredDialog(parent) {
     setObjectName(name);
     setWindowTitle(title);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -41,7 +41,7 @@ SelectionValuesDialog::SelectionValuesDialog(const QString& name, const QString&
 }
 
 void SelectionValuesDialog::start(int first, int second) {
-    accepted_ = false;
+    forgetAnswer();
     start_ = QPoint(first, second);
     SpinEdit1->setValue(first);
     SpinEdit2->setValue(second);
@@ -49,7 +49,7 @@ void SelectionValuesDialog::start(int first, int second) {
 }
 
 QPoint SelectionValuesDialog::change() const {
-    if (!accepted_)
+    if (!accepted())
         return {};
     const int first = SpinEdit1->readValue();
     const int second = SpinEdit2->readValue();
@@ -62,21 +62,15 @@ int SelectionValuesDialog::Execute() {
 }
 
 void SelectionValuesDialog::Button1Click() {
-    accepted_ = false;
-    done(QDialog::Rejected);
+    reject();
 }
 
 void SelectionValuesDialog::Button2Click() {
-    accepted_ = true;
-    done(QDialog::Accepted);
-}
-
-void SelectionValuesDialog::reject() {
-    Button1Click();
+    accept();
 }
 
 void SelectionValuesDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
     SpinEdit1->setFocus();
     SpinEdit1->selectAll();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "AnsweredDialog.h"
+
 #include <QPoint>
 
 class QGridLayout;
@@ -9,7 +10,7 @@ class SpinEdit;
 
 // Two values of the selection box typed into boxes ("Position X" and "Position Y",
 // "Largeur" and "Hauteur"), given back as their change when the dialog is closed with "OK".
-class SelectionValuesDialog : public QDialog {
+class SelectionValuesDialog : public AnsweredDialog {
     Q_OBJECT
 public:
     // Runs the dialog modally through the program's dialog seam.
@@ -17,10 +18,6 @@ public:
 
     void Button1Click();
     void Button2Click();
-    bool accepted() const { return accepted_; }
-
-    // Escape and the close box both land here and count as "Annuler".
-    void reject() override;
 
     SpinEdit* SpinEdit1 = nullptr;
     SpinEdit* SpinEdit2 = nullptr;
@@ -45,5 +42,4 @@ private:
     QGridLayout* grid_ = nullptr;
     QPoint start_;
     QPoint shown_;
-    bool accepted_ = false;
 };

@@ -4,6 +4,7 @@
 #include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
+#include "ObjectKinds.h"
 #include "PreviewBox.h"
 
 #include <QGridLayout>
@@ -21,7 +22,7 @@ constexpr ColorRef kButtonColors[6] = {0x000000FF, 0x00FF0000, 0x00008000,
 
 } // namespace
 
-TCouleur::TCouleur(QWidget* parent) : QDialog(parent) {
+TCouleur::TCouleur(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Couleur"));
     setWindowTitle(QStringLiteral("Dégradés"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -93,7 +94,7 @@ int TCouleur::Execute() {
 }
 
 bool TCouleur::Result(ColorRef& color, int& direction) const {
-    if (!accepted_)
+    if (!accepted())
         return false;
     color = base_;
     direction = RadioButton2->isChecked() ? LightToDark : DarkToLight;
@@ -106,7 +107,8 @@ void TCouleur::Calcule() {
     style.brushColor = base_;
     style.penColor = base_;
     const QByteArray record = LineCodec::objectLine(
-        RadioButton2->isChecked() ? "COLORU" : "COLOR",
+        ObjectKinds::keyword(RadioButton2->isChecked() ? ObjectKind::GradientUp
+                                                       : ObjectKind::Gradient),
         LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1), {},
         LineCodec::writeStyles(style));
     canvas_.whiten(0, 0, kPreviewSize.width(), kPreviewSize.height());
@@ -116,9 +118,4 @@ void TCouleur::Calcule() {
 void TCouleur::PanelClick(int number) {
     base_ = buttonColor(number);
     PaintBox1->redraw();
-}
-
-void TCouleur::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }

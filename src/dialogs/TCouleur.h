@@ -1,9 +1,8 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "CanvasTypes.h"
 #include "GdiCanvas.h"
-
-#include <QDialog>
 
 class ColorPanel;
 class PreviewBox;
@@ -11,7 +10,7 @@ class QPushButton;
 class QRadioButton;
 
 // "Dégradés": the first band's colour and the direction of a gradient page background.
-class TCouleur : public QDialog {
+class TCouleur : public AnsweredDialog {
     Q_OBJECT
 public:
     // The directions Result gives.
@@ -42,11 +41,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
-    // The close box counts as "Annuler", as Escape does.
-    void done(int result) override;
-
 private:
     GdiCanvas canvas_;
     ColorRef base_ = 0;
-    bool accepted_ = false;
 };

@@ -19,7 +19,7 @@ bool breaksLine(QChar c) {
 
 } // namespace
 
-TEditext::TEditext(QWidget* parent) : QDialog(parent) {
+TEditext::TEditext(QWidget* parent) : AnsweredDialog(parent) {
     setWindowTitle(QStringLiteral("Editeur de texte"));
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -59,7 +59,7 @@ TEditext::TEditext(QWidget* parent) : QDialog(parent) {
 }
 
 void TEditext::Init() {
-    accepted_ = false;
+    forgetAnswer();
     FormActivate();
 }
 
@@ -68,7 +68,7 @@ int TEditext::Execute() {
 }
 
 QString TEditext::Result() const {
-    return accepted_ ? Edit1->text() : QString();
+    return accepted() ? Edit1->text() : QString();
 }
 
 void TEditext::FormActivate() {
@@ -93,24 +93,18 @@ bool TEditext::FormKeyPress(QKeyEvent* event) {
     }
 }
 
-// Closing by the title bar's box counts as Escape, whatever the previous answer was.
-void TEditext::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
-}
-
 void TEditext::showEvent(QShowEvent* event) {
     FormActivate();
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
 }
 
 void TEditext::keyPressEvent(QKeyEvent* event) {
     if (!FormKeyPress(event))
-        QDialog::keyPressEvent(event);
+        AnsweredDialog::keyPressEvent(event);
 }
 
 bool TEditext::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress)
         return FormKeyPress(static_cast<QKeyEvent*>(event));
-    return QDialog::eventFilter(watched, event);
+    return AnsweredDialog::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "AnsweredDialog.h"
+
 #include <QString>
 
 class QKeyEvent;
@@ -8,7 +9,7 @@ class QLineEdit;
 class QPushButton;
 
 // The one-line text entry of the text tool: Enter gives the typed text, Escape nothing.
-class TEditext : public QDialog {
+class TEditext : public AnsweredDialog {
     Q_OBJECT
 public:
     explicit TEditext(QWidget* parent = nullptr);
@@ -26,8 +27,6 @@ public:
     // one of them, which is then swallowed.
     bool FormKeyPress(QKeyEvent* event);
 
-    void done(int result) override;
-
     QLineEdit* Edit1 = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
@@ -36,7 +35,4 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    bool accepted_ = false;
 };

@@ -20,14 +20,13 @@
 namespace {
 
 constexpr QSize kPreviewSize(105, 145);
-constexpr const char* kKeywords[] = {"BLANK", "FILLRECT", "SHAPE", "COLOR", "COLORU"};
 // A record's style fields are read this far at most.
 constexpr qsizetype kStyleLimit = 1024;
 
 } // namespace
 
 TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
-    : QDialog(parent), motif_(motif), couleur_(couleur) {
+    : AnsweredDialog(parent), motif_(motif), couleur_(couleur) {
     setObjectName(QStringLiteral("Fond"));
     setWindowTitle(QStringLiteral("Fond de page"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -89,7 +88,7 @@ TFond::TFond(TMotif& motif, TCouleur& couleur, QWidget* parent)
 
 void TFond::Init(const QByteArray& record) {
     record_ = record;
-    accepted_ = false;
+    forgetAnswer();
     if (!LineCodec::splitLine(record).hasTab) {
         // Nothing to take: the preview keeps its pen and brush style, on a white brush and
         // in the dialog's own font.
@@ -107,11 +106,11 @@ int TFond::Execute() {
 }
 
 QByteArray TFond::Result() const {
-    return accepted_ ? record_ : QByteArray();
+    return accepted() ? record_ : QByteArray();
 }
 
 void TFond::EcritForme() {
-    record_ = LineCodec::objectLine(kKeywords[kind_], GetRect(), {}, GetStyles());
+    record_ = LineCodec::objectLine(ObjectKinds::keyword(kind_), GetRect(), {}, GetStyles());
 }
 
 QByteArray TFond::GetRect() const {
@@ -135,7 +134,7 @@ void TFond::DessinForme(const QByteArray& record) {
     canvas_.setPenMode(PenMode::Copy);
     if (parts.hasTab)
         SetStyles(parts.styles.first(qMin(parts.styles.size(), kStyleLimit)));
-    if (parts.keyword == "BLANK")
+    if (ObjectKinds::of(parts.keyword).kind == ObjectKind::Blank)
         Efface();
     // The attributes are taken: the label's renderer draws the rest of the record with them.
     parts.hasTab = false;
@@ -151,11 +150,9 @@ void TFond::FormPaint() {
     DessinForme(record_);
 }
 
-void TFond::choose(Kind kind) {
+void TFond::choose(ObjectKind kind, QRadioButton* choice) {
     kind_ = kind;
-    QRadioButton* const choices[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4,
-                                     RadioButton4};
-    lastChoice_ = choices[kind];
+    lastChoice_ = choice;
     EcritForme();
     PaintBox1->redraw();
 }
@@ -166,7 +163,7 @@ void TFond::keepChoice() {
 }
 
 void TFond::RadioButton1Click() {
-    choose(Blank);
+    choose(ObjectKind::Blank, RadioButton1);
 }
 
 void TFond::RadioButton2Click() {
@@ -176,7 +173,7 @@ void TFond::RadioButton2Click() {
     const ColorRef color = refFromColor(ColorDialog1->currentColor());
     canvas_.setBrushColor(color);
     canvas_.setPenColor(color);
-    choose(FillRect);
+    choose(ObjectKind::FillRect, RadioButton2);
 }
 
 void TFond::RadioButton3Click() {
@@ -190,7 +187,7 @@ void TFond::RadioButton3Click() {
     canvas_.setBrushStyle(style);
     canvas_.setPenColor(line);
     canvas_.setBrushColor(back);
-    choose(Shape);
+    choose(ObjectKind::Shape, RadioButton3);
 }
 
 void TFond::RadioButton4Click() {
@@ -204,7 +201,8 @@ void TFond::RadioButton4Click() {
     canvas_.setPenColor(color);
     canvas_.setBrushColor(color);
     canvas_.setBrushStyle(BrushSolid);
-    choose(direction == TCouleur::LightToDark ? ColorU : Color);
+    choose(direction == TCouleur::LightToDark ? ObjectKind::GradientUp : ObjectKind::Gradient,
+           RadioButton4);
 }
 
 void TFond::Button1Click() {
@@ -213,9 +211,4 @@ void TFond::Button1Click() {
 
 void TFond::Button2Click() {
     accept();
-}
-
-void TFond::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "GdiCanvas.h"
+#include "ObjectKinds.h"
 
 #include <QByteArray>
-#include <QDialog>
 
 class PreviewBox;
 class QColorDialog;
@@ -16,12 +17,9 @@ class TMotif;
 // "Fond de page": chooses the label's page background and composes its record, line 1 of
 // the label. The preview's pen, brush and font are the record's attributes: the record
 // given sets them, each choice changes some of them and the new record is written from them.
-class TFond : public QDialog {
+class TFond : public AnsweredDialog {
     Q_OBJECT
 public:
-    // The kinds of background record, in the order of the choices.
-    enum Kind { Blank, FillRect, Shape, Color, ColorU };
-
     TFond(TMotif& motif, TCouleur& couleur, QWidget* parent = nullptr);
 
     // Shows the background record in the preview, taking its attributes; the choices keep
@@ -69,12 +67,9 @@ public:
     QPushButton* Button2 = nullptr;
     QColorDialog* ColorDialog1 = nullptr;
 
-    // The close box counts as "Annuler", as Escape does.
-    void done(int result) override;
-
 private:
-    // Writes the record of `kind` and shows it.
-    void choose(Kind kind);
+    // Writes the record of `kind` (a background kind) and shows it; `choice` is its button.
+    void choose(ObjectKind kind, QRadioButton* choice);
     // A choice cancelled changes nothing: the choice made before it is checked again, so
     // that the cancelled one can be made anew.
     void keepChoice();
@@ -83,7 +78,6 @@ private:
     TCouleur& couleur_;
     GdiCanvas canvas_;
     QByteArray record_;
-    Kind kind_ = Blank;
+    ObjectKind kind_ = ObjectKind::Blank;
     QRadioButton* lastChoice_ = nullptr;
-    bool accepted_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ObjectCommands.h"
+#include "ObjectKinds.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,44 +14,12 @@
 
 namespace ObjectList {
 
-namespace {
-
-QString kindName(QByteArrayView keyword) {
-    static const QList<std::pair<QByteArrayView, QString>> names{
-        {"LINE", QStringLiteral("Ligne descendante")},
-        {"LINEU", QStringLiteral("Ligne montante")},
-        {"RECT", QStringLiteral("Rectangle")},
-        {"POLYG", QStringLiteral("Polygone")},
-        {"POLYL", QStringLiteral("Ligne brisée")},
-        {"DRAW", QStringLiteral("Dessin libre")},
-        {"ELLIPSE", QStringLiteral("Ellipse")},
-        {"ROUNDRECT", QStringLiteral("Rectangle arrondi")},
-        {"ARCH", QStringLiteral("Arc convexe descendant")},
-        {"ARCL", QStringLiteral("Arc concave descendant")},
-        {"ARCHU", QStringLiteral("Arc convexe montant")},
-        {"ARCLU", QStringLiteral("Arc concave montant")},
-        {"CHORDH", QStringLiteral("Hémisphère convexe descendant")},
-        {"CHORDL", QStringLiteral("Hémisphère concave descendant")},
-        {"CHORDHU", QStringLiteral("Hémisphère convexe montant")},
-        {"CHORDLU", QStringLiteral("Hémisphère concave montant")},
-        {"TEXT", QStringLiteral("Texte")},
-        {"BITMAP", QStringLiteral("Image bitmap")},
-        {"META", QStringLiteral("Image Metafile")},
-    };
-    for (const auto& [word, name] : names)
-        if (word == keyword)
-            return name;
-    return QStringLiteral("????????????");
-}
-
-} // namespace
-
 QString entryText(const QByteArray& line) {
     const LineParts parts = LineCodec::splitLine(line);
     // A field that does not convert shows 0, and so do the fields after it.
     const LabelRect r = LineCodec::readRectLenient(parts.rectField);
     return QStringLiteral("%1  (%2,%3,%4,%5)")
-        .arg(kindName(parts.keyword))
+        .arg(QString::fromUtf8(ObjectKinds::of(parts.keyword).listName))
         .arg(r.left)
         .arg(r.top)
         .arg(r.right)
@@ -66,7 +35,7 @@ QStringList entries(const LineList& lines) {
 
 } // namespace ObjectList
 
-TList::TList(QWidget* parent) : QDialog(parent) {
+TList::TList(QWidget* parent) : AnsweredDialog(parent) {
     setWindowTitle(QStringLiteral("Liste des objets"));
     auto makeButton = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon) {
         auto* button = new QToolButton(this);
@@ -110,7 +79,7 @@ void TList::Init(const LineList& lines) {
     copy_ = hasCopy_ ? lines : LineList();
     changed_ = false;
     chosen_ = -1;
-    closedByUser_ = false;
+    forgetAnswer();
     Affiche();
 }
 
@@ -120,7 +89,7 @@ int TList::Execute() {
 
 int TList::Result(LineList& lines) {
     int line = -1;
-    if (closedByUser_ && hasCopy_) {
+    if (accepted() && hasCopy_) {
         if (changed_)
             lines = copy_;
         if (chosen_ >= 0)
@@ -173,7 +142,6 @@ void TList::ListBox1DblClick() {
 }
 
 void TList::Button1Click() {
-    closedByUser_ = true;
     accept();
 }
 
@@ -194,17 +162,19 @@ bool TList::ListBox1KeyDown(QKeyEvent* event) {
     }
 }
 
+// Escape presses the list's one button, "Fermer", which keeps the edits; only the close box
+// throws them away, as "Annuler" would.
 void TList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
         Button1Click();
     else
-        QDialog::keyPressEvent(event);
+        AnsweredDialog::keyPressEvent(event);
 }
 
 bool TList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListBox1 && event->type() == QEvent::KeyPress)
         return ListBox1KeyDown(static_cast<QKeyEvent*>(event));
-    return QDialog::eventFilter(watched, event);
+    return AnsweredDialog::eventFilter(watched, event);
 }
 
 int TList::selectedPosition() const {
@@ -218,6 +188,5 @@ void TList::select(int position) {
 
 void TList::choose() {
     chosen_ = selectedPosition();
-    closedByUser_ = true;
     accept();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "LineCodec.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +24,7 @@ QStringList entries(const LineList& lines);
 
 // "Liste des objets": moves objects back and forth in the drawing order, deletes them
 // and lets one be chosen for selection.
-class TList : public QDialog {
+class TList : public AnsweredDialog {
     Q_OBJECT
 public:
     explicit TList(QWidget* parent = nullptr);
@@ -72,5 +72,4 @@ private:
     bool hasCopy_ = false;
     bool changed_ = false;
     int chosen_ = -1;
-    bool closedByUser_ = false;
 };

@@ -3,6 +3,7 @@
 #include "ColorPanel.h"
 #include "DialogButtons.h"
 #include "Dialogs.h"
+#include "ObjectKinds.h"
 #include "SpinEdit.h"
 #include "ToolBarState.h"
 #include "Windows1252.h"
@@ -29,40 +30,19 @@ namespace {
 constexpr qsizetype kShownTextLength = 255;
 const QSize kPenIconSize(36, 12);
 
-struct Kind {
-    QByteArrayView keyword;
-    TModif::Page page;
-    const char* title;
-};
-
-// The page and title for a keyword. Pictures and unknown kinds have only their pen and
-// fill to show, so they get the closed shapes' page.
-Kind kindOf(QByteArrayView keyword) {
-    static const Kind kinds[] = {
-        {"LINE", TModif::LinesPage, "Ligne"},
-        {"LINEU", TModif::LinesPage, "Ligne"},
-        {"POLYL", TModif::LinesPage, "Ligne brisée"},
-        {"DRAW", TModif::LinesPage, "Dessin libre"},
-        {"ARCL", TModif::LinesPage, "Arc"},
-        {"ARCH", TModif::LinesPage, "Arc"},
-        {"ARCLU", TModif::LinesPage, "Arc"},
-        {"ARCHU", TModif::LinesPage, "Arc"},
-        {"POLYG", TModif::ShapesPage, "Polygône"},
-        {"RECT", TModif::ShapesPage, "Rectangle"},
-        {"ELLIPSE", TModif::ShapesPage, "Ellipse"},
-        {"ROUNDRECT", TModif::ShapesPage, "Rectangle arrondi"},
-        {"CHORDL", TModif::ShapesPage, "Hémicycle"},
-        {"CHORDH", TModif::ShapesPage, "Hémicycle"},
-        {"CHORDLU", TModif::ShapesPage, "Hémicycle"},
-        {"CHORDHU", TModif::ShapesPage, "Hémicycle"},
-        {"TEXT", TModif::TextPage, "Texte"},
-        {"BITMAP", TModif::ShapesPage, "Image bitmap"},
-        {"META", TModif::ShapesPage, "Image Metafile"},
-    };
-    for (const Kind& kind : kinds)
-        if (kind.keyword == keyword)
-            return kind;
-    return {keyword, TModif::ShapesPage, "????????????"};
+// The notebook page of a kind. Background records have no page of their own: given one, the
+// dialog shows it as an unknown kind, with the closed shapes' page.
+TModif::Page notebookPage(ModifyPage page) {
+    switch (page) {
+    case ModifyPage::Lines:
+        return TModif::LinesPage;
+    case ModifyPage::Text:
+        return TModif::TextPage;
+    case ModifyPage::Shapes:
+    case ModifyPage::None:
+        break;
+    }
+    return TModif::ShapesPage;
 }
 
 QIcon penIcon(int style) {
@@ -155,7 +135,7 @@ QGroupBox* penGroup(QWidget* parent, ColorPanel* panel, SpinEdit* width, QButton
 
 } // namespace
 
-TModif::TModif(QWidget* parent) : QDialog(parent) {
+TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Modif"));
     setWindowTitle(QStringLiteral("Modifier objet"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -366,10 +346,11 @@ void TModif::Initfont(const QStringList& fontNames) {
 }
 
 void TModif::Init(const QByteArray& line) {
-    accepted_ = false;
+    forgetAnswer();
     line_ = line;
     parts_ = LineCodec::splitLine(line_);
-    isText_ = parts_.keyword == "TEXT";
+    const ObjectKindInfo& kind = ObjectKinds::of(parts_.keyword);
+    isText_ = kind.kind == ObjectKind::Text;
     textChanged_ = false;
     text_.clear();
     arrow_ = parts_.arrow.size() == 2 ? parts_.arrow[1] : '0';
@@ -384,8 +365,7 @@ void TModif::Init(const QByteArray& line) {
             parts_.kindData.first(qMin(parts_.kindData.size(), kShownTextLength))));
         filling_ = false;
     }
-    const Kind kind = kindOf(parts_.keyword);
-    showPage(kind.page, QString::fromUtf8(kind.title));
+    showPage(notebookPage(kind.page), QString::fromUtf8(kind.modifyTitle));
 }
 
 int TModif::Execute() {
@@ -393,7 +373,7 @@ int TModif::Execute() {
 }
 
 QByteArray TModif::Result() const {
-    if (!accepted_)
+    if (!accepted())
         return {};
     LineParts parts = parts_;
     if (textChanged_)
@@ -502,25 +482,19 @@ void TModif::Edit1Change(const QString& text) {
 }
 
 void TModif::Button1Click() {
-    accepted_ = false;
-    done(QDialog::Rejected);
+    reject();
 }
 
 void TModif::Button2Click() {
-    accepted_ = true;
-    done(QDialog::Accepted);
-}
-
-void TModif::reject() {
-    Button1Click();
+    accept();
 }
 
 void TModif::done(int result) {
-    QDialog::done(result);
+    AnsweredDialog::done(result);
     FormClose();
 }
 
 void TModif::showEvent(QShowEvent* event) {
     FormShow();
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
 }

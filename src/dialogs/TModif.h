@@ -1,9 +1,9 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "LineCodec.h"
 
 #include <QByteArray>
-#include <QDialog>
 #include <QStringList>
 
 class ColorPanel;
@@ -19,7 +19,7 @@ class SpinEdit;
 // "Modifier objet": the pen, fill, font and arrow attributes of one object line, on the page
 // that fits its kind. The line's geometry comes back as it was given; only a text object's
 // text may change.
-class TModif : public QDialog {
+class TModif : public AnsweredDialog {
     Q_OBJECT
 public:
     enum Page { LinesPage, ShapesPage, TextPage };
@@ -49,10 +49,7 @@ public:
     void Panel4Click();
     void Button1Click();
     void Button2Click();
-    bool accepted() const { return accepted_; }
 
-    // Escape and the close box both land here and count as "Annuler".
-    void reject() override;
     void done(int result) override;
 
     QStackedWidget* Notebook1 = nullptr;
@@ -99,6 +96,5 @@ private:
     QByteArray text_; // the text object's new text, once the field changed
     char arrow_ = '0';
     StyleBlock style_;
-    bool accepted_ = false;
     bool filling_ = false; // controls being set from the values, not edited
 };

@@ -4,6 +4,7 @@
 #include "DialogButtons.h"
 #include "Dialogs.h"
 #include "LineCodec.h"
+#include "ObjectKinds.h"
 #include "PreviewBox.h"
 
 #include <QColorDialog>
@@ -52,7 +53,7 @@ private:
 
 } // namespace
 
-TMotif::TMotif(QWidget* parent) : QDialog(parent) {
+TMotif::TMotif(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Motif"));
     setWindowTitle(QStringLiteral("Motif"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -131,7 +132,7 @@ int TMotif::Execute() {
 }
 
 bool TMotif::Result(int& brushStyle, ColorRef& lineColor, ColorRef& backColor) const {
-    if (!accepted_)
+    if (!accepted())
         return false;
     brushStyle = pattern_;
     lineColor = Panel10->color();
@@ -145,8 +146,9 @@ void TMotif::Apercu() {
     shape.brushColor = Panel11->color();
     shape.penColor = Panel10->color();
     const QByteArray record = LineCodec::objectLine(
-        "SHAPE", LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1),
-        {}, LineCodec::writeStyles(shape));
+        ObjectKinds::keyword(ObjectKind::Shape),
+        LineCodec::writeRect(0, 0, kPreviewSize.width() - 1, kPreviewSize.height() - 1), {},
+        LineCodec::writeStyles(shape));
     canvas_.whiten(0, 0, kPreviewSize.width(), kPreviewSize.height());
     drawBackgroundPreview(canvas_, record, kPreviewSize);
 }
@@ -178,9 +180,4 @@ void TMotif::Button1Click() {
 
 void TMotif::Button2Click() {
     accept();
-}
-
-void TMotif::done(int result) {
-    accepted_ = result == QDialog::Accepted;
-    QDialog::done(result);
 }

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "AnsweredDialog.h"
 #include "CanvasTypes.h"
 #include "GdiCanvas.h"
-
-#include <QDialog>
 
 class ColorPanel;
 class PreviewBox;
@@ -12,7 +11,7 @@ class QPushButton;
 
 // "Motif": the pattern of a patterned page background (one of the eight brush styles), the
 // colour of its lines ("Trait") and of its ground ("Fond").
-class TMotif : public QDialog {
+class TMotif : public AnsweredDialog {
     Q_OBJECT
 public:
     explicit TMotif(QWidget* parent = nullptr);
@@ -46,13 +45,9 @@ public:
     QPushButton* Button2 = nullptr;
     QColorDialog* ColorDialog1 = nullptr;
 
-    // The close box counts as "Annuler", as Escape does.
-    void done(int result) override;
-
 private:
     void chooseColor(ColorPanel* panel);
 
     GdiCanvas canvas_;
     int pattern_ = BrushSolid;
-    bool accepted_ = false;
 };

@@ -95,11 +95,6 @@ std::shared_ptr<DialogProvider> install(std::shared_ptr<DialogProvider> provider
     return previous;
 }
 
-QMessageBox::StandardButton question(QWidget* parent, const QString& text,
-                                     QMessageBox::StandardButtons buttons) {
-    return provider().message(parent, QMessageBox::Question, title(), text, buttons);
-}
-
 QMessageBox::StandardButton warning(QWidget* parent, const QString& text,
                                     QMessageBox::StandardButtons buttons) {
     return provider().message(parent, QMessageBox::Warning, title(), text, buttons);

@@ -46,8 +46,6 @@ DialogProvider& provider();
 // Installs a provider (nullptr restores the desktop one); returns the previous one.
 std::shared_ptr<DialogProvider> install(std::shared_ptr<DialogProvider> provider);
 
-QMessageBox::StandardButton question(QWidget* parent, const QString& text,
-                                     QMessageBox::StandardButtons buttons);
 QMessageBox::StandardButton warning(QWidget* parent, const QString& text,
                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 void error(QWidget* parent, const QString& text);

@@ -148,14 +148,6 @@ CellTransform SheetLayout::transform(int row, int column) const {
     return t;
 }
 
-int SheetLayout::x(int labelX) const {
-    return transform(0, 0).x(labelX);
-}
-
-int SheetLayout::y(int labelY) const {
-    return transform(0, 0).y(labelY);
-}
-
 QList<QLine> SheetLayout::guideLines() const {
     QList<QLine> lines;
     if (columns() == 0 || rows() == 0)

@@ -67,10 +67,6 @@ public:
     QRect backgroundRect(int row, int column) const;
     // Label pixels to target pixels in a cell: scaled, shifted by the margins and the cell.
     CellTransform transform(int row, int column) const;
-    // A label coordinate in target pixels in the first cell.
-    int x(int labelX) const;
-    int y(int labelY) const;
-    QPoint point(QPoint label) const { return {x(label.x()), y(label.y())}; }
     // Target pixels per inch at which text points are drawn: the zoom scales texts too.
     double fontDpi() const;
     // Target pixels per pen unit.

@@ -217,26 +217,3 @@ void TEcran::report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported)
         return;
     }
 }
-
-void TEcran::DessinForme(GdiCanvas& canvas, const QByteArray& line) {
-    RenderState state;
-    LineRenderer(canvas, &pictures_).draw(line, cellOptions(layout, row_, column_), state, &line);
-}
-
-void TEcran::SetStyles(GdiCanvas& canvas, QByteArrayView styleBlock) {
-    LineRenderer(canvas).applyStyles(styleBlock);
-}
-
-LabelRect TEcran::SetRect(QByteArrayView rectField) const {
-    const LabelRect r = LineCodec::readRect(rectField);
-    const CellTransform to = layout.transform(row_, column_);
-    return LabelRect{to.x(r.left), to.y(r.top), to.x(r.right), to.y(r.bottom)};
-}
-
-QList<QPoint> TEcran::SetArray(QByteArrayView pointList) const {
-    QList<QPoint> points = LineCodec::readPoints(pointList);
-    const CellTransform to = layout.transform(row_, column_);
-    for (QPoint& p : points)
-        p = to.map(p);
-    return points;
-}

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QSet>
 
-class GdiCanvas;
 class PrintDevice;
 class QFrame;
 class QLabel;
@@ -42,11 +41,6 @@ public:
     // The printing pass: the sheet on `printer`, `copies` times. Throws UserError when the
     // job cannot be made; a line that cannot be drawn is reported once, after the job.
     void Imprime(PrintDevice& printer, int copies);
-    // One object line drawn in the cell being drawn.
-    void DessinForme(GdiCanvas& canvas, const QByteArray& line);
-    void SetStyles(GdiCanvas& canvas, QByteArrayView styleBlock);
-    LabelRect SetRect(QByteArrayView rectField) const;
-    QList<QPoint> SetArray(QByteArrayView pointList) const;
     // The zoom chosen in the preview.
     int Result() const { return layout.Zoom; }
 
@@ -87,7 +81,4 @@ private:
     PictureCache pictures_;
     // Lines already reported in this opening of the preview, so repaints do not repeat them.
     QSet<QByteArray> reported_;
-    // The cell being drawn.
-    int row_ = 0;
-    int column_ = 0;
 };

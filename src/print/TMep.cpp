@@ -29,7 +29,7 @@ SpinEdit* numberBox(int number, QWidget* parent, QLabel* caption, QRect geometry
 
 } // namespace
 
-TMep::TMep(QWidget* parent) : QDialog(parent) {
+TMep::TMep(QWidget* parent) : AnsweredDialog(parent) {
     setObjectName(QStringLiteral("Mep"));
     setWindowTitle(QStringLiteral("Mise en page"));
     setFixedSize(318, 232);
@@ -70,7 +70,7 @@ void TMep::Init(int left, int top, int right, int bottom, int zoom) {
 }
 
 bool TMep::Result(int& left, int& top, int& right, int& bottom, int& zoom) const {
-    if (!accepted_)
+    if (!accepted())
         return false;
     // Read as leaving the box reads them, so Enter on a typed value counts it.
     left = SpinEdit1->readValue();
@@ -82,20 +82,14 @@ bool TMep::Result(int& left, int& top, int& right, int& bottom, int& zoom) const
 }
 
 void TMep::Button1Click() {
-    accepted_ = false;
-    done(QDialog::Rejected);
+    reject();
 }
 
 void TMep::Button2Click() {
-    accepted_ = true;
-    done(QDialog::Accepted);
-}
-
-void TMep::reject() {
-    Button1Click();
+    accept();
 }
 
 void TMep::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    AnsweredDialog::showEvent(event);
     Button2->setFocus();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "AnsweredDialog.h"
 
 class QPushButton;
 class SpinEdit;
 
 // The page setup dialog: the four page margins in millimetres and the zoom of preview and
 // printing, in boxes without limits.
-class TMep : public QDialog {
+class TMep : public AnsweredDialog {
     Q_OBJECT
 public:
     explicit TMep(QWidget* parent = nullptr);
@@ -20,10 +20,6 @@ public:
 
     void Button1Click();
     void Button2Click();
-    bool accepted() const { return accepted_; }
-
-    // The close box, Alt+F4 and Escape land here: they count as "Annuler".
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,5 +32,4 @@ private:
     SpinEdit* SpinEdit5;
     QPushButton* Button1;
     QPushButton* Button2;
-    bool accepted_ = false;
 };

@@ -102,7 +102,9 @@ void TestTModif::eachKindOpensItsPage_data() {
         {"TEXT", 2, "Texte"},
         {"BITMAP", 1, "Image bitmap"},
         {"META", 1, "Image Metafile"},
-        {"RECTANGLE", 1, "????????????"}};
+        {"RECTANGLE", 1, "????????????"},
+        // A background record has no page of its own: it opens as an unknown kind.
+        {"BLANK", 1, "????????????"}};
     for (const auto& [keyword, page, title] : kinds)
         QTest::newRow(keyword) << QByteArray(keyword) << page << QString::fromUtf8(title);
 }

@@ -70,20 +70,20 @@ void TestSheetLayout::cellsFitTheSheetByTheLabelSizeAlone() {
 void TestSheetLayout::zoom100IsTrueSizeOnEveryPaper() {
     // A label pixel is 0.25 mm: (100, 40) is (25 mm, 10 mm), 250 and 100 tenths.
     SheetLayout layout = printing(label(70, 43));
-    QCOMPARE(layout.point(QPoint(100, 40)), QPoint(250, 100));
+    QCOMPARE(layout.transform(0, 0).map(QPoint(100, 40)), QPoint(250, 100));
     QCOMPARE(layout.cellOrigin(1, 2), QPoint(1400, 430));
     // 12 points at 10 pixels per mm: 254 pixels an inch; a pen unit is 1/300 inch.
     QCOMPARE(layout.fontDpi(), 254.0);
     QCOMPARE(layout.penScale(), 254.0 / 300);
     // The same sizes on a coarser paper: half as many pixels.
     layout = printing(label(70, 43), {}, kA4FivePerMm);
-    QCOMPARE(layout.point(QPoint(100, 40)), QPoint(125, 50));
+    QCOMPARE(layout.transform(0, 0).map(QPoint(100, 40)), QPoint(125, 50));
     QCOMPARE(layout.cellOrigin(1, 2), QPoint(700, 215));
 
     // Margins of 10 and 15 mm, and 5 mm between columns: exact millimetres, cells running
     // past the sheet's edge.
     layout = printing(label(70, 43, 5, 0), {10, 15, 0, 0, 100});
-    QCOMPARE(layout.point(QPoint(0, 0)), QPoint(100, 150));
+    QCOMPARE(layout.transform(0, 0).map(QPoint(0, 0)), QPoint(100, 150));
     QCOMPARE(layout.transform(2, 2).map(QPoint(4, 4)), QPoint(100 + 1500 + 10, 150 + 860 + 10));
     QCOMPARE(layout.backgroundRect(1, 1), QRect(850, 580, 700, 430));
 
@@ -93,19 +93,19 @@ void TestSheetLayout::zoom100IsTrueSizeOnEveryPaper() {
     QCOMPARE(layout.transform(0, 1).map(QPoint(400, 160)), QPoint(100 + 700 + 500, 200 + 200));
     QCOMPARE(layout.fontDpi(), 127.0);
     layout = printing(label(70, 43), {10, 20, 0, 0, 0});
-    QCOMPARE(layout.point(QPoint(400, 300)), QPoint(100, 200));
+    QCOMPARE(layout.transform(0, 0).map(QPoint(400, 300)), QPoint(100, 200));
 
     // A CD label has 3 pixels per millimetre: its 378-pixel disc is 126 mm on paper, in
     // cells 126 mm apart.
     layout = printing(label(126, 126));
-    QCOMPARE(layout.x(378), 1260);
+    QCOMPARE(layout.transform(0, 0).x(378), 1260);
     QCOMPARE(layout.cellOrigin(1, 0).y(), 1260);
-    QCOMPARE(printing(label(126, 70)).x(126 * 4), 1260);
+    QCOMPARE(printing(label(126, 70)).transform(0, 0).x(126 * 4), 1260);
 
     // At zoom 200 the lower rows lie far beyond 4095 pixels, and still exactly.
     layout = printing(label(70, 43), {0, 0, 0, 0, 200});
     QCOMPARE(layout.transform(4, 0).y(160), 4 * 430 + 800);
-    QCOMPARE(layout.point(QPoint(4095, 1000)), QPoint(20475, 5000));
+    QCOMPARE(layout.transform(0, 0).map(QPoint(4095, 1000)), QPoint(20475, 5000));
 }
 
 void TestSheetLayout::previewIsThePaperAtTheAreasScale() {
@@ -114,8 +114,8 @@ void TestSheetLayout::previewIsThePaperAtTheAreasScale() {
     QCOMPARE(layout.PageRatio, 2100.0 / 2970);
     QCOMPARE(layout.CellWidth, 140);
     QCOMPARE(layout.CellHeight, 86);
-    QCOMPARE(layout.point(QPoint(0, 0)), QPoint(20, 40));
-    QCOMPARE(layout.x(100), 20 + 50);
+    QCOMPARE(layout.transform(0, 0).map(QPoint(0, 0)), QPoint(20, 40));
+    QCOMPARE(layout.transform(0, 0).x(100), 20 + 50);
     QCOMPARE(layout.cellOrigin(1, 2), QPoint(300, 92));
     QCOMPARE(layout.guideLines(), (QList<QLine>{QLine(160, 0, 160, 594), QLine(310, 0, 310, 594),
                                                 QLine(0, 126, 420, 126), QLine(0, 218, 420, 218),
@@ -127,16 +127,16 @@ void TestSheetLayout::previewIsThePaperAtTheAreasScale() {
 
     // A larger area scales everything with it.
     layout.FormResize(QSize(840, 1188));
-    QCOMPARE(layout.x(100), 40 + 100);
+    QCOMPARE(layout.transform(0, 0).x(100), 40 + 100);
     QCOMPARE(layout.CellWidth, 280);
 
     layout.Actualiser(50);
-    QCOMPARE(layout.x(100), 40 + 50);
+    QCOMPARE(layout.transform(0, 0).x(100), 40 + 50);
     // Any integer is a zoom.
     layout.Actualiser(-100);
-    QCOMPARE(layout.x(100), 40 - 100);
+    QCOMPARE(layout.transform(0, 0).x(100), 40 - 100);
     layout.Actualiser(0);
-    QCOMPARE(layout.x(100), 40);
+    QCOMPARE(layout.transform(0, 0).x(100), 40);
 }
 
 void TestSheetLayout::badHeadersAndExtremeValues() {
@@ -157,16 +157,16 @@ void TestSheetLayout::badHeadersAndExtremeValues() {
     constexpr int least = std::numeric_limits<int>::min();
     constexpr int limit = SheetLayout::kPixelLimit;
     layout = printing(label(70, 43), {most, least, 0, 0, most});
-    QCOMPARE(layout.x(0), limit);
-    QCOMPARE(layout.x(4095), limit);
-    QCOMPARE(layout.y(0), -limit);
+    QCOMPARE(layout.transform(0, 0).x(0), limit);
+    QCOMPARE(layout.transform(0, 0).x(4095), limit);
+    QCOMPARE(layout.transform(0, 0).y(0), -limit);
     QCOMPARE(layout.backgroundRect(5, 2), QRect(limit, -limit, 0, 0));
 
     // A printer that reports no paper gives an empty scale, not a division fault.
     layout.Init({}, label(70, 43), PaperSize{});
     layout.FormResize(QSize(420, 594));
     QCOMPARE(layout.Mh(10), 0);
-    QCOMPARE(layout.x(100), 0);
+    QCOMPARE(layout.transform(0, 0).x(100), 0);
     QCOMPARE(layout.PageRatio, 0.0);
 }
 
