@@ -145,14 +145,15 @@ void LabelDocument::adopt(const QString& path, LineList content) {
         Lines.append(LineCodec::kBlankRecord);
     LineCodec::dropMalformedLines(Lines);
 
+    // A field that does not convert ends the reading, but a size read before it is still
+    // corrected: a damaged header must not open as a label a few millimetres wide.
     LabelFormatValues values = format();
-    if (LineCodec::readHeader(Lines[0], values)) {
-        const LabelFormatValues defaults;
-        if (values.width <= kSmallestReadSide)
-            values.width = defaults.width;
-        if (values.height <= kSmallestReadSide)
-            values.height = defaults.height;
-    }
+    LineCodec::readHeader(Lines[0], values);
+    const LabelFormatValues defaults;
+    if (values.width <= kSmallestReadSide)
+        values.width = defaults.width;
+    if (values.height <= kSmallestReadSide)
+        values.height = defaults.height;
     // Nothing larger than the largest label can be edited; a corrupt header must not ask
     // for a surface of gigabytes.
     values.width = qMin(values.width, kLargestSide);

@@ -291,8 +291,9 @@ void LineRenderer::drawGradient(bool downward, const RenderOptions& options) {
 void LineRenderer::drawCdTemplate(int width, int height) {
     // A CD label is edited at 3 pixels a millimetre: a silver disc with its centre hole.
     constexpr int kCdPixelsPerMm = 3;
+    // The hole's ring in the middle of the disc, where a CD's own hole and clamping ring are.
     const QRect disc(QPoint(4, 4), QPoint(374, 374));
-    const QRect hole(QPoint(125, 125), QPoint(230, 230));
+    const QRect hole(QPoint(137, 137), QPoint(242, 242));
     // The guide outline has a pen of its own; the tool bar's pen comes back after it.
     const ColorRef penColor = canvas_.penColor();
     const int penStyle = canvas_.penStyle();

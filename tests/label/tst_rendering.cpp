@@ -77,17 +77,19 @@ void TestRendering::cdTemplateAndBackgroundOverIt() {
     Label label(126, 126);
     const QImage& cd = label.draw({});
     const QRgb silver = qRgb(192, 192, 192);
-    QCOMPARE(cd.pixel(1, 1), silver);           // the square behind the disc
-    QCOMPARE(cd.pixel(60, 188), silver);        // the ring
-    QCOMPARE(cd.pixel(177, 177), silver);       // the hole
-    QVERIFY(near(cd, 125, 177, qRgb(0, 0, 0))); // the hole's outline
-    QVERIFY(near(cd, 4, 188, qRgb(0, 0, 0)));   // the disc's outline
+    QCOMPARE(cd.pixel(1, 1), silver);     // the square behind the disc
+    QCOMPARE(cd.pixel(60, 188), silver);  // the ring
+    QCOMPARE(cd.pixel(189, 189), silver); // the hole
+    // The hole's outline, as far from the disc's centre on every side: the hole is centred.
+    for (const QPoint p : {QPoint(137, 189), QPoint(241, 189), QPoint(189, 137), QPoint(189, 241)})
+        QVERIFY(near(cd, p.x(), p.y(), qRgb(0, 0, 0)));
+    QVERIFY(near(cd, 4, 188, qRgb(0, 0, 0))); // the disc's outline
 
     // A background covers the whole template.
     label.etiq.document().Lines[1] = " 0FILLRECT 000000000000\t" + style(0, 0x0000FF00, 0, 1, 0);
     label.etiq.Dessine();
     const QImage& covered = label.etiq.surface();
-    for (const QPoint p : {QPoint(1, 1), QPoint(125, 177), QPoint(177, 177), QPoint(375, 375)})
+    for (const QPoint p : {QPoint(1, 1), QPoint(137, 189), QPoint(189, 189), QPoint(375, 375)})
         QCOMPARE(covered.pixel(p), qRgb(0, 255, 0));
 }
 

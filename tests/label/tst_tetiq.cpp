@@ -172,6 +172,11 @@ void TestEtiq::loadRules() {
     QCOMPARE(etiq.document().HSpacing, 7);
     QCOMPARE(etiq.document().VSpacing, 8);
     QVERIFY(!etiq.document().Modified);
+    // ... and a width read before it is still corrected: not a label 5 mm wide.
+    writeBytes(path, "005ZZZ000000\r\n 0BLANK\r\n");
+    etiq.Charge(path);
+    QCOMPARE(etiq.document().LabelWidth, 70);
+    QCOMPARE(etiq.document().LabelHeight, 80);
     // A header asking for a huge label is brought back to the largest one.
     load("FFFFFF000000\r\n 0BLANK\r\n");
     QCOMPARE(etiq.document().LabelWidth, 300);
