@@ -119,6 +119,18 @@ void draw(QPainter& p, ButtonPicture picture) {
         p.drawLine(QPointF(6, 12.5), QPointF(11, 12.5));
         break;
     }
+    case ButtonPicture::Redo: {
+        // The undo arrow, turned the other way.
+        QPainterPath path;
+        path.moveTo(14, 8);
+        path.cubicTo(8, 3, 1, 7, 4, 14);
+        p.setPen(QPen(kBlue, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(path);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlue);
+        p.drawPolygon(QPolygonF({{18, 9}, {12, 4}, {11.5, 11}}));
+        break;
+    }
     case ButtonPicture::Undo: {
         QPainterPath path;
         path.moveTo(6, 8);

@@ -11,6 +11,7 @@ enum class ButtonPicture {
     Print,
     Preview,
     Undo,
+    Redo,
     Cut,
     Copy,
     Paste,

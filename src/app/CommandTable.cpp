@@ -21,6 +21,11 @@ CommandEntry entry(int menu, Command command, const char* objectName, const char
     return e;
 }
 
+CommandEntry alsoKey(CommandEntry e, const char* shortcut) {
+    e.otherShortcut = QKeySequence(text(shortcut), QKeySequence::PortableText);
+    return e;
+}
+
 CommandEntry separated(CommandEntry e) {
     e.separatorBefore = true;
     return e;
@@ -47,6 +52,9 @@ QList<CommandEntry> buildTable() {
 
         entry(Edition, C::Undo, "EditUndoItem", "&Annuler", "annuler modification", "Ctrl+Z",
               "Annuler"),
+        alsoKey(entry(Edition, C::Redo, "EditRedoItem", "&Rétablir",
+                      "Rétablir la modification annulée", "Ctrl+Y", "Rétablir"),
+                "Ctrl+Shift+Z"),
         separated(entry(Edition, C::Cut, "EditCutItem", "&Couper", "Couper dans le Presse-papiers",
                         "Ctrl+X", "Couper")),
         entry(Edition, C::Copy, "EditCopyItem", "Co&pier", "Copier dans le Presse-papiers",

@@ -17,6 +17,7 @@ enum class Command {
     Print,
     Quit,
     Undo,
+    Redo,
     Cut,
     Copy,
     Paste,
@@ -63,6 +64,8 @@ struct CommandEntry {
     QString caption;
     QString hint;
     QKeySequence shortcut;
+    // Another key for the same command, where users know two.
+    QKeySequence otherShortcut;
     // Hint of the tool-bar button that runs the same command, empty when there is none.
     QString buttonHint;
     bool separatorBefore = false;

@@ -110,6 +110,13 @@ void TMainForm::createForms() {
     };
     connect(etiq_, &QWidget::windowTitleChanged, this, showCaption);
     connect(etiq_, &TEtiq::modifiedChanged, this, &QWidget::setWindowModified);
+    // "Annuler" and "Rétablir" are greyed when there is nothing to take back or redo.
+    connect(etiq_, &TEtiq::historyChanged, this, [this](bool canUndo, bool canRedo) {
+        action(Command::Undo)->setEnabled(canUndo);
+        action(Command::Redo)->setEnabled(canRedo);
+    });
+    action(Command::Undo)->setEnabled(false);
+    action(Command::Redo)->setEnabled(false);
     showCaption(etiq_->caption());
     nouveau_ = new TNouveau(this);
     calendrier_ = new TCalendrier(this);
@@ -132,7 +139,10 @@ void TMainForm::buildMenus() {
         QAction* action = menu->addAction(entry.caption);
         action->setObjectName(entry.objectName);
         action->setStatusTip(entry.hint);
-        action->setShortcut(entry.shortcut);
+        if (entry.otherShortcut.isEmpty())
+            action->setShortcut(entry.shortcut);
+        else
+            action->setShortcuts({entry.shortcut, entry.otherShortcut});
         action->setEnabled(commands_.contains(entry.command));
         if (!entry.buttonHint.isEmpty())
             action->setToolTip(entry.buttonHint);
@@ -391,6 +401,7 @@ void TMainForm::registerCommands() {
         {Command::FileSaveAs, [this] { etiq_->Sauve(1); }},
         {Command::Quit, [this] { close(); }},
         {Command::Undo, [this] { etiq_->Annuler(); }},
+        {Command::Redo, [this] { etiq_->Retablir(); }},
         {Command::Cut, [this] { etiq_->Couper(ObjectClipboard); }},
         {Command::Copy, [this] { etiq_->Copier(ObjectClipboard); }},
         {Command::Paste, [this] { etiq_->Coller(ObjectClipboard); }},

@@ -81,9 +81,10 @@ const SpeedButtonPlace kSpeedButtons[] = {
     {"PrintButton", ButtonPicture::Print, 85, Command::Print},
     {"PreviewButton", ButtonPicture::Preview, 110, Command::Preview},
     {"UndoButton", ButtonPicture::Undo, 137, Command::Undo},
-    {"CutButton", ButtonPicture::Cut, 162, Command::Cut},
-    {"CopyButton", ButtonPicture::Copy, 187, Command::Copy},
-    {"PasteButton", ButtonPicture::Paste, 212, Command::Paste},
+    {"RedoButton", ButtonPicture::Redo, 162, Command::Redo},
+    {"CutButton", ButtonPicture::Cut, 189, Command::Cut},
+    {"CopyButton", ButtonPicture::Copy, 214, Command::Copy},
+    {"PasteButton", ButtonPicture::Paste, 239, Command::Paste},
 };
 
 QString utf8(const char* text) {
@@ -148,20 +149,20 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
     FontName->setObjectName(QStringLiteral("FontName"));
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
-    FontName->setGeometry(250, 5, 177, 23);
+    FontName->setGeometry(277, 5, 177, 23);
     FontName->setEditText(QStringLiteral("Arial"));
 
     SpinEdit2 = new SpinEdit(ToolBarState::kSmallestFontSize, ToolBarState::kLargestFontSize, 12,
                              SpeedPanel);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     SpinEdit2->setSingleStep(2);
-    SpinEdit2->setGeometry(434, 5, 55, 23);
+    SpinEdit2->setGeometry(461, 5, 55, 23);
 
-    BoldButton = makeButton(SpeedPanel, QStringLiteral("BoldButton"), 495, 4, ButtonPicture::Bold,
+    BoldButton = makeButton(SpeedPanel, QStringLiteral("BoldButton"), 522, 4, ButtonPicture::Bold,
                             QStringLiteral("Gras"));
-    ItalButton = makeButton(SpeedPanel, QStringLiteral("ItalButton"), 520, 4, ButtonPicture::Italic,
+    ItalButton = makeButton(SpeedPanel, QStringLiteral("ItalButton"), 547, 4, ButtonPicture::Italic,
                             QStringLiteral("Italique"));
-    UnderButton = makeButton(SpeedPanel, QStringLiteral("UnderButton"), 545, 4,
+    UnderButton = makeButton(SpeedPanel, QStringLiteral("UnderButton"), 572, 4,
                              ButtonPicture::Underline, utf8("Souligné"));
     for (QToolButton* toggle : {BoldButton, ItalButton, UnderButton}) {
         toggle->setCheckable(true);
@@ -171,7 +172,7 @@ void ToolPanel::buildSpeedPanel(QWidget* client, const std::function<QAction*(Co
     QAction* background = action(Command::Background);
     background->setIcon(buttonIcon(ButtonPicture::Background));
     background->setIconVisibleInMenu(false);
-    QToolButton* backgroundButton = makeButton(SpeedPanel, QStringLiteral("BackgroundButton"), 580,
+    QToolButton* backgroundButton = makeButton(SpeedPanel, QStringLiteral("BackgroundButton"), 607,
                                                4, ButtonPicture::Background, QString());
     backgroundButton->setAutoRaise(true);
     backgroundButton->setDefaultAction(background);

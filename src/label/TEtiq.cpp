@@ -142,6 +142,7 @@ void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
     doc_.forgetUndo();
     doc_.setModified(true);
     Dessine();
+    emit historyChanged(false, false);
 }
 
 void TEtiq::SetNew() {
@@ -150,6 +151,7 @@ void TEtiq::SetNew() {
     reportedBadLines_.clear();
     doc_.setModified(false);
     updateCaption();
+    emit historyChanged(false, false);
 }
 
 void TEtiq::Effacer() {
@@ -695,13 +697,12 @@ void TEtiq::FormMouseMove(int x, int y) {
 void TEtiq::FormMouseUp(int x, int y) {
     if (bandSelecting_)
         finishBand();
-    if (Moving || ResizeHandle > 0) {
-        // The gesture is one step, and its end redraws the label if it changed anything.
-        Moving = false;
-        ResizeHandle = 0;
-        if (!endGesture())
-            Dessine();
-    }
+    // The gesture is one step, and its end redraws the label if it changed anything. A
+    // click that ended it as a selection has redrawn already.
+    if (gestureOpen_ && !endGesture() && (Moving || ResizeHandle > 0))
+        Dessine();
+    Moving = false;
+    ResizeHandle = 0;
     if (!Drawing)
         return;
     // After the double click that records a polygon its points are gone: drawing them

@@ -183,6 +183,13 @@ void TestMainCommands::everyMenuEntry() {
              a->trigger();
          },
          lines, "2"},
+        {"&Edition", "&Rétablir", "Rétablir la modification annulée", "Ctrl+Y",
+         [](MainFormFixture& f, QAction* a) {
+             f.etiq().document().edit([](LineList& lines) { lines.append(kRectLine); });
+             f.etiq().Annuler();
+             a->trigger();
+         },
+         lines, "3"},
         {"&Edition", "&Couper", "Couper dans le Presse-papiers", "Ctrl+X",
          [](MainFormFixture& f, QAction* a) {
              f.etiq().document().Lines.append('*' + kRectLine.mid(1));
@@ -302,7 +309,7 @@ void TestMainCommands::everyMenuEntry() {
         QCOMPARE(menu, QString::fromUtf8(row.menu));
         QCOMPARE(action->text(), QString::fromUtf8(row.caption));
         QCOMPARE(action->statusTip(), QString::fromUtf8(row.hint));
-        QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut)));
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(row.shortcut)));
         row.probe(f, action);
         if (QTest::currentTestFailed())
             QFAIL(row.caption);
@@ -337,6 +344,7 @@ void TestMainCommands::toolBarButtonsAreTheMenuCommands() {
         {"PrintButton", Command::Print, "Imprimer"},
         {"PreviewButton", Command::Preview, "Aperçu avant impression"},
         {"UndoButton", Command::Undo, "Annuler"},
+        {"RedoButton", Command::Redo, "Rétablir"},
         {"CutButton", Command::Cut, "Couper"},
         {"CopyButton", Command::Copy, "Copier"},
         {"PasteButton", Command::Paste, "Coller"},
@@ -348,6 +356,9 @@ void TestMainCommands::toolBarButtonsAreTheMenuCommands() {
         QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
     }
     QVERIFY(f.find("PrintButton")->isEnabled());
+    // Rétablir also answers to Ctrl+Maj+Z.
+    QCOMPARE(f.form->action(Command::Redo)->shortcuts(),
+             (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     f.click("OpenButton");
     QCOMPARE(f.script->fileCaptions, QStringList{"Ouvrir"});
 }

@@ -78,17 +78,17 @@ void TestMainForm::startValues() {
 void TestMainForm::layout() {
     MainFormFixture f;
     const QList<QPair<const char*, QRect>> places = {
-        {"NewButton", {9, 4, 25, 25}},     {"PasteButton", {212, 4, 25, 25}},
-        {"UnderButton", {545, 4, 25, 25}}, {"BackgroundButton", {580, 4, 25, 25}},
-        {"MoveButton", {1, 5, 25, 25}},    {"RoundRectButton", {26, 105, 25, 25}},
-        {"ClearPen", {26, 185, 25, 25}},   {"SolidBrush", {1, 293, 25, 25}},
-        {"ForeColor", {4, 4, 25, 25}},     {"Backcolor", {20, 12, 25, 25}},
-        {"Panel30", {524, 2, 20, 20}},
+        {"NewButton", {9, 4, 25, 25}},          {"PasteButton", {239, 4, 25, 25}},
+        {"RedoButton", {162, 4, 25, 25}},       {"UnderButton", {572, 4, 25, 25}},
+        {"BackgroundButton", {607, 4, 25, 25}}, {"MoveButton", {1, 5, 25, 25}},
+        {"RoundRectButton", {26, 105, 25, 25}}, {"ClearPen", {26, 185, 25, 25}},
+        {"SolidBrush", {1, 293, 25, 25}},       {"ForeColor", {4, 4, 25, 25}},
+        {"Backcolor", {20, 12, 25, 25}},        {"Panel30", {524, 2, 20, 20}},
     };
     for (const auto& [name, rect] : places)
         QVERIFY2(f.find(name)->geometry() == rect, name);
-    QCOMPARE(f.find("FontName")->geometry().left(), 250);
-    QCOMPARE(f.find("SpinEdit2")->geometry().left(), 434);
+    QCOMPARE(f.find("FontName")->geometry().left(), 277);
+    QCOMPARE(f.find("SpinEdit2")->geometry().left(), 461);
     const QWidget* client = f.form->centralWidget();
     QCOMPARE(f.find("SpeedPanel")->height(), 33);
     QCOMPARE(f.find("Panel1")->geometry(), QRect(0, 33, 54, client->height() - 33));
@@ -115,7 +115,7 @@ void TestMainForm::layout() {
                  qPrintable(button->objectName()));
         pictures.append(picture);
     }
-    QCOMPARE(pictures.size(), 31);
+    QCOMPARE(pictures.size(), 32);
 }
 
 void TestMainForm::paletteSwatches() {
