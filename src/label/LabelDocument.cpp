@@ -111,6 +111,15 @@ bool LabelDocument::redo() {
     return true;
 }
 
+bool LabelDocument::isLarge() const {
+    if (Lines.size() > 5000)
+        return true;
+    qsizetype bytes = 0;
+    for (const QByteArray& line : Lines)
+        bytes += line.size();
+    return bytes > 1024 * 1024;
+}
+
 void LabelDocument::forgetUndo() {
     history_.clear();
     run_.clear();

@@ -51,6 +51,9 @@ public:
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
     const LineHistory& history() const { return history_; }
+    // Whether a redraw may take long enough to show the busy cursor: a few thousand objects
+    // or a megabyte of pictures.
+    bool isLarge() const;
     // Nouveau, Ouvrir and Redimensionner leave nothing to undo.
     void forgetUndo();
     // Changed or saved, whatever the lines say (a save under a new name must write).

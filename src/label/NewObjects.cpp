@@ -19,6 +19,31 @@ ObjectKind arcKind(QPoint from, QPoint to, bool otherHalf) {
                   : (otherHalf ? ObjectKind::ArcHU : ObjectKind::ArcLU);
 }
 
+ObjectKind kindForTool(int tool, QPoint from, QPoint to, bool otherHalf, bool metafile) {
+    switch (tool) {
+    case ToolLine:
+        return lineKind(from, to);
+    case ToolRect:
+        return ObjectKind::Rect;
+    case ToolEllipse:
+        return ObjectKind::Ellipse;
+    case ToolRoundRect:
+        return ObjectKind::RoundRect;
+    case ToolPolygon:
+        return ObjectKind::Polygon;
+    case ToolPolyline:
+        return ObjectKind::Polyline;
+    case ToolText:
+        return ObjectKind::Text;
+    case ToolPicture:
+        return metafile ? ObjectKind::Metafile : ObjectKind::Bitmap;
+    case ToolArc:
+        return arcKind(from, to, otherHalf);
+    default:
+        return ObjectKind::Unknown;
+    }
+}
+
 QByteArray line(ObjectKind kind, QPoint from, QPoint to, const QList<QPoint>& points,
                 QByteArrayView kindData, QByteArrayView styles) {
     int left = qMin(from.x(), to.x());

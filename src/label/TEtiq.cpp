@@ -37,15 +37,6 @@ constexpr int kPointsClearedAfterCollecting = 101;
 // A press and release closer than this (across plus down) record no shape.
 constexpr int kShortestGesture = 5;
 
-// Which selected lines an arrow key moves: nudges of the same objects make one undo step.
-QByteArray selectedSet(const LineList& lines) {
-    QByteArray set = "nudge";
-    for (qsizetype i = 2; i < lines.size(); ++i)
-        if (Selection::isSelected(lines[i]))
-            set += ' ' + QByteArray::number(i);
-    return set;
-}
-
 } // namespace
 
 TEtiq::TEtiq(QWidget* parent) : QWidget(parent) {
@@ -127,14 +118,6 @@ void TEtiq::SetIni(int toolNumber, int /*penWidth*/, int penStyle, ColorRef penC
     SelectionBox = LabelRect{};
 }
 
-void TEtiq::SetPage(int left, int top, int right, int bottom, int zoom) {
-    MarginLeft = left;
-    MarginTop = top;
-    MarginRight = right;
-    MarginBottom = bottom;
-    Zoom = zoom;
-}
-
 void TEtiq::SetDim(int width, int height, int hspacing, int vspacing) {
     doc_.setFormat({width, height, hspacing, vspacing});
     RedimForm();
@@ -154,25 +137,12 @@ void TEtiq::SetNew() {
     emit historyChanged(false, false);
 }
 
-void TEtiq::Effacer() {
-    doc_.edit([&](LineList& lines) { lines = LineCodec::newLabel(doc_.format()); });
-}
-
-void TEtiq::Charge(const QString& path) {
-    {
-        const BusyCursor busy;
-        // A file that cannot be read throws here and leaves the window as it was.
-        doc_.load(path);
+void TEtiq::showLabel(bool reopened) {
+    if (!reopened) {
+        updateCaption();
+        Dessine();
+        return;
     }
-    showLoaded();
-}
-
-void TEtiq::Charge(const QString& path, LineList content) {
-    doc_.adopt(path, std::move(content));
-    showLoaded();
-}
-
-void TEtiq::showLoaded() {
     // This file's broken lines are reported even if an earlier file had the same.
     reportedBadLines_.clear();
     RestoreStyles();
@@ -180,70 +150,6 @@ void TEtiq::showLoaded() {
     updateCaption();
     Dessine();
     emit historyChanged(false, false);
-}
-
-bool TEtiq::Sauve(int mode) {
-    const QString nameBefore = doc_.FileName;
-    if (doc_.FileName.isEmpty() || mode == 1) {
-        // A cancelled name writes nothing, not even under the name held before.
-        if (!SaveAs())
-            return false;
-    }
-    if (doc_.FileName.isEmpty())
-        return false;
-    if (!doc_.Modified)
-        return true;
-
-    const QString path = LabelFile::withExtension(doc_.FileName);
-    try {
-        const BusyCursor busy;
-        Deselectionne();
-        doc_.save(path);
-    } catch (const UserError&) {
-        // The label stays changed and keeps the name it had, so nothing points at a file
-        // that was never written.
-        doc_.FileName = nameBefore;
-        throw;
-    }
-    updateCaption();
-    Dessine();
-    return true;
-}
-
-bool TEtiq::SaveAs() {
-    const QString dir =
-        doc_.FileName.isEmpty() ? QString() : QFileInfo(doc_.FileName).absolutePath();
-    const QString chosen = Dialogs::saveFileName(this, QStringLiteral("Enregistrer sous"), dir,
-                                                 QStringLiteral("Fichiers étiquettes (*.etq)"));
-    if (chosen.isEmpty())
-        return false;
-    doc_.FileName = LabelFile::withExtension(chosen);
-    doc_.setModified(true);
-    return true;
-}
-
-bool TEtiq::SaveQuery() {
-    if (!doc_.Modified)
-        return true;
-    const QString text = QStringLiteral("Enregistrer modifications dans ") +
-                         QFileInfo(doc_.FileName).fileName() + QStringLiteral(" ?");
-    const auto answer =
-        Dialogs::warning(this, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::No)
-        return true;
-    if (answer != QMessageBox::Yes)
-        return false;
-    // Going on after a save that did not happen would throw the changes away.
-    try {
-        return Sauve(0);
-    } catch (const UserError& error) {
-        reportError(error.message());
-        return false;
-    }
-}
-
-void TEtiq::FormCloseQuery(bool& canClose) {
-    canClose = SaveQuery();
 }
 
 void TEtiq::FormClose() {
@@ -346,43 +252,15 @@ void TEtiq::EcritForme() {
         qAbs(AnchorPoint.x() - CurrentPoint.x()) + qAbs(AnchorPoint.y() - CurrentPoint.y()) <
             kShortestGesture)
         return;
-    ObjectKind kind = ObjectKind::Unknown;
-    QByteArray kindData;
-    switch (Tool) {
-    case ToolLine:
-        kind = NewObjects::lineKind(AnchorPoint, CurrentPoint);
-        break;
-    case ToolRect:
-        kind = ObjectKind::Rect;
-        break;
-    case ToolEllipse:
-        kind = ObjectKind::Ellipse;
-        break;
-    case ToolRoundRect:
-        kind = ObjectKind::RoundRect;
-        break;
-    case ToolPolygon:
-        kind = ObjectKind::Polygon;
-        break;
-    case ToolPolyline:
-        kind = ObjectKind::Polyline;
-        break;
-    case ToolText:
-        kind = ObjectKind::Text;
-        kindData = CurrentText;
-        break;
-    case ToolPicture:
-        kind = PictureKind == PictureMetafile ? ObjectKind::Metafile : ObjectKind::Bitmap;
-        kindData = LineCodec::writePicture(PictureBitmap);
-        break;
-    case ToolArc:
-        kind = NewObjects::arcKind(AnchorPoint, CurrentPoint, CtrlPressed);
-        break;
-    default:
-        return;
-    }
     if (Tool == ToolPicture && PictureKind == PictureNone)
         return;
+    const ObjectKind kind = NewObjects::kindForTool(Tool, AnchorPoint, CurrentPoint, CtrlPressed,
+                                                    PictureKind == PictureMetafile);
+    if (kind == ObjectKind::Unknown)
+        return;
+    const QByteArray kindData = Tool == ToolText      ? CurrentText
+                                : Tool == ToolPicture ? LineCodec::writePicture(PictureBitmap)
+                                                      : QByteArray();
     const QByteArray line =
         NewObjects::line(kind, AnchorPoint, CurrentPoint, PointBuffer.mid(0, LastPointIndex + 1),
                          kindData, GetStyles());
@@ -426,7 +304,7 @@ void TEtiq::takeRenderState(const RenderState& state) {
 void TEtiq::Dessine() {
     QList<BrokenLine> broken;
     {
-        const BusyCursor busy(isHeavy());
+        const BusyCursor busy(doc_.isLarge());
         Efface();
         RenderState state = renderState();
         LabelPainter painter(canvas_, pictureCacheEnabled_ ? &pictureCache_ : nullptr);
@@ -448,20 +326,6 @@ void TEtiq::Dessine() {
             break;
         }
     }
-}
-
-bool TEtiq::isHeavy() const {
-    // Beyond a few thousand objects or a megabyte of pictures a redraw is felt.
-    if (doc_.Lines.size() > 5000)
-        return true;
-    qsizetype bytes = 0;
-    for (const QByteArray& line : doc_.Lines)
-        bytes += line.size();
-    return bytes > 1024 * 1024;
-}
-
-void TEtiq::Redessine() {
-    Dessine();
 }
 
 void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
@@ -507,51 +371,6 @@ void TEtiq::Affsel() {
     LabelPainter(canvas_).drawSelectionFrames(doc_.Lines);
 }
 
-void TEtiq::PenSize(int width) {
-    canvas_.setPenWidth(width);
-}
-
-void TEtiq::SetColors(ColorRef penColor, ColorRef brushColor) {
-    canvas_.setPenColor(penColor);
-    canvas_.setBrushColor(brushColor);
-}
-
-void TEtiq::SetPenStyle(int style) {
-    canvas_.setPenStyle(style);
-}
-
-void TEtiq::SetBrush(int style) {
-    canvas_.setBrushStyle(style);
-    CurBrushStyle = style;
-}
-
-void TEtiq::SetFontName(const QString& name) {
-    canvas_.setFontName(name);
-}
-
-void TEtiq::SetFontSize(int size) {
-    canvas_.setFontSize(size);
-}
-
-void TEtiq::setFontStyleFlag(int flag, char change) {
-    const int style = canvas_.fontStyle();
-    canvas_.setFontStyle(change == '-' ? (style & ~flag) : (style | flag));
-}
-
-void TEtiq::SetStyle1(char change) {
-    setFontStyleFlag(FontBold, change);
-}
-void TEtiq::SetStyle2(char change) {
-    setFontStyleFlag(FontItalic, change);
-}
-void TEtiq::SetStyle3(char change) {
-    setFontStyleFlag(FontUnderline, change);
-}
-
-QString TEtiq::caption() const {
-    return windowTitle();
-}
-
 void TEtiq::showModified() {
     if (doc_.Modified == shownModified_)
         return;
@@ -563,6 +382,10 @@ void TEtiq::updateCaption() {
     showModified();
     setWindowTitle(doc_.FileName.isEmpty() ? QStringLiteral("Sans titre")
                                            : QFileInfo(doc_.FileName).fileName());
+}
+
+void TEtiq::showSelectionCursor(bool selected) {
+    setSurfaceCursor(selected ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 
 void TEtiq::setSurfaceCursor(Qt::CursorShape shape) {
@@ -642,18 +465,6 @@ void TEtiq::finishBand() {
     if (HasSelection)
         setSurfaceCursor(Qt::CrossCursor);
     Dessine();
-}
-
-void TEtiq::moveSelectionBy(int dx, int dy) {
-    // Arrow keys: a run of nudges of the same objects is one step to undo, under the
-    // mouse's 0..4095 rule.
-    runObjectCommand(
-        ObjectCommands::kMoveOrResize,
-        [&](LineList& lines) {
-            ObjectCommands::editSelected(
-                lines, 1, [&](const QByteArray& line) { return LineEdits::MoveXY(line, dx, dy); });
-        },
-        selectedSet(doc_.Lines));
 }
 
 void TEtiq::FormMouseMove(int x, int y) {
@@ -937,201 +748,7 @@ void TEtiq::RedimSel() {
     });
 }
 
-bool TEtiq::hasSelectionOrSays(ObjectCommands::Rule::WithoutSelection without) {
-    using Without = ObjectCommands::Rule::WithoutSelection;
-    if (HasSelection || without == Without::Run)
-        return true;
-    if (without == Without::Message)
-        Dialogs::information(this, QStringLiteral("Aucun objet sélectionné"));
-    return false;
-}
-
-bool TEtiq::runObjectCommand(const ObjectCommands::Rule& rule,
-                             const std::function<void(LineList&)>& edit, QByteArrayView run) {
-    if (!hasSelectionOrSays(rule.withoutSelection) || doc_.Lines.size() < rule.leastLines)
-        return false;
-    doc_.edit(edit, run);
-    return true;
-}
-
-void TEtiq::AvPlan() {
-    runObjectCommand(ObjectCommands::kToFront, ObjectCommands::bringToFront);
-}
-
-void TEtiq::ArPlan() {
-    runObjectCommand(ObjectCommands::kToBack, ObjectCommands::sendToBack);
-}
-
-void TEtiq::UnDessus() {
-    runObjectCommand(ObjectCommands::kOneUp, ObjectCommands::oneUp);
-}
-
-void TEtiq::UnDessous() {
-    runObjectCommand(ObjectCommands::kOneDown, ObjectCommands::oneDown);
-}
-
-void TEtiq::Supprimer() {
-    runObjectCommand(ObjectCommands::kDelete, ObjectCommands::removeSelected);
-}
-
-void TEtiq::ToutSel() {
-    doc_.mark([](LineList& lines) {
-        Selection::selectAll(lines);
-        return true;
-    });
-    HasSelection = true;
-    SelectionBox = Selection::box(doc_.Lines);
-}
-
 void TEtiq::ToutDesel() {
     Deselectionne();
     Dessine();
-}
-
-void TEtiq::Verrouiller() {
-    runObjectCommand(ObjectCommands::kLock, ObjectCommands::lockSelected);
-}
-
-void TEtiq::Deverrouiller() {
-    runObjectCommand(ObjectCommands::kUnlockAll, ObjectCommands::unlockAll);
-}
-
-void TEtiq::Grouper() {
-    bool full = false;
-    runObjectCommand(ObjectCommands::kGroup,
-                     [&](LineList& lines) { full = !ObjectCommands::groupSelected(lines); });
-    if (full)
-        Dialogs::information(
-            this, QStringLiteral("Les neuf groupes (1 à 9) sont déjà pris : dissociez-en un"));
-}
-
-void TEtiq::Dissocier() {
-    runObjectCommand(ObjectCommands::kGroup, ObjectCommands::ungroupSelected);
-}
-
-void TEtiq::Position() {
-    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
-        return;
-    const QPoint move = dialogs_ ? dialogs_->moveOf(SelectionBox) : QPoint();
-    if (move.isNull())
-        return;
-    // An object that would leave 0..4095 stays where it is, as under the mouse.
-    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
-        ObjectCommands::editSelected(lines, 1, [&](const QByteArray& line) {
-            return LineEdits::MoveXY(line, move.x(), move.y());
-        });
-    });
-}
-
-void TEtiq::Taille() {
-    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
-        return;
-    const QPoint change = dialogs_ ? dialogs_->resizeOf(SelectionBox) : QPoint();
-    if (change.isNull())
-        return;
-    // Each object grows or shrinks at its own right and bottom edges, from the bottom-right
-    // handle; each text is scaled from its own font size.
-    constexpr int kBottomRightHandle = 4;
-    runObjectCommand(ObjectCommands::kMoveOrResize, [&](LineList& lines) {
-        ObjectCommands::editSelected(lines, 2, [&](const QByteArray& line) {
-            int fontSize = 0;
-            return LineEdits::RedimXY(line, change.x(), change.y(), kBottomRightHandle, fontSize);
-        });
-    });
-}
-
-void TEtiq::Modifier() {
-    if (!hasSelectionOrSays(ObjectCommands::kMoveOrResize.withoutSelection))
-        return;
-    const qsizetype marked = Selection::single(doc_.Lines);
-    if (Selection::count(doc_.Lines) >= 2) {
-        Dialogs::information(this, QStringLiteral("Sélection multiple non modifiable"));
-        return;
-    }
-    if (!dialogs_)
-        return;
-    const QByteArray edited =
-        dialogs_->modifyObject(marked >= 0 ? doc_.Lines[marked] : QByteArray());
-    if (edited.isEmpty() || marked < 0)
-        return;
-    runObjectCommand(ObjectCommands::kMoveOrResize,
-                     [&](LineList& lines) { lines[marked] = edited; });
-}
-
-void TEtiq::FondPage() {
-    if (doc_.Lines.size() < 2 || !dialogs_)
-        return;
-    const QByteArray record = dialogs_->background(doc_.Lines[1]);
-    if (!record.isEmpty())
-        doc_.edit([&](LineList& lines) { lines[1] = record; });
-}
-
-void TEtiq::Copier(LineList& clipboard) {
-    if (hasSelectionOrSays(ObjectCommands::kCopy.withoutSelection))
-        clipboard = ObjectCommands::copySelected(doc_.Lines);
-}
-
-void TEtiq::Couper(LineList& clipboard) {
-    runObjectCommand(ObjectCommands::kCut, [&](LineList& lines) {
-        clipboard = ObjectCommands::copySelected(lines);
-        ObjectCommands::removeSelected(lines);
-    });
-}
-
-void TEtiq::Coller(const LineList& clipboard) {
-    if (clipboard.isEmpty())
-        return;
-    runObjectCommand(ObjectCommands::kPaste, [&](LineList& lines) { lines.append(clipboard); });
-}
-
-void TEtiq::Annuler() {
-    if (doc_.undo())
-        selectionFromMarks();
-}
-
-void TEtiq::Retablir() {
-    if (doc_.redo())
-        selectionFromMarks();
-}
-
-void TEtiq::selectionFromMarks() {
-    // The step brought back its own selection: the window follows the marks.
-    SelectionBox = Selection::box(doc_.Lines);
-    HasSelection = SelectionBox.left <= SelectionBox.right;
-    setSurfaceCursor(HasSelection ? Qt::CrossCursor : Qt::ArrowCursor);
-}
-
-void TEtiq::Liste() {
-    if (!dialogs_)
-        return;
-    LineList edited = doc_.Lines;
-    const int chosen = dialogs_->objectList(edited);
-    // A list closed without moving or deleting anything changed nothing to undo or save.
-    doc_.edit([&](LineList& lines) { lines = edited; });
-    if (chosen >= 2 && chosen < doc_.Lines.size() && doc_.Lines[chosen].size() > 1) {
-        // The object chosen in the list becomes the selection.
-        Deselectionne();
-        HasSelection = true;
-        doc_.mark([&](LineList& lines) {
-            lines[chosen][0] = Selection::kSelected;
-            return true;
-        });
-    }
-}
-
-void TEtiq::Proprietes() {
-    if (dialogs_)
-        dialogs_->properties(doc_.FileName, doc_.Lines);
-}
-
-void TEtiq::Apercu() {
-    if (!dialogs_)
-        return;
-    Zoom = dialogs_->preview(pageSetup(), doc_.Lines);
-    setFocus(Qt::OtherFocusReason);
-}
-
-void TEtiq::Imprime(int copies) {
-    if (dialogs_)
-        dialogs_->print(pageSetup(), doc_.Lines, copies, caption());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCursor>
 #include <QGuiApplication>
 
 // Shows the busy cursor for as long as it lives: work that can keep the window from
