@@ -62,6 +62,8 @@ public:
     // Runs a menu command; a failure is reported and the program goes on.
     void runCommand(Command command);
     QAction* action(Command command) const { return actions_.value(command); }
+    // Whether the command has its handler; every entry of the table must.
+    bool handles(Command command) const { return commands_.contains(command); }
     QMenu* menu(int index) const { return menus_.value(index); }
 
     TEtiq* etiq() const { return etiq_; }

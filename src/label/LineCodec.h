@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CanvasTypes.h"
+#include "ObjectKinds.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -85,7 +86,8 @@ constexpr int kMaxPicturePixels = 21800;
 // Readers take at most this many characters after the keyword's blank and after the TAB.
 constexpr int kMaxFieldText = 131072;
 
-inline const QByteArray kBlankRecord = " 0BLANK";
+// The background record of a new label: plain mark, group 0, the blank kind alone.
+inline const QByteArray kBlankRecord = " 0" + ObjectKinds::keyword(ObjectKind::Blank).toByteArray();
 
 // Upper-case hexadecimal, zero-padded to width digits; the value is clamped to what the
 // field holds, so a writer never shifts the fields after it.
