@@ -199,9 +199,13 @@ void LabelCommands::Retablir() {
 }
 
 void LabelCommands::selectionFromMarks() {
-    // The step brought back its own selection: the window follows the marks.
-    SelectionBox = Selection::box(doc_.Lines);
-    HasSelection = SelectionBox.left <= SelectionBox.right;
+    // The step brought back its own selection: the window follows the marks. The box of a
+    // selection that stays was made again with the redraw.
+    const bool marked = Selection::count(doc_.Lines) > 0;
+    if (marked != HasSelection) {
+        HasSelection = marked;
+        SelectionBox = marked ? Selection::box(doc_.Lines) : Selection::kNone;
+    }
     showSelectionCursor(HasSelection);
 }
 

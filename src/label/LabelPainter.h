@@ -43,8 +43,6 @@ public:
     // them; the canvas's pen and brush come back as they were.
     void drawSelectionFrames(const LineList& lines);
 
-    LineRenderer& renderer() { return renderer_; }
-
 private:
     void drawFrame(const LabelRect& box);
 

@@ -270,10 +270,6 @@ void TEtiq::EcritForme() {
     shapeDrawn_ = false;
 }
 
-void TEtiq::SetStyles(const QByteArray& block) {
-    LineRenderer(canvas_).applyStyles(block);
-}
-
 void TEtiq::Efface() {
     canvas_.whiten(0, 0, surface_.width(), surface_.height());
     canvas_.setPenMode(PenMode::Copy);

@@ -80,7 +80,6 @@ public:
     // Line grammar at the window's level.
     QByteArray GetStyles() const;
     void EcritForme();
-    void SetStyles(const QByteArray& styleBlock);
 
     // Drawing: a full redraw of the label from the document, and its pieces.
     void Dessine();

@@ -461,7 +461,7 @@ void TestEtiq::toolChoice() {
     // The style block written for a new object is the surface's pen, brush and font.
     etiq.RestoreStyles();
     QCOMPARE(etiq.GetStyles(), QByteArray("100FFFFFF004000000FF00000000141Courier New"));
-    etiq.SetStyles("60000FF00301000000FF00FF00000C7Arial");
+    LineRenderer(etiq.canvas()).applyStyles("60000FF00301000000FF00FF00000C7Arial");
     QCOMPARE(etiq.canvas().fontStyle(), int(FontBold)); // digit 7 keeps the style
     QCOMPARE(etiq.canvas().brushStyle(), 6);
 }
