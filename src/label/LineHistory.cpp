@@ -31,6 +31,8 @@ LineHistory::State LineHistory::take(const LineList& lines, const State* like) {
             continue;
         }
         state.runs.push_back(std::make_shared<const LineList>(lines.mid(from, count)));
+        for (qsizetype i = from; i < from + count; ++i)
+            state.cost += qint64(sizeof(QByteArray)) + lines[i].size();
     }
     return state;
 }
@@ -46,19 +48,35 @@ LineList LineHistory::restore(const State& state) {
     return lines;
 }
 
-void LineHistory::record(const LineList& before) {
-    undo_.push_back(take(before, undo_.empty() ? nullptr : &undo_.back()));
-    if (undo_.size() > size_t(kMaxSteps))
+void LineHistory::push(std::deque<State>& to, State state) {
+    bytes_ += state.cost;
+    to.push_back(std::move(state));
+}
+
+void LineHistory::trim() {
+    while (!undo_.empty() &&
+           (undo_.size() > size_t(kMaxSteps) || (bytes_ > byteLimit_ && undo_.size() > 1))) {
+        bytes_ -= undo_.front().cost;
         undo_.pop_front();
+    }
+}
+
+void LineHistory::record(const LineList& before) {
+    State state = take(before, undo_.empty() ? nullptr : &undo_.back());
+    for (const State& dropped : redo_)
+        bytes_ -= dropped.cost;
     redo_.clear();
+    push(undo_, std::move(state));
+    trim();
 }
 
 bool LineHistory::step(std::deque<State>& from, std::deque<State>& to, LineList& lines) {
     if (from.empty())
         return false;
     // The state left behind shares its unchanged runs with the one brought back.
-    to.push_back(take(lines, &from.back()));
+    push(to, take(lines, &from.back()));
     lines = restore(from.back());
+    bytes_ -= from.back().cost;
     from.pop_back();
     return true;
 }
@@ -68,10 +86,13 @@ bool LineHistory::undo(LineList& lines) {
 }
 
 bool LineHistory::redo(LineList& lines) {
-    return step(redo_, undo_, lines);
+    const bool stepped = step(redo_, undo_, lines);
+    trim();
+    return stepped;
 }
 
 void LineHistory::clear() {
     undo_.clear();
     redo_.clear();
+    bytes_ = 0;
 }

@@ -65,6 +65,19 @@ void TestHistory::manyStepsBackAndForth() {
     document.forgetUndo();
     QVERIFY(!document.undo());
 
+    // Steps that each change a whole large label are dropped, oldest first, beyond the
+    // history's byte limit; the last one always stays.
+    LineHistory big;
+    big.setByteLimit(1 << 20);
+    LineList label = LineCodec::newLabel();
+    for (int i = 0; i < 10; ++i) {
+        label.append(QByteArray(200 * 1024, char('a' + i)));
+        big.record(label);
+    }
+    QVERIFY(big.undoSteps() >= 1 && big.undoSteps() <= 6);
+    QVERIFY(big.undo(label));
+    QCOMPARE(label.size(), 2 + 10);
+
     // A gesture is one step, heard of once, when it ends.
     heard = 0;
     document.beginGesture();
