@@ -186,6 +186,31 @@ void measurePdf(const QString& label, const QString& pdf) {
                 kRuns, median(walls), median(cpus), peak / 1024.0, QFileInfo(pdf).size() / 1024.0);
 }
 
+// 999 copies of the sheet in one run: the document goes to its file page by page, so the
+// peak memory is that of one copy (target: within 10 MiB of it).
+void measureCopies(const QString& label, const QString& pdf) {
+    const QByteArray program = VORLAP_BINARY;
+    const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label);
+    long peaks[2] = {0, 0};
+    double walls[2] = {0, 0};
+    const char* counts[2] = {"1", "999"};
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<const char*> argv = {
+            program.constData(), "--pdf", output.constData(), "--copies", counts[i],
+            input.constData(),   nullptr};
+        double cpu = 0;
+        if (!runOnce(argv, walls[i], cpu, peaks[i])) {
+            std::fprintf(stderr, "vorlap --pdf --copies %s failed\n", counts[i]);
+            return;
+        }
+    }
+    const double growth = (peaks[1] - peaks[0]) / 1024.0;
+    std::printf("vorlap --pdf --copies 999: %.1f s, peak %.1f MiB against %.1f MiB for one copy "
+                "(+%.1f MiB, target within 10 MiB) %s, PDF %.1f MiB\n",
+                walls[1], peaks[1] / 1024.0, peaks[0] / 1024.0, growth,
+                growth <= 10 ? "met" : "MISSED", QFileInfo(pdf).size() / (1024.0 * 1024.0));
+}
+
 // The sheet of a maximised preview on the 1280 x 1024 screen at a zoom, and its drawing area,
 // laid out as TEcran lays it out. The bench sets SheetLayout up here and in repaint() only.
 struct Preview {
@@ -360,6 +385,7 @@ int main(int argc, char** argv) {
     std::printf("label: %lld lines, %.1f KiB\n", qint64(lines.size()),
                 QFileInfo(label).size() / 1024.0);
     measurePdf(label, dir.filePath("lourde.pdf"));
+    measureCopies(label, dir.filePath("copies.pdf"));
     measurePreview(lines);
     measureZoomedPreviews();
     return 0;
