@@ -10,8 +10,25 @@ namespace {
 using Mode = CommandLineOptions::Mode;
 
 constexpr int kMaxZoom = 1000;
+// The printer's offset is a feed error, a few millimetres at most.
+constexpr int kMaxOffset = 10;
 
-enum class Key { Png, Pdf, Print, Help, Printer, Dpi, Zoom, Margins, Copies };
+enum class Key {
+    Png,
+    Pdf,
+    Print,
+    Help,
+    ListSheets,
+    Printer,
+    Dpi,
+    Zoom,
+    Margins,
+    Copies,
+    Sheet,
+    First,
+    Count,
+    Offset
+};
 
 struct Option {
     const char* name;
@@ -32,6 +49,11 @@ const Option kOptions[] = {
     {"--zoom", Key::Zoom, true, "--pdf ou --print"},
     {"--margins", Key::Margins, true, "--pdf ou --print"},
     {"--copies", Key::Copies, true, "--pdf ou --print"},
+    {"--list-sheets", Key::ListSheets, false, ""},
+    {"--sheet", Key::Sheet, true, "--pdf ou --print"},
+    {"--first", Key::First, true, "--pdf ou --print"},
+    {"--count", Key::Count, true, "--pdf ou --print"},
+    {"--offset", Key::Offset, true, "--pdf ou --print"},
 };
 
 const Option* findOption(QStringView name) {
@@ -51,6 +73,10 @@ bool belongsTo(Key key, Mode mode) {
     case Key::Zoom:
     case Key::Margins:
     case Key::Copies:
+    case Key::Sheet:
+    case Key::First:
+    case Key::Count:
+    case Key::Offset:
         return mode == Mode::Pdf || mode == Mode::Print;
     default:
         return true;
@@ -135,7 +161,7 @@ public:
         }
         if (files.size() > 1)
             return fail(QStringLiteral("Argument en trop : %1").arg(files[1]));
-        if (files.isEmpty() && o_.mode != Mode::Designer)
+        if (files.isEmpty() && o_.mode != Mode::Designer && o_.mode != Mode::ListSheets)
             return fail(QStringLiteral("Aucun fichier d'étiquette indiqué"));
         o_.file = files.value(0);
         return true;
@@ -199,6 +225,35 @@ private:
             return fail(QStringLiteral("Les marges doivent être quatre nombres entiers séparés "
                                        "par des virgules : %1")
                             .arg(value));
+        case Key::ListSheets:
+            return setMode(Mode::ListSheets, name);
+        case Key::Sheet:
+            o_.sheet = value;
+            return true;
+        case Key::First:
+        case Key::Count: {
+            const auto cell = integerIn(value, 1, CommandLineOptions::kMaxCells);
+            if (!cell)
+                return fail(QStringLiteral("%1 demande un nombre entier de 1 à %2 : %3")
+                                .arg(name)
+                                .arg(CommandLineOptions::kMaxCells)
+                                .arg(value));
+            (option.key == Key::First ? o_.first : o_.count) = *cell;
+            return true;
+        }
+        case Key::Offset: {
+            const QStringList parts = value.split(QLatin1Char(','));
+            bool okX = false, okY = false;
+            const double x = parts.value(0).trimmed().toDouble(&okX);
+            const double y = parts.value(1).trimmed().toDouble(&okY);
+            if (parts.size() != 2 || !okX || !okY || qAbs(x) > kMaxOffset || qAbs(y) > kMaxOffset)
+                return fail(QStringLiteral("Le décalage doit être deux nombres de millimètres "
+                                           "de -%1 à %1 séparés par une virgule : %2")
+                                .arg(kMaxOffset)
+                                .arg(value));
+            o_.offset = QPointF(x, y);
+            return true;
+        }
         case Key::Help:
             break;
         }
@@ -242,6 +297,10 @@ QString CommandLineOptions::usage() {
         "  vorlap --print [--printer NOM] [--copies N] [--zoom Z] [--margins G,H,D,B] "
         "FICHIER.etq\n"
         "      imprime la planche d'étiquettes\n"
+        "  (--pdf et --print prennent aussi [--sheet CODE] [--first N] [--count N]\n"
+        "   [--offset X,Y])\n"
+        "  vorlap --list-sheets\n"
+        "      affiche le catalogue des planches d'étiquettes\n"
         "\n"
         "Options :\n"
         "  --png SORTIE.png   image PNG à écrire\n"
@@ -255,6 +314,14 @@ QString CommandLineOptions::usage() {
         "  --margins G,H,D,B  marges gauche, haute, droite et basse en mm (par défaut celles\n"
         "                     de Vorlap.ini)\n"
         "  --copies N         nombre de copies, de 1 à 999 (1 par défaut)\n"
+        "  --sheet CODE       planche d'étiquettes du catalogue (par défaut celle de\n"
+        "                     l'étiquette, ou la planche calculée)\n"
+        "  --first N          première étiquette imprimée sur la planche, de 1 au nombre\n"
+        "                     d'étiquettes, comptée en rangées (1 par défaut)\n"
+        "  --count N          nombre d'étiquettes imprimées (jusqu'au bout de la planche\n"
+        "                     par défaut)\n"
+        "  --offset X,Y       décalage de l'imprimante en mm, de -10 à 10 (aucun par défaut)\n"
+        "  --list-sheets      affiche le catalogue des planches, une par ligne\n"
         "  --help, -h         affiche cette aide\n"
         "  --                 la suite n'est que des noms de fichiers (pour un nom qui\n"
         "                     commence par -)\n");

@@ -2,6 +2,7 @@
 
 #include "PageSetup.h"
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 
@@ -13,15 +14,18 @@
 //   vorlap --png OUT.png FILE.etq      the label's drawing surface as a PNG
 //   vorlap --pdf OUT.pdf [--dpi N] [--zoom Z] [--margins L,T,R,B] [--copies N] FILE.etq
 //   vorlap --print [--printer NAME] [--copies N] [--zoom Z] [--margins L,T,R,B] FILE.etq
+//   vorlap --list-sheets
 //   vorlap --help
 struct CommandLineOptions {
-    enum class Mode { Designer, Png, Pdf, Print, Help };
+    enum class Mode { Designer, Png, Pdf, Print, Help, ListSheets };
 
     static constexpr int kDefaultDpi = 300;
     static constexpr int kMinDpi = 30;
     // Beyond this a page drawn as an image would take gigabytes.
     static constexpr int kMaxDpi = 2400;
     static constexpr int kMaxCopies = 999;
+    // No sheet holds more labels than this.
+    static constexpr int kMaxCells = 65025;
 
     Mode mode = Mode::Designer;
     QString output;
@@ -31,6 +35,10 @@ struct CommandLineOptions {
     std::optional<std::array<int, 4>> margins; // left, top, right, bottom in mm
     int copies = 1;
     QString printer; // empty: the default printer
+    QString sheet;   // a catalogue code; empty: the label's own stock, if any
+    int first = 1;   // the first cell printed, from 1, across rows
+    int count = -1;  // how many cells; fewer than 0: to the end of the sheet
+    QPointF offset;  // the printer's offset in millimetres
     // Why the arguments cannot be run, in French; empty when they can.
     QString error;
 

@@ -6,6 +6,7 @@
 #include "PictureCache.h"
 #include "PrintDevice.h"
 #include "SafeFile.h"
+#include "SheetCatalogue.h"
 #include "SheetLayout.h"
 #include "SheetPainter.h"
 #include "UserError.h"
@@ -49,14 +50,55 @@ void exportOrThrow(const QString& labelPath, const QString& pngPath) {
         throw UserError::cannotCreate(QDir::toNativeSeparators(pngPath));
 }
 
-// The sheet as printing draws it, on the PDF file or the printer.
+// The catalogue, one entry a line, its fields separated by TAB: code, description, label
+// width and height, columns, rows, horizontal and vertical pitch, left and top margin, in
+// millimetres with '.' as the decimal point. A problem of the user's catalogue goes to stderr.
+void listSheets() {
+    const SheetCatalogue& catalogue = SheetCatalogue::standard();
+    for (const QString& problem : catalogue.problems())
+        printError(problem);
+    const auto mm = [](int hundredths) { return QString::number(hundredths / 100.0, 'f', 2); };
+    QByteArray out;
+    for (const SheetStock& entry : catalogue.entries()) {
+        const QStringList fields = {entry.code,
+                                    entry.description,
+                                    mm(entry.labelWidth),
+                                    mm(entry.labelHeight),
+                                    QString::number(entry.columns),
+                                    QString::number(entry.rows),
+                                    mm(entry.hPitch),
+                                    mm(entry.vPitch),
+                                    mm(entry.left),
+                                    mm(entry.top)};
+        out += fields.join(QLatin1Char('\t')).toUtf8() + '\n';
+    }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+}
+
+// The sheet as printing draws it, on the PDF file or the printer: the label's own stock or
+// the one asked for, the cells asked for, and the printer's offset when one is given.
 void printOrThrow(const CommandLineOptions& options, const PageSetupValues& setup,
                   PrintDevice& device) {
     LabelDocument document;
     document.load(options.file);
-    device.setDocumentName(QFileInfo(options.file).fileName());
+    SheetJob job;
+    job.setup = setup;
+    job.lines = document.Lines;
+    job.stock = document.Stock;
+    if (!options.sheet.isEmpty()) {
+        const SheetStock* chosen = SheetCatalogue::standard().find(options.sheet);
+        if (!chosen)
+            throw UserError(QStringLiteral("Planche inconnue : %1 (voir vorlap --list-sheets)")
+                                .arg(options.sheet));
+        job.stock = *chosen;
+    }
+    job.first = options.first - 1;
+    job.count = options.count;
+    job.offset = options.offset;
+    job.name = QFileInfo(options.file).fileName();
+    device.setDocumentName(job.name);
     SheetLayout layout;
-    layout.Init2(setup, document.Lines, PaperSize{device.pagePixels(), device.pageMillimetres()});
+    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres()});
     PictureCache pictures;
     const QList<BrokenLine> broken =
         printSheet(device, layout, document.Lines, options.copies, &pictures);
@@ -68,6 +110,9 @@ int run(const CommandLineOptions& options, const QString& startDirectory) {
     switch (options.mode) {
     case CommandLineOptions::Mode::Help:
         std::fputs(CommandLineOptions::usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLineOptions::Mode::ListSheets:
+        listSheets();
         return 0;
     case CommandLineOptions::Mode::Png:
         exportOrThrow(options.file, options.output);

@@ -25,21 +25,20 @@ void LabelDialogSet::properties(const QString& fileName, const LineList& lines) 
     Attributs.Execute();
 }
 
-int LabelDialogSet::preview(const PageSetupValues& s, const LineList& lines) {
+int LabelDialogSet::preview(const SheetJob& job) {
     Ecran.setPrinter(printer_);
-    Ecran.Init(s.left, s.top, s.right, s.bottom, s.zoom, lines);
+    Ecran.Init(job);
     Dialogs::runModal(&Ecran);
     Ecran.FormClose();
     return Ecran.Result();
 }
 
-void LabelDialogSet::print(const PageSetupValues& s, const LineList& lines, int copies,
-                           const QString& documentName) {
+void LabelDialogSet::print(const SheetJob& job, int copies) {
     if (!printer_)
         throw UserError(QStringLiteral("Aucune imprimante"));
-    printer_->setDocumentName(documentName);
+    printer_->setDocumentName(job.name);
     Ecran.setPrinter(printer_);
-    Ecran.Init2(s.left, s.top, s.right, s.bottom, s.zoom, lines);
+    Ecran.Init2(job);
     Ecran.Imprime(*printer_, copies);
 }
 

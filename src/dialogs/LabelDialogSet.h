@@ -20,9 +20,8 @@ public:
     QString editText() override;
     int objectList(LineList& lines) override;
     void properties(const QString& fileName, const LineList& lines) override;
-    int preview(const PageSetupValues& setup, const LineList& lines) override;
-    void print(const PageSetupValues& setup, const LineList& lines, int copies,
-               const QString& documentName) override;
+    int preview(const SheetJob& job) override;
+    void print(const SheetJob& job, int copies) override;
     QByteArray modifyObject(const QByteArray& line) override;
     QPoint moveOf(const LabelRect& selection) override;
     QPoint resizeOf(const LabelRect& selection) override;

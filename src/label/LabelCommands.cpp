@@ -24,6 +24,28 @@ QByteArray selectedSet(const LineList& lines) {
 
 } // namespace
 
+SheetJob LabelCommands::sheetJob() const {
+    SheetJob job;
+    job.setup = pageSetup();
+    job.lines = doc_.Lines;
+    job.stock = doc_.Stock;
+    job.first = FirstCell;
+    job.count = CellCount;
+    job.offset = PrinterOffset;
+    job.name = caption();
+    return job;
+}
+
+void LabelCommands::setStock(const std::optional<SheetStock>& stock) {
+    if (stock == doc_.Stock)
+        return;
+    doc_.Stock = stock;
+    // The partly used sheet was counted on the old sheet.
+    FirstCell = 0;
+    CellCount = -1;
+    doc_.setModified(true);
+}
+
 void LabelCommands::SetPage(int left, int top, int right, int bottom, int zoom) {
     MarginLeft = left;
     MarginTop = top;
@@ -235,13 +257,13 @@ void LabelCommands::Proprietes() {
 void LabelCommands::Apercu() {
     if (!dialogs_)
         return;
-    Zoom = dialogs_->preview(pageSetup(), doc_.Lines);
+    Zoom = dialogs_->preview(sheetJob());
     commandWindow()->setFocus(Qt::OtherFocusReason);
 }
 
 void LabelCommands::Imprime(int copies) {
     if (dialogs_)
-        dialogs_->print(pageSetup(), doc_.Lines, copies, caption());
+        dialogs_->print(sheetJob(), copies);
 }
 
 void LabelCommands::Effacer() {

@@ -4,8 +4,10 @@
 #include "LabelDocument.h"
 #include "ObjectCommands.h"
 #include "PageSetup.h"
+#include "SheetJob.h"
 
 #include <QByteArrayView>
+#include <QPointF>
 
 #include <functional>
 
@@ -77,6 +79,10 @@ public:
     void FormCloseQuery(bool& canClose);
 
     void SetPage(int left, int top, int right, int bottom, int zoom);
+    // The label's sheet of pre-cut labels, none for the computed sheet; a change of the label.
+    void setStock(const std::optional<SheetStock>& stock);
+    // What a preview, print or export of the sheet is made of now.
+    SheetJob sheetJob() const;
     PageSetupValues pageSetup() const {
         return {MarginLeft, MarginTop, MarginRight, MarginBottom, Zoom};
     }
@@ -90,6 +96,11 @@ public:
     int MarginRight = 0;
     int MarginBottom = 0;
     int Zoom = 100;
+    // The partly used sheet: the first cell printed (from 0, across rows) and how many
+    // (fewer than 0: to the end); the printer's calibration offset in millimetres.
+    int FirstCell = 0;
+    int CellCount = -1;
+    QPointF PrinterOffset;
 
 protected:
     // The window the messages and dialogs belong to.

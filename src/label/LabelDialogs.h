@@ -2,6 +2,7 @@
 
 #include "LineCodec.h"
 #include "PageSetup.h"
+#include "SheetJob.h"
 
 #include <QPoint>
 #include <QString>
@@ -17,12 +18,11 @@ public:
     virtual int objectList(LineList& lines) = 0;
     // The label's properties.
     virtual void properties(const QString& fileName, const LineList& lines) = 0;
-    // The sheet preview with this page setup, modally; returns the zoom it was left with.
-    virtual int preview(const PageSetupValues& setup, const LineList& lines) = 0;
-    // Prints the sheet on the program's printer, `copies` times, as a job named after the
-    // label; throws UserError when the job cannot be made.
-    virtual void print(const PageSetupValues& setup, const LineList& lines, int copies,
-                       const QString& documentName) = 0;
+    // The sheet preview of the job, modally; returns the zoom it was left with.
+    virtual int preview(const SheetJob& job) = 0;
+    // Prints the job's sheet on the program's printer, `copies` times, under the job's name;
+    // throws UserError when the job cannot be made.
+    virtual void print(const SheetJob& job, int copies) = 0;
     // "Modifier objet" on one object line (empty when no line is marked): the edited line,
     // empty when cancelled.
     virtual QByteArray modifyObject(const QByteArray& line) = 0;

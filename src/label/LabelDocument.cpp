@@ -1,6 +1,7 @@
 #include "LabelDocument.h"
 
 #include "LabelFile.h"
+#include "ObjectKinds.h"
 
 namespace {
 
@@ -153,6 +154,15 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     if (Lines.size() < 2)
         Lines.append(LineCodec::kBlankRecord);
     LineCodec::dropMalformedLines(Lines);
+    // The stock's line is the label's, not an object: it leaves the lines; the last one wins.
+    Stock.reset();
+    for (qsizetype i = Lines.size() - 1; i >= 2; --i) {
+        if (ObjectKinds::of(LineCodec::splitLine(Lines[i]).keyword).kind != ObjectKind::Sheet)
+            continue;
+        if (!Stock)
+            Stock = StockLine::read(Lines[i]);
+        Lines.removeAt(i);
+    }
 
     // A field that does not convert ends the reading, but a size read before it is still
     // corrected: a damaged header must not open as a label a few millimetres wide.
@@ -177,9 +187,18 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     Modified = false;
 }
 
+LineList LabelDocument::fileLines() const {
+    LineList lines = Lines;
+    if (!lines.isEmpty())
+        lines[0] = LineCodec::writeHeader(format());
+    if (Stock)
+        lines.append(StockLine::write(*Stock));
+    return lines;
+}
+
 void LabelDocument::save(const QString& path) {
     Lines[0] = LineCodec::writeHeader(format());
-    LabelFile::write(path, Lines);
+    LabelFile::write(path, fileLines());
     FileName = path;
     Modified = false;
 }

@@ -2,11 +2,13 @@
 
 #include "LineCodec.h"
 #include "LineHistory.h"
+#include "SheetStock.h"
 
 #include <QSize>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The label document without its window: the lines, the one undo copy, the file it came
 // from and its size. The label window holds one and draws it.
@@ -67,11 +69,16 @@ public:
     void load(const QString& path);
     // Takes the content of a label file already read from `path`.
     void adopt(const QString& path, LineList content);
+    // The lines as the file holds them: with the stock's line after the objects.
+    LineList fileLines() const;
     // Rebuilds the header and writes the lines to `path`, which becomes the document's file;
     // throws UserError and changes nothing when the file cannot be written.
     void save(const QString& path);
 
     LineList Lines;
+    // The sheet of pre-cut labels the label is printed on; none: the sheet computed from the
+    // label's size on A4. Kept out of Lines: the file holds it as a line of its own.
+    std::optional<SheetStock> Stock;
     QString FileName;
     bool Modified = false;
     int LabelWidth = 70;

@@ -153,6 +153,7 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     case ObjectKind::ChordH:
     case ObjectKind::ChordLU:
     case ObjectKind::ChordHU:
+    case ObjectKind::Sheet:
     case ObjectKind::Unknown:
         return false;
     default:

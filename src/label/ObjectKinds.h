@@ -33,6 +33,8 @@ enum class ObjectKind {
     Gradient,   // bands growing lighter
     GradientUp, // bands growing darker
     Mosaic,
+    // The label's sheet of pre-cut labels: kept apart from the objects, never drawn.
+    Sheet,
     Unknown,
 };
 

@@ -49,7 +49,24 @@ void SheetLayout::prepare(Target kind, const PageSetupValues& setup, const LineL
     LabelHeight = format.height;
     HSpacing = format.hspacing;
     VSpacing = format.vspacing;
+    stock.reset();
+    firstCell = 0;
+    cellCount = -1;
+    offset = QPointF();
     Actualiser(setup.zoom);
+}
+
+void SheetLayout::Init(const SheetJob& job, const PaperSize& paperSize) {
+    Init(job.setup, job.lines, paperSize);
+    setStock(job.stock);
+    setCells(job.first, job.count);
+}
+
+void SheetLayout::Init2(const SheetJob& job, const PaperSize& paperSize) {
+    Init2(job.setup, job.lines, paperSize);
+    setStock(job.stock);
+    setCells(job.first, job.count);
+    setOffset(job.offset);
 }
 
 void SheetLayout::Init(const PageSetupValues& setup, const LineList& lines,
@@ -112,33 +129,75 @@ double SheetLayout::penScale() const {
 }
 
 int SheetLayout::columns() const {
+    if (stock)
+        return stock->columns;
     return LabelWidth > 0 ? kSheetWidth / LabelWidth : 0;
 }
 
 int SheetLayout::rows() const {
+    if (stock)
+        return stock->rows;
     return LabelWidth > 0 && LabelHeight > 0 ? kSheetHeight / LabelHeight : 0;
 }
 
+void SheetLayout::setStock(const std::optional<SheetStock>& sheetStock) {
+    stock = sheetStock && sheetStock->isValid() ? sheetStock : std::nullopt;
+}
+
+void SheetLayout::setCells(int first, int count) {
+    firstCell = qMax(0, first);
+    cellCount = count;
+}
+
+bool SheetLayout::printsCell(int row, int column) const {
+    const qint64 index = qint64(row) * columns() + column;
+    return index >= firstCell && (cellCount < 0 || index < qint64(firstCell) + cellCount);
+}
+
+void SheetLayout::setOffset(QPointF millimetres) {
+    offset = millimetres;
+}
+
+QRect SheetLayout::cellRect(int row, int column) const {
+    const QPointF corner = cellCorner(row, column);
+    const double width = stock ? stock->labelWidth / 100.0 : LabelWidth;
+    const double height = stock ? stock->labelHeight / 100.0 : LabelHeight;
+    const QPoint topLeft(toPixel(corner.x()), toPixel(corner.y()));
+    const QPoint bottomRight(toPixel(corner.x() + pixelsPerMmX() * width),
+                             toPixel(corner.y() + pixelsPerMmY() * height));
+    return QRect(topLeft, QSize(CellTransform::saturated(qint64(bottomRight.x()) - topLeft.x()),
+                                CellTransform::saturated(qint64(bottomRight.y()) - topLeft.y())));
+}
+
 QPointF SheetLayout::cellCorner(int row, int column) const {
-    // In millimetres first, so that a cell far down the sheet is as exact as the first.
-    const double x = double(MarginLeft) + double(column) * (double(LabelWidth) + HSpacing);
-    const double y = double(MarginTop) + double(row) * (double(LabelHeight) + VSpacing);
+    // In millimetres first, so that a cell far down the sheet is as exact as the first. A sheet
+    // of stock places its cells from the paper's edge by its own figures alone.
+    double x = 0;
+    double y = 0;
+    if (stock) {
+        x = (stock->left + double(column) * stock->hPitch) / 100.0;
+        y = (stock->top + double(row) * stock->vPitch) / 100.0;
+    } else {
+        x = double(MarginLeft) + double(column) * (double(LabelWidth) + HSpacing);
+        y = double(MarginTop) + double(row) * (double(LabelHeight) + VSpacing);
+    }
+    if (target == Target::Printer) {
+        x += offset.x();
+        y += offset.y();
+    }
     return {x * pixelsPerMmX(), y * pixelsPerMmY()};
 }
 
 QPoint SheetLayout::cellOrigin(int row, int column) const {
     const QPointF corner = cellCorner(row, column);
-    return {toPixel(corner.x() - pixelsPerMmX() * MarginLeft),
-            toPixel(corner.y() - pixelsPerMmY() * MarginTop)};
+    const int marginLeft = stock ? 0 : MarginLeft;
+    const int marginTop = stock ? 0 : MarginTop;
+    return {toPixel(corner.x() - pixelsPerMmX() * marginLeft),
+            toPixel(corner.y() - pixelsPerMmY() * marginTop)};
 }
 
 QRect SheetLayout::backgroundRect(int row, int column) const {
-    const QPointF corner = cellCorner(row, column);
-    const QPoint topLeft(toPixel(corner.x()), toPixel(corner.y()));
-    const QPoint bottomRight(toPixel(corner.x() + pixelsPerMmX() * LabelWidth),
-                             toPixel(corner.y() + pixelsPerMmY() * LabelHeight));
-    return QRect(topLeft, QSize(CellTransform::saturated(qint64(bottomRight.x()) - topLeft.x()),
-                                CellTransform::saturated(qint64(bottomRight.y()) - topLeft.y())));
+    return cellRect(row, column);
 }
 
 CellTransform SheetLayout::transform(int row, int column) const {
@@ -150,7 +209,7 @@ CellTransform SheetLayout::transform(int row, int column) const {
 
 QList<QLine> SheetLayout::guideLines() const {
     QList<QLine> lines;
-    if (columns() == 0 || rows() == 0)
+    if (stock || columns() == 0 || rows() == 0)
         return lines;
     // Along the cells' right and bottom edges, where the objects' cells end, whatever the
     // margins.

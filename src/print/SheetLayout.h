@@ -3,6 +3,8 @@
 #include "LineCodec.h"
 #include "LineRenderer.h"
 #include "PageSetup.h"
+#include "SheetJob.h"
+#include "SheetStock.h"
 
 #include <QLine>
 #include <QList>
@@ -11,6 +13,8 @@
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
+
+#include <optional>
 
 // The printer's sheet of paper: its whole size in device pixels and in millimetres.
 struct PaperSize {
@@ -42,6 +46,9 @@ public:
     void Init(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper);
     // Prepares printing on the paper's own pixels.
     void Init2(const PageSetupValues& setup, const LineList& lines, const PaperSize& paper);
+    // The same for a job: its stock and cells too, and on paper its offset.
+    void Init(const SheetJob& job, const PaperSize& paper);
+    void Init2(const SheetJob& job, const PaperSize& paper);
 
     // The preview's zoom box, "Actualiser".
     void Actualiser(int zoom);
@@ -71,8 +78,22 @@ public:
     double fontDpi() const;
     // Target pixels per pen unit.
     double penScale() const;
-    // The preview's lines between the cells, across the whole drawing area.
+    // The preview's lines between the cells, across the whole drawing area (the computed
+    // sheet), or nothing (a sheet of stock, whose cells show their outlines).
     QList<QLine> guideLines() const;
+    // Each cell's rectangle, from its corner over the label's size on the sheet.
+    QRect cellRect(int row, int column) const;
+
+    // A sheet of pre-cut labels: its cells, pitches and margins replace the computed sheet's
+    // and the page setup's margins.
+    void setStock(const std::optional<SheetStock>& sheetStock);
+    // A partly used sheet: the cells before `first` (counted across rows from 0) stay blank,
+    // and `count` cells are printed from it (fewer than 0: to the end of the sheet).
+    void setCells(int first, int count);
+    bool printsCell(int row, int column) const;
+    // The printer's own feed error, in millimetres: moves everything on paper, never in the
+    // preview.
+    void setOffset(QPointF millimetres);
 
     Target target = Target::Preview;
     PaperSize paper;
@@ -95,6 +116,10 @@ public:
     int CellHeight = 0;
     int CellHSpacing = 0;
     int CellVSpacing = 0;
+    std::optional<SheetStock> stock;
+    int firstCell = 0;
+    int cellCount = -1;
+    QPointF offset;
 
 private:
     void prepare(Target kind, const PageSetupValues& setup, const LineList& lines,

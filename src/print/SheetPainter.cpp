@@ -25,6 +25,9 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
     QList<BrokenLine> broken;
     for (int row = 0; row < layout.rows(); ++row) {
         for (int column = 0; column < layout.columns(); ++column) {
+            // The cells of a partly used sheet that were used before stay blank.
+            if (!layout.printsCell(row, column))
+                continue;
             RenderState state;
             const QList<BrokenLine> cell =
                 painter.paint(lines, cellOptions(layout, row, column), state);

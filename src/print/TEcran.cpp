@@ -28,6 +28,10 @@ constexpr int kSheetMargin = 100;
 constexpr int kBevel = 2;
 constexpr int kCloseFromRight = 120;
 
+// The colour of the cells a partly used sheet has used already, and of a stock's outlines.
+constexpr ColorRef kUsedCell = 0x00D8D8D8;
+constexpr ColorRef kCellOutline = 0x00A0A0A0;
+
 // A4 at 300 dots per inch, for a window that has no printer to lay the sheet out for.
 const PaperSize kA4{QSize(2480, 3508), QSizeF(210, 297)};
 
@@ -105,6 +109,21 @@ void TEcran::Init(int left, int top, int right, int bottom, int zoom, const Line
     placeSheet();
 }
 
+void TEcran::Init(const SheetJob& job) {
+    const PageSetupValues& s = job.setup;
+    Init(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
+    layout.setStock(job.stock);
+    layout.setCells(job.first, job.count);
+}
+
+void TEcran::Init2(const SheetJob& job) {
+    const PageSetupValues& s = job.setup;
+    Init2(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
+    layout.setStock(job.stock);
+    layout.setCells(job.first, job.count);
+    layout.setOffset(job.offset);
+}
+
 void TEcran::Init2(int left, int top, int right, int bottom, int zoom, const LineList& lines) {
     layout.Init2(setup(left, top, right, bottom, zoom), lines, paper());
     SourceLines = lines;
@@ -141,10 +160,34 @@ void TEcran::Echelle() {
 void TEcran::Planche() {
     layout.setArea(PaintBox1->size());
     GdiCanvas canvas(&area_);
+    // The cells used before on a partly used sheet show grey: nothing prints there.
+    canvas.setBrushStyle(BrushSolid);
+    canvas.setBrushColor(kUsedCell);
+    for (int row = 0; row < layout.rows(); ++row)
+        for (int column = 0; column < layout.columns(); ++column)
+            if (!layout.printsCell(row, column)) {
+                const QRect cell = layout.cellRect(row, column);
+                canvas.fillRect(cell.left(), cell.top(), cell.right() + 1, cell.bottom() + 1);
+            }
     for (const QLine& guide : layout.guideLines()) {
         canvas.moveTo(guide.x1(), guide.y1());
         canvas.lineTo(guide.x2(), guide.y2());
     }
+    // A sheet of stock shows each label's outline, round labels as circles.
+    if (!layout.stock)
+        return;
+    canvas.setBrushStyle(BrushClear);
+    canvas.setPenStyle(PenDot);
+    canvas.setPenColor(kCellOutline);
+    for (int row = 0; row < layout.rows(); ++row)
+        for (int column = 0; column < layout.columns(); ++column) {
+            const QRect cell = layout.cellRect(row, column);
+            if (layout.stock->shape == SheetStock::Shape::Round)
+                canvas.ellipse(cell.left(), cell.top(), cell.right() + 1, cell.bottom() + 1);
+            else
+                canvas.rectangle(cell.left(), cell.top(), cell.right() + 1, cell.bottom() + 1);
+        }
+    canvas.setPenStyle(PenSolid);
 }
 
 void TEcran::Dessine() {

@@ -29,6 +29,9 @@ public:
     // Prepares the preview or the printing of the lines with the page setup.
     void Init(int left, int top, int right, int bottom, int zoom, const LineList& lines);
     void Init2(int left, int top, int right, int bottom, int zoom, const LineList& lines);
+    // The same for a job: its stock and its partly used sheet too.
+    void Init(const SheetJob& job);
+    void Init2(const SheetJob& job);
     int Mh(int mm) const { return layout.Mh(mm); }
     int Mv(int mm) const { return layout.Mv(mm); }
     // Converts the label for this pass: computed afresh from the label each time, so zooming

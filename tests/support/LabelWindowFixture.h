@@ -30,8 +30,8 @@ public:
     }
     int objectList(LineList&) override { return -1; }
     void properties(const QString&, const LineList&) override {}
-    int preview(const PageSetupValues& setup, const LineList&) override { return setup.zoom; }
-    void print(const PageSetupValues&, const LineList&, int, const QString&) override {}
+    int preview(const SheetJob& job) override { return job.setup.zoom; }
+    void print(const SheetJob&, int) override {}
     // What the object and background dialogs give back, and what they were given.
     QByteArray modifiedLine;
     QPoint move;
