@@ -9,6 +9,7 @@
 #include "HelpViewer.h"
 #include "LabelFile.h"
 #include "PrintDevice.h"
+#include "SheetCellsTab.h"
 #include "TAboutBox.h"
 #include "TCalendrier.h"
 #include "TEtiq.h"
@@ -336,8 +337,13 @@ void TMainForm::Miseenpage1Click() {
 void TMainForm::PrintClick() {
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle(QStringLiteral("Imprimer"));
+    // Where printing starts on a partly used sheet, and how many labels.
+    auto* cells = new SheetCellsTab;
+    cells->Init(*etiq_);
+    dialog.setOptionTabs({cells});
     if (Dialogs::runModal(&dialog) != QDialog::Accepted)
         return;
+    cells->Result(*etiq_);
     etiq_->Imprime(qMax(1, printer_->copyCount()));
 }
 

@@ -25,11 +25,13 @@ void LabelDialogSet::properties(const QString& fileName, const LineList& lines) 
     Attributs.Execute();
 }
 
-int LabelDialogSet::preview(const SheetJob& job) {
+int LabelDialogSet::preview(SheetJob& job) {
     Ecran.setPrinter(printer_);
     Ecran.Init(job);
     Dialogs::runModal(&Ecran);
     Ecran.FormClose();
+    job.first = Ecran.firstCell();
+    job.count = Ecran.cellCount();
     return Ecran.Result();
 }
 

@@ -20,7 +20,7 @@ public:
     QString editText() override;
     int objectList(LineList& lines) override;
     void properties(const QString& fileName, const LineList& lines) override;
-    int preview(const SheetJob& job) override;
+    int preview(SheetJob& job) override;
     void print(const SheetJob& job, int copies) override;
     QByteArray modifyObject(const QByteArray& line) override;
     QPoint moveOf(const LabelRect& selection) override;

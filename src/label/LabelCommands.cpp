@@ -257,7 +257,10 @@ void LabelCommands::Proprietes() {
 void LabelCommands::Apercu() {
     if (!dialogs_)
         return;
-    Zoom = dialogs_->preview(sheetJob());
+    SheetJob job = sheetJob();
+    Zoom = dialogs_->preview(job);
+    FirstCell = job.first;
+    CellCount = job.count;
     commandWindow()->setFocus(Qt::OtherFocusReason);
 }
 

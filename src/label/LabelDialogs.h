@@ -18,8 +18,9 @@ public:
     virtual int objectList(LineList& lines) = 0;
     // The label's properties.
     virtual void properties(const QString& fileName, const LineList& lines) = 0;
-    // The sheet preview of the job, modally; returns the zoom it was left with.
-    virtual int preview(const SheetJob& job) = 0;
+    // The sheet preview of the job, modally; returns the zoom it was left with, and leaves in
+    // the job the first cell and count chosen there.
+    virtual int preview(SheetJob& job) = 0;
     // Prints the job's sheet on the program's printer, `copies` times, under the job's name;
     // throws UserError when the job cannot be made.
     virtual void print(const SheetJob& job, int copies) = 0;

@@ -64,6 +64,27 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     SpeedButton5->setToolTip(QStringLiteral("Actualiser"));
     SpeedButton5->setStatusTip(QStringLiteral("Actualiser"));
+    // A partly used sheet: where printing starts and how many labels it prints; "Actualiser"
+    // shows the cells before it as used.
+    int x = SpeedButton5->geometry().right() + 16;
+    const auto cellBox = [&](const QString& text, const QString& name, int least) {
+        auto* label = new QLabel(text, bar_);
+        label->adjustSize();
+        label->move(x, 8);
+        x += label->width() + 4;
+        auto* box = new SpinEdit(least, 1, least, bar_);
+        box->setObjectName(name);
+        box->setGeometry(x, 5, 70, 23);
+        label->setBuddy(box);
+        connect(box, &SpinEdit::entered, this, &TEcran::SpeedButton5Click);
+        x += 70 + 12;
+        return box;
+    };
+    FirstCellBox =
+        cellBox(QStringLiteral("&Première étiquette"), QStringLiteral("FirstCellBox"), 1);
+    CellCountBox =
+        cellBox(QStringLiteral("&Nombre d'étiquettes"), QStringLiteral("CellCountBox"), 0);
+    CellCountBox->setSpecialValueText(QStringLiteral("toutes"));
     Button1 = new QPushButton(QStringLiteral("Fermer"), bar_);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
@@ -114,6 +135,19 @@ void TEcran::Init(const SheetJob& job) {
     Init(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
     layout.setStock(job.stock);
     layout.setCells(job.first, job.count);
+    const int cells = qMax(1, layout.columns() * layout.rows());
+    FirstCellBox->setRange(1, cells);
+    FirstCellBox->setValue(qBound(1, job.first + 1, cells));
+    CellCountBox->setRange(0, cells);
+    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, cells));
+}
+
+int TEcran::firstCell() const {
+    return layout.firstCell;
+}
+
+int TEcran::cellCount() const {
+    return layout.cellCount;
 }
 
 void TEcran::Init2(const SheetJob& job) {
@@ -209,6 +243,8 @@ void TEcran::FormPaint() {
 
 void TEcran::SpeedButton5Click() {
     layout.Actualiser(SpinEdit1->readValue());
+    const int count = CellCountBox->readValue();
+    layout.setCells(FirstCellBox->readValue() - 1, count > 0 ? count : -1);
     PaintBox1->update();
 }
 

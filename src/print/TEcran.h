@@ -46,6 +46,10 @@ public:
     void Imprime(PrintDevice& printer, int copies);
     // The zoom chosen in the preview.
     int Result() const { return layout.Zoom; }
+    // The partly used sheet chosen in the preview: the first cell (from 0) and the count
+    // (fewer than 0: to the end).
+    int firstCell() const;
+    int cellCount() const;
 
     void FormResize();
     void FormPaint();
@@ -62,6 +66,8 @@ public:
     LineList SourceLines;
     LineList WorkLines;
     SpinEdit* SpinEdit1 = nullptr;
+    SpinEdit* FirstCellBox = nullptr;
+    SpinEdit* CellCountBox = nullptr;
     QToolButton* SpeedButton5 = nullptr;
     QPushButton* Button1 = nullptr;
     QFrame* Panel2 = nullptr;

@@ -3,6 +3,7 @@
 #include "LabelFile.h"
 #include "MainFormFixture.h"
 #include "TNouveau.h"
+#include "UserError.h"
 
 #include <QAction>
 #include <QLabel>
@@ -65,6 +66,7 @@ private slots:
     void quitAsksAboutChangesAndFailuresAreReported();
     void saveOnAFullDiskKeepsTheOldFileAndTheChanges();
     void previewZoomGoesBackToTheLabelOnly();
+    void thePrintDialogAsksWhereOnThePartlyUsedSheet();
 };
 
 void TestMainCommands::everyMenuEntry() {
@@ -586,6 +588,31 @@ void TestMainCommands::previewZoomGoesBackToTheLabelOnly() {
     f.form->runCommand(Command::PageSetup);
     QCOMPARE(shownZoom, 100);
     QCOMPARE(f.etiq().Zoom, 100);
+}
+
+void TestMainCommands::thePrintDialogAsksWhereOnThePartlyUsedSheet() {
+    MainFormFixture f;
+    // 70 x 42 mm: 21 cells. The tab offers them all, and what is chosen there goes to the label.
+    int most = 0;
+    f.script->modalAnswers.enqueue([&](QDialog* d) {
+        auto* first = d->findChild<SpinEdit*>("FirstCellBox");
+        auto* count = d->findChild<SpinEdit*>("CellCountBox");
+        if (!first || !count)
+            return int(QDialog::Rejected);
+        most = first->maximum();
+        first->setValue(5);
+        count->setValue(4);
+        return int(QDialog::Accepted);
+    });
+    try {
+        f.form->PrintClick();
+    } catch (const UserError&) {
+        // No printer on a test machine: the choice is made before the job.
+    }
+    QCOMPARE(most, 21);
+    QCOMPARE(f.etiq().FirstCell, 4);
+    QCOMPARE(f.etiq().CellCount, 4);
+    QCOMPARE(f.etiq().sheetJob().first, 4);
 }
 
 QTEST_MAIN(TestMainCommands)

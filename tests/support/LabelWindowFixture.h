@@ -30,7 +30,7 @@ public:
     }
     int objectList(LineList&) override { return -1; }
     void properties(const QString&, const LineList&) override {}
-    int preview(const SheetJob& job) override { return job.setup.zoom; }
+    int preview(SheetJob& job) override { return job.setup.zoom; }
     void print(const SheetJob&, int) override {}
     // What the object and background dialogs give back, and what they were given.
     QByteArray modifiedLine;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFont>
 #include <QImage>
+#include <QImageReader>
 #include <QPainterPath>
 #include <QProcess>
 #include <QRawFont>
@@ -253,6 +254,20 @@ QStringList checkCircle(const QString& pdf, const QRectF& area, const QRectF& wa
 }
 
 } // namespace
+
+QList<QRectF> framesAround(const QString& pdf, const QList<QPointF>& insides, int dpi) {
+    // A whole page at a fine resolution is more than Qt's default limit for a picture.
+    QImageReader::setAllocationLimit(1024);
+    const Raster raster(pdf, QRectF(0, 0, 210, 297), dpi);
+    QList<QRectF> frames;
+    for (const QPointF& inside : insides)
+        frames.append(outline(raster, inside));
+    return frames;
+}
+
+double pixelMillimetres(int dpi) {
+    return kMillimetresPerInch / dpi;
+}
 
 double capHeightMillimetres(double points) {
     QFont font(QStringLiteral("Arial"));

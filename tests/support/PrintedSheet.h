@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +28,12 @@ struct TrueSizeCase {
 // the first at zoom 100 without margins, with margins of 10 and 15 mm and at zoom 50, and the
 // second at zoom 100.
 QList<TrueSizeCase> trueSizeCases(const QString& dir);
+
+// The outline of the frame around each point (millimetres) on the PDF's first page rasterised
+// at `dpi`; an empty rectangle where no frame surrounds it.
+QList<QRectF> framesAround(const QString& pdf, const QList<QPointF>& insides, int dpi);
+// One raster pixel at `dpi`, in millimetres.
+double pixelMillimetres(int dpi);
 
 // The cap height of Arial (fontconfig's match for it) at `points`, from the font's own outline.
 double capHeightMillimetres(double points);
