@@ -56,12 +56,12 @@ private slots:
 
 void TestObjectCommands::stacking() {
     const struct {
-        void (TEtiq::*command)();
+        void (LabelCommands::*command)();
         const char* result;
-    } cases[] = {{&TEtiq::AvPlan, "ADBC"},
-                 {&TEtiq::ArPlan, "CBAD"},
-                 {&TEtiq::UnDessus, "ACBD"},
-                 {&TEtiq::UnDessous, "BCAD"}};
+    } cases[] = {{&LabelCommands::AvPlan, "ADBC"},
+                 {&LabelCommands::ArPlan, "CBAD"},
+                 {&LabelCommands::UnDessus, "ACBD"},
+                 {&LabelCommands::UnDessous, "BCAD"}};
     for (const auto& c : cases) {
         LabelWindowFixture w(1, abcd("BC"));
         w.etiq.HasSelection = true;
@@ -211,8 +211,9 @@ void TestObjectCommands::nothingToChangeLeavesTheUndoAlone() {
     w.etiq.Supprimer();
     const LineList afterDelete = w.etiq.document().Lines;
     w.etiq.document().Modified = false;
-    for (void (TEtiq::*command)() : {&TEtiq::AvPlan, &TEtiq::ArPlan, &TEtiq::UnDessus,
-                                     &TEtiq::UnDessous, &TEtiq::Supprimer, &TEtiq::Verrouiller}) {
+    for (void (LabelCommands::*command)() :
+         {&LabelCommands::AvPlan, &LabelCommands::ArPlan, &LabelCommands::UnDessus,
+          &LabelCommands::UnDessous, &LabelCommands::Supprimer, &LabelCommands::Verrouiller}) {
         (w.etiq.*command)();
         QVERIFY(!w.etiq.document().Modified);
     }
