@@ -1,12 +1,16 @@
 // The A4 sheet of a heavy label (21 cells of 200 objects and 4 pictures): the whole process
 // `vorlap --pdf` timed over repeated runs, with its peak memory and the PDF's size, and the
 // preview's full repaint of the same sheet at 1280 x 1024, and the full repaint of a label of
-// figures as large as the label, zoomed from 100 % to 20,000,000 %, each with its peak memory.
-// Usage: sheet_bench [FOLDER], where the label and its PDF are kept.
+// figures as large as the label, zoomed from 100 % to 20,000,000 %, each with its peak memory;
+// and the loading of the catalogue of label sheets with a user's file of 100 more.
+// Usage: sheet_bench [FOLDER], where the label and its PDF are kept; sheet_bench --catalogue
+// measures the catalogue alone.
 #include "GdiCanvas.h"
 #include "LabelFile.h"
 #include "LineCodec.h"
 #include "PictureCache.h"
+#include "SafeFile.h"
+#include "SheetCatalogue.h"
 #include "SheetLayout.h"
 #include "SheetPainter.h"
 
@@ -368,6 +372,31 @@ void measureZoomedPreviews() {
     }
 }
 
+// What the first "Nouveau" or `vorlap --list-sheets` waits for: the installed catalogue read
+// and a user's file of 100 lines read over it.
+void measureCatalogue(const QDir& dir) {
+    QByteArray userLines;
+    for (int i = 0; i < 100; ++i)
+        userLines += QStringLiteral("U%1;Planche d'essai %1;63.50;38.10;3;7;66.00;38.10;7.20;"
+                                    "15.15;arrondi;mesurée\n")
+                         .arg(i)
+                         .toUtf8();
+    const QString userFile = dir.filePath("planches.txt");
+    SafeFile::writeAtomically(userFile, userLines);
+    std::vector<double> times;
+    qsizetype entries = 0;
+    for (int run = 0; run < 50; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const SheetCatalogue catalogue = SheetCatalogue::load(userFile);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+        entries = catalogue.entries().size();
+    }
+    std::printf("sheet catalogue, %lld entries with the user's 100: load median %.2f ms (target "
+                "20 ms), first %.2f ms\n",
+                qint64(entries), median(times), times.front());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -376,8 +405,13 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--zoomed-preview") == 0)
         return measureZoomedPreview(std::atoi(argv[2]));
-    // The label and its PDF stay in the folder given, if any.
     QTemporaryDir temporary;
+    // The catalogue alone, for a quick look: sheet_bench --catalogue.
+    if (argc == 2 && qstrcmp(argv[1], "--catalogue") == 0) {
+        measureCatalogue(QDir(temporary.path()));
+        return 0;
+    }
+    // The label and its PDF stay in the folder given, if any.
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path());
     const LineList lines = heavyLabel();
     const QString label = dir.filePath("lourde.etq");
@@ -388,5 +422,6 @@ int main(int argc, char** argv) {
     measureCopies(label, dir.filePath("copies.pdf"));
     measurePreview(lines);
     measureZoomedPreviews();
+    measureCatalogue(dir);
     return 0;
 }

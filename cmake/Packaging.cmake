@@ -14,6 +14,9 @@ foreach(size 48 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME vorlap.png)
 endforeach()
+# The catalogue of label sheets, which the program prefers to its built-in copy so that it can
+# be updated without a new build.
+install(FILES ${PROJECT_SOURCE_DIR}/data/planches.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlap)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlap/examples
         FILES_MATCHING PATTERN "*.etq")

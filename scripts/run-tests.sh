@@ -40,7 +40,8 @@ for file in ./usr/bin/vorlap ./usr/share/applications/vorlap.desktop \
     ./usr/share/mime/packages/vorlap.xml ./usr/share/icons/hicolor/scalable/apps/vorlap.svg \
     ./usr/share/icons/hicolor/48x48/apps/vorlap.png ./usr/share/icons/hicolor/256x256/apps/vorlap.png \
     ./usr/share/doc/vorlap/aide/sommaire.html ./usr/share/vorlap/examples/adresse.etq \
-    ./usr/share/vorlap/examples/cd-vacances.etq ./usr/share/doc/vorlap/copyright \
+    ./usr/share/vorlap/examples/cd-vacances.etq ./usr/share/vorlap/planches.txt \
+    ./usr/share/doc/vorlap/copyright \
     ./usr/share/doc/vorlap/changelog.gz; do
     grep -qx -- "$file" <<< "$contents" || { echo "$deb lacks $file"; exit 1; }
 done

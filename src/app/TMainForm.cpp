@@ -264,16 +264,19 @@ void TMainForm::FileNewItemClick() {
     if (!etiq_->SaveQuery())
         return;
     nouveau_->Init(LabelFormat.width, LabelFormat.height, LabelFormat.hspacing,
-                   LabelFormat.vspacing);
+                   LabelFormat.vspacing, LabelStock);
     Dialogs::runModal(nouveau_);
     LabelFormatValues chosen = LabelFormat;
     nouveau_->Result(chosen.width, chosen.height, chosen.hspacing, chosen.vspacing);
-    if (chosen.width > 10)
+    if (chosen.width > 10) {
         LabelFormat = chosen;
-    // A cancelled dialog still gives a new label, in the format used before.
+        LabelStock = nouveau_->chosenStock();
+    }
+    // A cancelled dialog still gives a new label, in the format and on the sheet used before.
     resetLabelWindow();
     etiq_->SetDim(LabelFormat.width, LabelFormat.height, LabelFormat.hspacing,
                   LabelFormat.vspacing);
+    etiq_->setStock(LabelStock);
     etiq_->Effacer();
     etiq_->SetNew();
 }
@@ -304,16 +307,19 @@ void TMainForm::FileOpenItemClick() {
 }
 
 void TMainForm::Redimensionner1Click() {
+    // The sheet shown is the label's own, which may come from its file.
     nouveau_->Init2(LabelFormat.width, LabelFormat.height, LabelFormat.hspacing,
-                    LabelFormat.vspacing);
+                    LabelFormat.vspacing, etiq_->document().Stock);
     Dialogs::runModal(nouveau_);
     LabelFormatValues chosen = LabelFormat;
     nouveau_->Result(chosen.width, chosen.height, chosen.hspacing, chosen.vspacing);
     if (chosen.width <= 10)
         return;
     LabelFormat = chosen;
+    LabelStock = nouveau_->chosenStock();
     etiq_->SetDim(LabelFormat.width, LabelFormat.height, LabelFormat.hspacing,
                   LabelFormat.vspacing);
+    etiq_->setStock(LabelStock);
 }
 
 void TMainForm::PrinterSetupClick() {

@@ -3,6 +3,7 @@
 #include "CommandTable.h"
 #include "LineCodec.h"
 #include "SettingsFile.h"
+#include "SheetStock.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -84,6 +85,8 @@ public:
 
     PageSetupValues PageSetup;
     LabelFormatValues LabelFormat;
+    // The sheet last chosen with the format, none for the sheet computed from it.
+    std::optional<SheetStock> LabelStock;
     QString StartDir;
     LineList ObjectClipboard;
 

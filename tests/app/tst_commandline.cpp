@@ -37,6 +37,7 @@ private slots:
     void pngExportFailsCleanlyOnSpecialFilesAndAFullDisk();
     void pdfExportPutsEveryCellsObjectsInPlace();
     void namesAndMessagesComeThroughWhole();
+    void listSheetsAddsTheUsersOwnAndTellsItsBadLine();
 };
 
 void TestCommandLine::opensTheNamedLabel() {
@@ -347,6 +348,32 @@ void TestCommandLine::namesAndMessagesComeThroughWhole() {
     QVERIFY(shell.waitForFinished(60000));
     QCOMPARE(shell.exitCode(), 1);
     QVERIFY(shell.readAllStandardError().contains("Ne peut ouvrir le fichier absent\xE9.etq\n"));
+}
+
+void TestCommandLine::listSheetsAddsTheUsersOwnAndTellsItsBadLine() {
+    // The user's sheets live in the configuration folder, ~/.config/Vorlap.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("Vorlap"));
+    const QString userFile = dir.filePath("Vorlap/planches.txt");
+    QFile file(userFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "MA1;Mes étiquettes;50;30.5;1;1;50;30.5;10;12.25;rectangle;mesurée\nMA2;Cassée;50\n");
+    file.close();
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    std::unique_ptr<QProcess> process(runHeadless({"--list-sheets"}));
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(process->exitCode(), 0);
+    const QStringList out = QString::fromUtf8(process->readAllStandardOutput()).split('\n');
+    QVERIFY(out.size() > 40);
+    QVERIFY(out.first().startsWith("L7160\t"));
+    QVERIFY(out.contains("MA1\tMes étiquettes\t50.00\t30.50\t1\t1\t50.00\t30.50\t10.00\t12.25"));
+    QCOMPARE(lastErrorLine(*process),
+             "vorlap: " + userFile + ", ligne 2 : 3 champs au lieu de 12 (séparés par « ; »)");
 }
 
 QTEST_MAIN(TestCommandLine)

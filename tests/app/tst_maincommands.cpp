@@ -6,6 +6,7 @@
 #include "UserError.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -63,6 +64,7 @@ private slots:
     void openOfAnUnreadableFileChangesNothing();
     void resizeShowsTheLastFormatChosenWithNew();
     void resizeChangesTheHeaderOnlyWhenAccepted();
+    void newAndResizeGiveTheLabelTheSheetChosen();
     void quitAsksAboutChangesAndFailuresAreReported();
     void saveOnAFullDiskKeepsTheOldFileAndTheChanges();
     void previewZoomGoesBackToTheLabelOnly();
@@ -517,6 +519,39 @@ void TestMainCommands::resizeChangesTheHeaderOnlyWhenAccepted() {
     QCOMPARE(f.etiq().document().Lines, newLabel(90, 45, 2, 3) + LineList{kRectLine});
     QVERIFY(f.etiq().document().Modified);
     QCOMPARE(f.form->LabelFormat.width, 90);
+}
+
+void TestMainCommands::newAndResizeGiveTheLabelTheSheetChosen() {
+    MainFormFixture f;
+    // Found in the installed catalogue with the search field, as a user would.
+    f.script->modalAnswers.enqueue([](QDialog* d) {
+        d->findChild<QLineEdit*>("PlancheFiltre")->setText("L7163");
+        d->findChild<QComboBox*>("Planche")->setCurrentIndex(1);
+        d->findChild<QPushButton*>("Button2")->click();
+        return d->result();
+    });
+    f.form->FileNewItemClick();
+    QVERIFY(f.etiq().document().Stock);
+    QCOMPARE(f.etiq().document().Stock->code, QString("L7163"));
+    // 99.1 x 38.1 mm, 101.6 apart across: 99 x 38 mm with 2 mm between.
+    QCOMPARE(f.etiq().document().Lines, newLabel(99, 38, 2, 0));
+    QVERIFY(!f.etiq().document().Modified);
+
+    // "Redimensionner" shows the label's sheet; "Calculée (A4)" takes it away.
+    QString shown;
+    f.script->modalAnswers.enqueue([&](QDialog* d) {
+        auto* list = d->findChild<QComboBox*>("Planche");
+        shown = list->currentText();
+        list->setCurrentIndex(0);
+        d->findChild<SpinEdit*>("SpinEdit1")->setText("80");
+        d->findChild<QPushButton*>("Button2")->click();
+        return d->result();
+    });
+    f.form->Redimensionner1Click();
+    QVERIFY(shown.startsWith("L7163 — "));
+    QVERIFY(!f.etiq().document().Stock);
+    QCOMPARE(f.etiq().document().Lines, newLabel(80, 38, 2, 0));
+    QVERIFY(f.etiq().document().Modified);
 }
 
 void TestMainCommands::quitAsksAboutChangesAndFailuresAreReported() {

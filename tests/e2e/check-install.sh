@@ -33,7 +33,7 @@ for file in bin/vorlap share/applications/vorlap.desktop share/mime/packages/vor
     share/icons/hicolor/scalable/apps/vorlap.svg share/icons/hicolor/48x48/apps/vorlap.png \
     share/icons/hicolor/256x256/apps/vorlap.png share/doc/vorlap/aide/sommaire.html \
     share/doc/vorlap/aide/style.css share/vorlap/examples/adresse.etq \
-    share/vorlap/examples/cd-vacances.etq; do
+    share/vorlap/examples/cd-vacances.etq share/vorlap/planches.txt; do
     [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/vorlap" ] || fail "bin/vorlap is not executable"
@@ -52,6 +52,11 @@ unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION
 update-mime-database "$prefix/share/mime" > /dev/null 2>&1
 update-desktop-database "$prefix/share/applications"
 
+# The installed catalogue of label sheets wins over the copy built into the program.
+printf 'INSTALLE;Ligne ajoutée;50;30;1;1;50;30;0;0;rectangle;essai\n' >> "$prefix/share/vorlap/planches.txt"
+"$prefix/bin/vorlap" --list-sheets 2> /dev/null | grep -q '^INSTALLE'"$(printf '\t')" ||
+    fail "the program does not read share/vorlap/planches.txt"
+
 cp "$sample" "$work/etiquette.etq"
 cp "$sample" "$work/sans-extension"
 printf 'Une lettre\r\nsur deux lignes\r\n' > "$work/lettre"
@@ -69,4 +74,4 @@ found="$(xdg-mime query default application/x-vorlap-label 2>&1)" || true
 if [ "$failures" -gt 0 ]; then
     exit 1
 fi
-echo "The installed desktop entry, icons, MIME type, help pages and examples are in place."
+echo "The installed desktop entry, icons, MIME type, help pages, examples and sheets are in place."
