@@ -86,7 +86,7 @@ std::optional<std::pair<LineParts, LabelRect>> cutWithRect(const QByteArray& lin
 }
 
 bool isPointList(QByteArrayView keyword) {
-    return ObjectKinds::of(keyword).pointList;
+    return ObjectKinds::editsPointList(keyword);
 }
 
 bool inRange(int v) {

@@ -69,4 +69,8 @@ QByteArrayView keyword(ObjectKind kind) {
     return info(kind).keyword;
 }
 
+bool editsPointList(QByteArrayView keyword) {
+    return of(keyword).pointList || keyword.contains("POLY") || keyword.contains("DRAW");
+}
+
 } // namespace ObjectKinds

@@ -61,5 +61,8 @@ namespace ObjectKinds {
 const ObjectKindInfo& of(QByteArrayView keyword);
 const ObjectKindInfo& info(ObjectKind kind);
 QByteArrayView keyword(ObjectKind kind);
+// Whether moves and resizes treat what follows the rectangle as points: the point-list kinds,
+// and any other keyword holding "POLY" or "DRAW", as the edits have always read them.
+bool editsPointList(QByteArrayView keyword);
 
 } // namespace ObjectKinds
