@@ -83,6 +83,8 @@ public:
     QString statusText(int panel) const;
 
     PageSetupValues PageSetup;
+    // Each printer's calibration offset, kept in the settings file with the page setup.
+    SettingsFile::PrinterOffsets PrinterOffsets;
     LabelFormatValues LabelFormat;
     QString StartDir;
     LineList ObjectClipboard;
@@ -103,6 +105,8 @@ private:
     void registerCommands();
     void resetLabelWindow();
     void focusLabel();
+    // The chosen printer's offset in millimetres; none when it prints to a file.
+    QPointF printerOffset() const;
 
     QHash<Command, std::function<void()>> commands_;
     QHash<Command, QAction*> actions_;

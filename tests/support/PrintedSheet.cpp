@@ -254,6 +254,10 @@ QStringList checkCircle(const QString& pdf, const QRectF& area, const QRectF& wa
 
 } // namespace
 
+QRectF frameAround(const QString& pdf, const QRectF& area, QPointF inside, int dpi) {
+    return outline(Raster(pdf, area, dpi), inside);
+}
+
 double capHeightMillimetres(double points) {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(1000);

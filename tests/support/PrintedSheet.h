@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,10 @@ struct TrueSizeCase {
 // the first at zoom 100 without margins, with margins of 10 and 15 mm and at zoom 50, and the
 // second at zoom 100.
 QList<TrueSizeCase> trueSizeCases(const QString& dir);
+
+// The outline of the closed frame around a point inside it, its line included, on the first
+// page rasterised at `dpi` within `area`; null when no frame surrounds the point.
+QRectF frameAround(const QString& pdf, const QRectF& area, QPointF inside, int dpi);
 
 // The cap height of Arial (fontconfig's match for it) at `points`, from the font's own outline.
 double capHeightMillimetres(double points);
