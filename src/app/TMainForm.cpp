@@ -4,6 +4,7 @@
 
 #include "BusyCursor.h"
 #include "ButtonIcons.h"
+#include "CalibrationPage.h"
 #include "Dialogs.h"
 #include "ErrorReportingApplication.h"
 #include "HelpViewer.h"
@@ -355,6 +356,16 @@ void TMainForm::PrintClick() {
     etiq_->Imprime(qMax(1, printer_->copyCount()));
 }
 
+void TMainForm::CalibrationPageClick() {
+    QPrintDialog dialog(printer_.get(), this);
+    dialog.setWindowTitle(QStringLiteral("Page de calibrage"));
+    if (Dialogs::runModal(&dialog) != QDialog::Accepted)
+        return;
+    const bool onPaper = printer_->outputFormat() == QPrinter::NativeFormat;
+    printCalibrationPage(*printerDevice_, printerOffset(),
+                         onPaper ? printer_->printerName() : QString());
+}
+
 QPointF TMainForm::printerOffset() const {
     // A print to a file is no paper: it keeps the true places, as a PDF export does.
     if (printer_->outputFormat() != QPrinter::NativeFormat)
@@ -454,6 +465,7 @@ void TMainForm::registerCommands() {
         {Command::PageSetup, [this] { Miseenpage1Click(); }},
         {Command::Preview, [this] { etiq_->Apercu(); }},
         {Command::Print, [this] { PrintClick(); }},
+        {Command::CalibrationPage, [this] { CalibrationPageClick(); }},
         {Command::Palette,
          [this] { toolPanel_->setPaletteVisible(action(Command::Palette)->isChecked()); }},
         {Command::Redraw, [this] { etiq_->Redessine(); }},

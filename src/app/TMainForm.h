@@ -49,6 +49,8 @@ public:
     void PrinterSetupClick();
     void Miseenpage1Click();
     void PrintClick();
+    // Prints the calibration page on the printer chosen in the print dialog.
+    void CalibrationPageClick();
     void ChargeIni();
     void SauveIni();
     void HContents();
