@@ -27,7 +27,8 @@ enum class Key {
     Sheet,
     First,
     Count,
-    Offset
+    Offset,
+    CalibrationPage
 };
 
 struct Option {
@@ -54,7 +55,23 @@ const Option kOptions[] = {
     {"--first", Key::First, true, "--pdf ou --print"},
     {"--count", Key::Count, true, "--pdf ou --print"},
     {"--offset", Key::Offset, true, "--pdf ou --print"},
+    {"--calibration-page", Key::CalibrationPage, false, "--pdf ou --print"},
 };
+
+// What the calibration page takes besides its run: it reads no label and has no sheet.
+bool goesWithCalibrationPage(Key key) {
+    switch (key) {
+    case Key::Pdf:
+    case Key::Print:
+    case Key::Printer:
+    case Key::Dpi:
+    case Key::Offset:
+    case Key::CalibrationPage:
+        return true;
+    default:
+        return false;
+    }
+}
 
 const Option* findOption(QStringView name) {
     for (const Option& option : kOptions) {
@@ -77,6 +94,7 @@ bool belongsTo(Key key, Mode mode) {
     case Key::First:
     case Key::Count:
     case Key::Offset:
+    case Key::CalibrationPage:
         return mode == Mode::Pdf || mode == Mode::Print;
     default:
         return true;
@@ -158,6 +176,15 @@ public:
             if (!belongsTo(option.key, o_.mode))
                 return fail(QStringLiteral("L'option %1 ne s'emploie qu'avec %2")
                                 .arg(name, QLatin1String(option.runs)));
+        }
+        if (o_.calibrationPage) {
+            for (const QString& name : given_)
+                if (!goesWithCalibrationPage(findOption(name)->key))
+                    return fail(
+                        QStringLiteral("L'option %1 ne va pas avec --calibration-page").arg(name));
+            if (!files.isEmpty())
+                return fail(QStringLiteral("Argument en trop : %1").arg(files[0]));
+            return true;
         }
         if (files.size() > 1)
             return fail(QStringLiteral("Argument en trop : %1").arg(files[1]));
@@ -254,6 +281,9 @@ private:
             o_.offset = QPointF(x, y);
             return true;
         }
+        case Key::CalibrationPage:
+            o_.calibrationPage = true;
+            return true;
         case Key::Help:
             break;
         }
@@ -299,6 +329,8 @@ QString CommandLineOptions::usage() {
         "      imprime la planche d'étiquettes\n"
         "  (--pdf et --print prennent aussi [--sheet CODE] [--first N] [--count N]\n"
         "   [--offset X,Y])\n"
+        "  vorlap --calibration-page (--pdf SORTIE.pdf | --print [--printer NOM]) [--offset X,Y]\n"
+        "      imprime la page de calibrage, qui mesure le décalage de l'imprimante\n"
         "  vorlap --list-sheets\n"
         "      affiche le catalogue des planches d'étiquettes\n"
         "\n"
@@ -321,6 +353,7 @@ QString CommandLineOptions::usage() {
         "  --count N          nombre d'étiquettes imprimées (jusqu'au bout de la planche\n"
         "                     par défaut)\n"
         "  --offset X,Y       décalage de l'imprimante en mm, de -10 à 10 (aucun par défaut)\n"
+        "  --calibration-page la page de calibrage au lieu d'une planche d'étiquettes\n"
         "  --list-sheets      affiche le catalogue des planches, une par ligne\n"
         "  --help, -h         affiche cette aide\n"
         "  --                 la suite n'est que des noms de fichiers (pour un nom qui\n"

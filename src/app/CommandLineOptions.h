@@ -14,6 +14,7 @@
 //   vorlap --png OUT.png FILE.etq      the label's drawing surface as a PNG
 //   vorlap --pdf OUT.pdf [--dpi N] [--zoom Z] [--margins L,T,R,B] [--copies N] FILE.etq
 //   vorlap --print [--printer NAME] [--copies N] [--zoom Z] [--margins L,T,R,B] FILE.etq
+//   vorlap --calibration-page (--pdf OUT.pdf | --print [--printer NAME]) [--offset X,Y]
 //   vorlap --list-sheets
 //   vorlap --help
 struct CommandLineOptions {
@@ -39,6 +40,8 @@ struct CommandLineOptions {
     int first = 1;   // the first cell printed, from 1, across rows
     int count = -1;  // how many cells; fewer than 0: to the end of the sheet
     QPointF offset;  // the printer's offset in millimetres
+    // The calibration page instead of a label's sheet.
+    bool calibrationPage = false;
     // Why the arguments cannot be run, in French; empty when they can.
     QString error;
 

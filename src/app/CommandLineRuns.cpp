@@ -1,5 +1,6 @@
 #include "CommandLineRuns.h"
 
+#include "CalibrationPage.h"
 #include "FileNames.h"
 #include "LabelDocument.h"
 #include "LabelPainter.h"
@@ -14,6 +15,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QPrinter>
 #include <cstdio>
 #include <new>
 
@@ -119,12 +121,18 @@ int run(const CommandLineOptions& options, const QString& startDirectory) {
         return 0;
     case CommandLineOptions::Mode::Pdf: {
         PdfFileDevice device(options.output, options.dpi);
-        printOrThrow(options, options.pageSetup(startDirectory), device);
+        if (options.calibrationPage)
+            printCalibrationPage(device, options.offset, QString());
+        else
+            printOrThrow(options, options.pageSetup(startDirectory), device);
         return 0;
     }
     case CommandLineOptions::Mode::Print: {
         PrinterDevice device(options.printer);
-        printOrThrow(options, options.pageSetup(startDirectory), device);
+        if (options.calibrationPage)
+            printCalibrationPage(device, options.offset, device.printer().printerName());
+        else
+            printOrThrow(options, options.pageSetup(startDirectory), device);
         return 0;
     }
     case CommandLineOptions::Mode::Designer:

@@ -48,6 +48,8 @@ QList<CommandEntry> buildTable() {
         entry(Fichier, C::Preview, "PreviewItem", "&Aperçu avant impression",
               "Aperçu avant impression", "", "Aperçu avant impression"),
         entry(Fichier, C::Print, "PrintItem", "&Imprimer...", "Imprimer", "", "Imprimer"),
+        entry(Fichier, C::CalibrationPage, "CalibrationPageItem", "&Page de calibrage...",
+              "Imprimer une page pour mesurer le décalage de l'imprimante"),
         separated(entry(Fichier, C::Quit, "FileExitItem", "&Quitter", "Quitter l'application")),
 
         entry(Edition, C::Undo, "EditUndoItem", "&Annuler", "annuler modification", "Ctrl+Z",

@@ -15,6 +15,7 @@ enum class Command {
     PageSetup,
     Preview,
     Print,
+    CalibrationPage,
     Quit,
     Undo,
     Redo,

@@ -18,6 +18,25 @@ bool takesWrites(const QString& directory) {
     return probe.open() && probe.write("0", 1) == 1 && probe.flush();
 }
 
+int clampedOffset(int tenths) {
+    return qBound(-kMaxOffsetTenths, tenths, kMaxOffsetTenths);
+}
+
+// A name the file can hold on one line, its fields apart.
+bool storableName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('\t')) &&
+           !name.contains(QLatin1Char('\r')) && !name.contains(QLatin1Char('\n'));
+}
+
+QByteArray readOrEmpty(const QString& path) {
+    try {
+        // A short file; anything much longer is not a settings file.
+        return SafeFile::readRegularFile(path, 64 * 1024);
+    } catch (const UserError&) {
+        return {};
+    }
+}
+
 } // namespace
 
 QString pathIn(const QString& directory) {
@@ -25,13 +44,7 @@ QString pathIn(const QString& directory) {
 }
 
 PageSetupValues read(const QString& path, PageSetupValues values) {
-    QByteArray content;
-    try {
-        // The file is one short line; anything much longer is not a settings file.
-        content = SafeFile::readRegularFile(path, 64 * 1024);
-    } catch (const UserError&) {
-        return values;
-    }
+    const QByteArray content = readOrEmpty(path);
     int* const fields[] = {&values.left, &values.top, &values.right, &values.bottom, &values.zoom};
     int index = 0;
     for (const QByteArray& token : content.simplified().split(' ')) {
@@ -46,36 +59,71 @@ PageSetupValues read(const QString& path, PageSetupValues values) {
     return values;
 }
 
-bool write(const QString& path, const PageSetupValues& v) {
-    return SafeFile::writeAtomically(path, QStringLiteral("%1 %2 %3 %4 %5\r\n")
-                                               .arg(v.left)
-                                               .arg(v.top)
-                                               .arg(v.right)
-                                               .arg(v.bottom)
-                                               .arg(v.zoom)
-                                               .toLatin1());
+PrinterOffsets readOffsets(const QString& path) {
+    PrinterOffsets offsets;
+    const QList<QByteArray> lines = readOrEmpty(path).split('\n');
+    // The first line is the page setup's, whatever it holds.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QList<QByteArray> fields = line.split('\t');
+        bool okX = false;
+        bool okY = false;
+        const int x = fields.value(1).toInt(&okX);
+        const int y = fields.value(2).toInt(&okY);
+        const QString name = QString::fromUtf8(fields.value(0));
+        if (fields.size() == 3 && okX && okY && storableName(name))
+            offsets.insert(name, QPoint(clampedOffset(x), clampedOffset(y)));
+    }
+    return offsets;
+}
+
+bool write(const QString& path, const PageSetupValues& v, const PrinterOffsets& offsets) {
+    QByteArray content = QStringLiteral("%1 %2 %3 %4 %5\r\n")
+                             .arg(v.left)
+                             .arg(v.top)
+                             .arg(v.right)
+                             .arg(v.bottom)
+                             .arg(v.zoom)
+                             .toLatin1();
+    // Without offsets the file stays the one line that every version wrote.
+    for (auto it = offsets.cbegin(); it != offsets.cend(); ++it) {
+        const QPoint offset(clampedOffset(it.value().x()), clampedOffset(it.value().y()));
+        if (offset.isNull() || !storableName(it.key()))
+            continue;
+        content += it.key().toUtf8() + '\t' + QByteArray::number(offset.x()) + '\t' +
+                   QByteArray::number(offset.y()) + "\r\n";
+    }
+    return SafeFile::writeAtomically(path, content);
 }
 
 QString configDirectory() {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
-PageSetupValues load(const QString& startDir, PageSetupValues values, const QString& configDir) {
+QString pathToLoad(const QString& startDir, const QString& configDir) {
     const QString local = pathIn(startDir);
     const QString user = pathIn(configDir);
     if (!QFileInfo::exists(user))
-        return read(local, values);
+        return local;
     // A start-up directory that refuses writes sends every save to the user's file, so a copy
     // of its own would otherwise win over the user's settings at every start.
     if (QFileInfo::exists(local) && takesWrites(startDir))
-        return read(local, values);
-    return read(user, values);
+        return local;
+    return user;
 }
 
-bool save(const QString& startDir, const PageSetupValues& values, const QString& configDir) {
-    if (write(pathIn(startDir), values))
+PageSetupValues load(const QString& startDir, PageSetupValues values, const QString& configDir) {
+    return read(pathToLoad(startDir, configDir), values);
+}
+
+bool save(const QString& startDir, const PageSetupValues& values, const PrinterOffsets& offsets,
+          const QString& configDir) {
+    if (write(pathIn(startDir), values, offsets))
         return true;
-    return !configDir.isEmpty() && QDir().mkpath(configDir) && write(pathIn(configDir), values);
+    return !configDir.isEmpty() && QDir().mkpath(configDir) &&
+           write(pathIn(configDir), values, offsets);
 }
 
 } // namespace SettingsFile

@@ -4,6 +4,7 @@
 
 #include "BusyCursor.h"
 #include "ButtonIcons.h"
+#include "CalibrationPage.h"
 #include "Dialogs.h"
 #include "ErrorReportingApplication.h"
 #include "HelpViewer.h"
@@ -37,6 +38,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -334,8 +336,17 @@ void TMainForm::PrinterSetupClick() {
 
 void TMainForm::Miseenpage1Click() {
     mep_->Init(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom, PageSetup.zoom);
+    const QString printer = printer_->printerName();
+    mep_->InitOffset(printer, PrinterOffsets.value(printer));
     Dialogs::runModal(mep_);
     mep_->Result(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom, PageSetup.zoom);
+    QPoint offset;
+    if (mep_->ResultOffset(offset)) {
+        if (offset.isNull())
+            PrinterOffsets.remove(printer);
+        else
+            PrinterOffsets.insert(printer, offset);
+    }
     etiq_->SetPage(PageSetup.left, PageSetup.top, PageSetup.right, PageSetup.bottom,
                    PageSetup.zoom);
 }
@@ -350,16 +361,40 @@ void TMainForm::PrintClick() {
     if (Dialogs::runModal(&dialog) != QDialog::Accepted)
         return;
     cells->Result(*etiq_);
+    // The printer chosen in the dialog makes good its feed error; the offset leaves the label
+    // window with the job, so that nothing else drawn from the label moves.
+    etiq_->PrinterOffset = printerOffset();
+    const auto noOffset = qScopeGuard([this] { etiq_->PrinterOffset = QPointF(); });
     etiq_->Imprime(qMax(1, printer_->copyCount()));
 }
 
+void TMainForm::CalibrationPageClick() {
+    QPrintDialog dialog(printer_.get(), this);
+    dialog.setWindowTitle(QStringLiteral("Page de calibrage"));
+    if (Dialogs::runModal(&dialog) != QDialog::Accepted)
+        return;
+    const bool onPaper = printer_->outputFormat() == QPrinter::NativeFormat;
+    printCalibrationPage(*printerDevice_, printerOffset(),
+                         onPaper ? printer_->printerName() : QString());
+}
+
+QPointF TMainForm::printerOffset() const {
+    // A print to a file is no paper: it keeps the true places, as a PDF export does.
+    if (printer_->outputFormat() != QPrinter::NativeFormat)
+        return {};
+    const QPoint tenths = PrinterOffsets.value(printer_->printerName());
+    return {tenths.x() / 10.0, tenths.y() / 10.0};
+}
+
 void TMainForm::ChargeIni() {
-    PageSetup = SettingsFile::load(StartDir, PageSetup);
+    const QString path = SettingsFile::pathToLoad(StartDir);
+    PageSetup = SettingsFile::read(path, PageSetup);
+    PrinterOffsets = SettingsFile::readOffsets(path);
 }
 
 void TMainForm::SauveIni() {
-    // A settings file that cannot be written anywhere only loses this run's page setup.
-    SettingsFile::save(StartDir, PageSetup);
+    // A settings file that cannot be written anywhere only loses this run's settings.
+    SettingsFile::save(StartDir, PageSetup, PrinterOffsets);
 }
 
 void TMainForm::HContents() {
@@ -442,6 +477,7 @@ void TMainForm::registerCommands() {
         {Command::PageSetup, [this] { Miseenpage1Click(); }},
         {Command::Preview, [this] { etiq_->Apercu(); }},
         {Command::Print, [this] { PrintClick(); }},
+        {Command::CalibrationPage, [this] { CalibrationPageClick(); }},
         {Command::Palette,
          [this] { toolPanel_->setPaletteVisible(action(Command::Palette)->isChecked()); }},
         {Command::Redraw, [this] { etiq_->Redessine(); }},

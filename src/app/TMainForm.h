@@ -50,6 +50,8 @@ public:
     void PrinterSetupClick();
     void Miseenpage1Click();
     void PrintClick();
+    // Prints the calibration page on the printer chosen in the print dialog.
+    void CalibrationPageClick();
     void ChargeIni();
     void SauveIni();
     void HContents();
@@ -84,6 +86,8 @@ public:
     QString statusText(int panel) const;
 
     PageSetupValues PageSetup;
+    // Each printer's calibration offset, kept in the settings file with the page setup.
+    SettingsFile::PrinterOffsets PrinterOffsets;
     LabelFormatValues LabelFormat;
     // The sheet last chosen with the format, none for the sheet computed from it.
     std::optional<SheetStock> LabelStock;
@@ -106,6 +110,8 @@ private:
     void registerCommands();
     void resetLabelWindow();
     void focusLabel();
+    // The chosen printer's offset in millimetres; none when it prints to a file.
+    QPointF printerOffset() const;
 
     QHash<Command, std::function<void()>> commands_;
     QHash<Command, QAction*> actions_;

@@ -61,6 +61,19 @@ void TestCommandLineOptions::eachRunTakesItsOptions() {
 
     QCOMPARE(parse("--pdf out.pdf --dpi 30 a.etq").dpi, 30);
     QCOMPARE(parse("--pdf out.pdf --dpi 2400 a.etq").dpi, 2400);
+
+    // The calibration page reads no label.
+    o = parse("--calibration-page --pdf out.pdf --dpi 600 --offset -1.5,0.8");
+    QCOMPARE(o.error, QString());
+    QVERIFY(o.calibrationPage);
+    QCOMPARE(o.mode, Mode::Pdf);
+    QCOMPARE(o.offset, QPointF(-1.5, 0.8));
+    QVERIFY(o.file.isEmpty());
+    o = parse("--print --printer Bureau --calibration-page");
+    QCOMPARE(o.error, QString());
+    QVERIFY(o.calibrationPage);
+    QCOMPARE(o.printer, QString("Bureau"));
+    QVERIFY(!parse("--pdf out.pdf a.etq").calibrationPage);
 }
 
 void TestCommandLineOptions::eachMistakeHasItsMessage_data() {
@@ -112,6 +125,13 @@ void TestCommandLineOptions::eachMistakeHasItsMessage_data() {
                                << "Argument en trop : b.etq";
     QTest::newRow("png without its output") << "--png a.etq"
                                             << "Aucun fichier d'étiquette indiqué";
+    QTest::newRow("calibration page alone")
+        << "--calibration-page"
+        << "L'option --calibration-page ne s'emploie qu'avec --pdf ou --print";
+    QTest::newRow("calibration page of a label") << "--calibration-page --pdf o.pdf a.etq"
+                                                 << "Argument en trop : a.etq";
+    QTest::newRow("calibration page zoomed") << "--calibration-page --print --zoom 50"
+                                             << "L'option --zoom ne va pas avec --calibration-page";
 }
 
 void TestCommandLineOptions::eachMistakeHasItsMessage() {
@@ -138,7 +158,7 @@ void TestCommandLineOptions::helpListsEveryOption() {
     QCOMPARE(parse("--pdf o.pdf --help").error, QString());
     const QString usage = CommandLineOptions::usage();
     for (const char* option : {"--png", "--pdf", "--print", "--printer", "--dpi", "--zoom",
-                               "--margins", "--copies", "--help"})
+                               "--margins", "--copies", "--offset", "--calibration-page", "--help"})
         QVERIFY2(usage.contains(QLatin1String(option)), option);
 }
 

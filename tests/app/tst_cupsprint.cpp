@@ -3,6 +3,7 @@
 #include "PrintedSheet.h"
 #include "UserError.h"
 
+#include <QDoubleSpinBox>
 #include <QPrintEngine>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ private slots:
     void jobsAndPdfsAreNamedAfterTheLabel();
     void aRefusedJobIsReported();
     void thePrintDialogsOptionsReachCups();
+    void theWindowMakesGoodThePrintersOffset();
 };
 
 namespace {
@@ -165,6 +167,60 @@ void TestCupsPrint::thePrintDialogsOptionsReachCups() {
     QCOMPARE(job.value("sides"), QString("one-sided"));
     QVERIFY2(job.value("media").contains("a4", Qt::CaseInsensitive),
              qPrintable(job.value("media")));
+}
+
+void TestCupsPrint::theWindowMakesGoodThePrintersOffset() {
+    MainFormFixture window;
+    window.etiq().Charge(PrintedSheet::trueSizeCases(dir_.path()).value(0).label);
+    window.form->PageSetup = {10, 15, 0, 0, 100};
+    window.etiq().SetPage(10, 15, 0, 0, 100);
+    const auto accept = [](QDialog*) { return int(QDialog::Accepted); };
+    const qsizetype before = CupsJobs::settled(queue_).size();
+    window.script->modalAnswers.enqueue(accept);
+    window.form->PrintClick();
+
+    // "Mise en page" sets the offset of the printer chosen, which the next jobs make good.
+    window.script->modalAnswers.enqueue([](QDialog* dialog) {
+        dialog->findChild<QDoubleSpinBox*>("OffsetX")->setValue(1.5);
+        dialog->findChild<QDoubleSpinBox*>("OffsetY")->setValue(-2);
+        dialog->findChild<QPushButton*>("Button2")->click();
+        return dialog->result();
+    });
+    window.form->Miseenpage1Click();
+    QCOMPARE(window.form->PrinterOffsets.value(queue_), QPoint(15, -20));
+    window.script->modalAnswers.enqueue(accept);
+    window.form->PrintClick();
+    // The offset went with the job: nothing else drawn from the label takes it.
+    QCOMPARE(window.etiq().PrinterOffset, QPointF());
+    window.script->modalAnswers.enqueue(accept);
+    window.form->CalibrationPageClick();
+
+    const QList<CupsJobs::Job> jobs = CupsJobs::settled(queue_).mid(before);
+    QCOMPARE(jobs.size(), 3);
+    QStringList pdfs;
+    for (const CupsJobs::Job& job : jobs) {
+        QVERIFY(job.completed);
+        pdfs.append(CupsJobs::pdfOf(job));
+    }
+    QCOMPARE(jobs[2].title, QString("Page de calibrage"));
+    const QRectF area(0, 0, 90, 60);
+    const QRectF plain = PrintedSheet::frameAround(pdfs[0], area, {11, 16}, 1200);
+    const QRectF moved = PrintedSheet::frameAround(pdfs[1], area, {12.5, 14}, 1200);
+    QVERIFY(!plain.isNull() && !moved.isNull());
+    const QPointF shift = moved.topLeft() - plain.topLeft();
+    qInfo("the frame's corner, on paper: at %.3f, %.3f mm, with the offset at %.3f, %.3f mm",
+          plain.left(), plain.top(), moved.left(), moved.top());
+    // Within a pixel of the 1200 dpi raster.
+    QVERIFY2(qAbs(shift.x() - 1.5) <= 0.0212 && qAbs(shift.y() + 2) <= 0.0212,
+             qPrintable(QStringLiteral("moved %1, %2 mm").arg(shift.x()).arg(shift.y())));
+
+    // The calibration page, printed with the offset it states, shows the correction.
+    const QPointF first(20, 20);
+    const std::optional<QPointF> cross =
+        PrintedSheet::crossCentres(pdfs[2], {first + QPointF(1.5, -2)}, 600).value(0);
+    QVERIFY(cross);
+    qInfo("the cross meant at 20, 20 mm: at %.3f, %.3f mm", cross->x(), cross->y());
+    QVERIFY(qAbs(cross->x() - 21.5) <= 0.05 && qAbs(cross->y() - 18) <= 0.05);
 }
 
 QTEST_MAIN(TestCupsPrint)

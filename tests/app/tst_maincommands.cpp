@@ -175,6 +175,9 @@ void TestMainCommands::everyMenuEntry() {
          [&](MainFormFixture&) { return shown.title; }, "Aperçu avant impression"},
         {"&Fichier", "&Imprimer...", "Imprimer", "", modal,
          [&](MainFormFixture&) { return shown.title; }, "Imprimer"},
+        {"&Fichier", "&Page de calibrage...",
+         "Imprimer une page pour mesurer le décalage de l'imprimante", "", modal,
+         [&](MainFormFixture&) { return shown.title; }, "Page de calibrage"},
         {"&Fichier", "&Quitter", "Quitter l'application", "",
          [](MainFormFixture&, QAction* a) { a->trigger(); },
          [](MainFormFixture& f) {

@@ -34,6 +34,7 @@ private slots:
     void aPipeIsIgnoredLikeAMissingFile();
     void aStartUpDirectoryThatTakesNoWritesUsesTheConfigFolder();
     void theStartUpDirectoryWinsWhileItTakesWrites();
+    void printerOffsetsFollowTheFirstLine();
 };
 
 void TestSettings::initTestCase() {
@@ -206,6 +207,42 @@ void TestSettings::theStartUpDirectoryWinsWhileItTakesWrites() {
     }
     QCOMPARE(read, (PageSetupValues{5, 6, 7, 8, 200}));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Vorlap.ini"});
+}
+
+void TestSettings::printerOffsetsFollowTheFirstLine() {
+    QTemporaryDir dir;
+    const QString path = SettingsFile::pathIn(dir.path());
+    // Sorted by name, in tenths of a millimetre; a zero offset needs no line, and one beyond
+    // ±10 mm is brought back to it.
+    QVERIFY(SettingsFile::write(path, {10, 15, 10, 15, 100},
+                                {{"Bureau", {-15, 8}}, {"Atelier", {0, 0}}, {"Cave", {250, -3}}}));
+    QCOMPARE(fileBytes(path), QByteArray("10 15 10 15 100\r\nBureau\t-15\t8\r\nCave\t100\t-3\r\n"));
+    // The reader of the five integers, older versions' own, stops after them.
+    QCOMPARE(SettingsFile::read(path, {}), (PageSetupValues{10, 15, 10, 15, 100}));
+    const SettingsFile::PrinterOffsets both{{"Bureau", {-15, 8}}, {"Cave", {100, -3}}};
+    QCOMPARE(SettingsFile::readOffsets(path), both);
+
+    // An older version's file has no offsets; lines that are not "name, x, y" are skipped.
+    writeBytes(path, "5 5\r\n");
+    QCOMPARE(SettingsFile::readOffsets(path), SettingsFile::PrinterOffsets());
+    QCOMPARE(SettingsFile::read(path, {}), (PageSetupValues{5, 5, 0, 0, 100}));
+    writeBytes(path, "0 0 0 0 100\nA\t-300\t7\nB\t1\nC\tx\t2\n\t1\t2\nD\t1\t2\t3\nE\t4\t5");
+    QCOMPARE(SettingsFile::readOffsets(path),
+             (SettingsFile::PrinterOffsets{{"A", {-100, 7}}, {"E", {4, 5}}}));
+    QCOMPARE(SettingsFile::readOffsets(dir.filePath("absent")), SettingsFile::PrinterOffsets());
+
+    // The main window reads them at start and writes them back on leaving, with a change from
+    // "Mise en page" for the current printer.
+    writeBytes(path, "1 2 3 4 100\r\nBureau\t-15\t8\r\nCave\t100\t-3\r\n");
+    ScriptedDialogsScope script;
+    TMainForm form(dir.path());
+    form.show();
+    QCOMPARE(form.PageSetup, (PageSetupValues{1, 2, 3, 4, 100}));
+    QCOMPARE(form.PrinterOffsets, both);
+    form.PrinterOffsets.remove("Cave");
+    form.PrinterOffsets.insert("Garage", {3, 0});
+    QVERIFY(form.close());
+    QCOMPARE(fileBytes(path), QByteArray("1 2 3 4 100\r\nBureau\t-15\t8\r\nGarage\t3\t0\r\n"));
 }
 
 QTEST_MAIN(TestSettings)

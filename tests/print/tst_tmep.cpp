@@ -1,6 +1,7 @@
 #include "SpinEdit.h"
 #include "TMep.h"
 
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -39,6 +40,7 @@ private slots:
     void okGivesTheBoxesWithASmallZoomAsOneHundred();
     void cancelEscapeAndCloseBoxLeaveThePageSetup();
     void captionsAndFocus();
+    void theOffsetOfThePrinterInTenthsOfAMillimetre();
 };
 
 void TestMep::okGivesTheBoxesWithASmallZoomAsOneHundred() {
@@ -122,6 +124,59 @@ void TestMep::captionsAndFocus() {
     QCOMPARE(d.button("Button2")->text(), QString("OK"));
     d.open();
     QCOMPARE(QApplication::focusWidget(), d.button("Button2"));
+}
+
+void TestMep::theOffsetOfThePrinterInTenthsOfAMillimetre() {
+    Dialog d;
+    auto* across = d.findChild<QDoubleSpinBox*>("OffsetX");
+    auto* down = d.findChild<QDoubleSpinBox*>("OffsetY");
+    QStringList captions;
+    for (QLabel* label : d.findChildren<QLabel*>())
+        if (label->buddy() == across || label->buddy() == down)
+            captions.append(label->text());
+    QCOMPARE(captions, (QStringList{"Décalage horizontal", "Décalage vertical"}));
+
+    // Shown the French way, for the printer named.
+    d.InitOffset("Bureau", QPoint(-15, 8));
+    QCOMPARE(d.findChild<QLabel*>("PrinterName")->text(), QString("Imprimante : Bureau"));
+    QCOMPARE(across->text(), QString("-1,5 mm"));
+    QCOMPARE(down->text(), QString("0,8 mm"));
+    QPoint offset(99, 99);
+    QVERIFY(!d.ResultOffset(offset)); // not answered yet
+    QCOMPARE(offset, QPoint(99, 99));
+
+    // Typed with a comma or a point; "OK" gives tenths of a millimetre.
+    d.open();
+    across->selectAll();
+    QTest::keyClicks(across, "2.3");
+    down->selectAll();
+    QTest::keyClicks(down, "-0,4");
+    d.button("Button2")->click();
+    QVERIFY(d.ResultOffset(offset));
+    QCOMPARE(offset, QPoint(23, -4));
+
+    // Beyond ±10 mm the box holds the limit; a digit that would pass it is refused.
+    d.InitOffset("Bureau", QPoint(250, -101));
+    QCOMPARE(across->value(), 10.0);
+    QCOMPARE(down->value(), -10.0);
+    d.open();
+    across->selectAll();
+    QTest::keyClicks(across, "12");
+    QCOMPARE(across->value(), 1.0);
+    d.button("Button2")->click();
+    QVERIFY(d.ResultOffset(offset));
+    QCOMPARE(offset, QPoint(10, -100));
+
+    // "Annuler" leaves it; without a printer there is nothing to set.
+    d.button("Button1")->click();
+    offset = QPoint(7, 7);
+    QVERIFY(!d.ResultOffset(offset));
+    d.InitOffset(QString(), QPoint());
+    QCOMPARE(d.findChild<QLabel*>("PrinterName")->text(), QString("Aucune imprimante"));
+    QVERIFY(!across->isEnabled() && !down->isEnabled());
+    d.button("Button2")->click();
+    QVERIFY(!d.ResultOffset(offset));
+    QCOMPARE(offset, QPoint(7, 7));
 }
 
 QTEST_MAIN(TestMep)

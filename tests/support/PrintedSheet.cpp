@@ -108,6 +108,10 @@ public:
                       QPointF(x(box.right() + 1), y(box.bottom() + 1)));
     }
     double millimetres(int pixels) const { return pixels / perMm_; }
+    // The middle of a pixel, which may be a fraction, in millimetres.
+    QPointF centre(QPointF pixel) const {
+        return (QPointF(origin_) + pixel + QPointF(0.5, 0.5)) / perMm_;
+    }
 
     // The boxes of 4-connected ink that lies wholly within `area` (millimetres).
     QList<QRectF> shapesWithin(const QRectF& area) const {
@@ -253,6 +257,22 @@ QStringList checkCircle(const QString& pdf, const QRectF& area, const QRectF& wa
     return findings.failures;
 }
 
+// The middle of the band of lines or columns that hold the most ink: a cross's arm across all
+// of them stands far above the other arm's and a label's few pixels each.
+std::optional<double> busiestBand(const std::vector<int>& counts, int least) {
+    const int most = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
+    if (most < least)
+        return std::nullopt;
+    double sum = 0;
+    double weight = 0;
+    for (size_t i = 0; i < counts.size(); ++i)
+        if (counts[i] * 2 >= most) {
+            sum += double(i) * counts[i];
+            weight += counts[i];
+        }
+    return sum / weight;
+}
+
 } // namespace
 
 QList<QRectF> framesAround(const QString& pdf, const QList<QPointF>& insides, int dpi) {
@@ -267,6 +287,39 @@ QList<QRectF> framesAround(const QString& pdf, const QList<QPointF>& insides, in
 
 double pixelMillimetres(int dpi) {
     return kMillimetresPerInch / dpi;
+}
+
+QRectF frameAround(const QString& pdf, const QRectF& area, QPointF inside, int dpi) {
+    return outline(Raster(pdf, area, dpi), inside);
+}
+
+QList<std::optional<QPointF>> crossCentres(const QString& pdf, const QList<QPointF>& near,
+                                           int dpi) {
+    constexpr double kReach = 6;
+    // An arm is 10 mm long; most of it must show.
+    constexpr double kLeastArm = 8;
+    const int least = int(kLeastArm * dpi / kMillimetresPerInch);
+    QList<std::optional<QPointF>> centres;
+    for (const QPointF& point : near) {
+        // Only the cross's square is drawn: a whole page at a fine resolution is large.
+        const Raster raster(pdf, QRectF(point - QPointF(kReach, kReach), QSizeF(2, 2) * kReach),
+                            dpi);
+        std::vector<int> columns(size_t(raster.width()), 0);
+        std::vector<int> rows(size_t(raster.height()), 0);
+        for (int y = 0; y < raster.height(); ++y)
+            for (int x = 0; x < raster.width(); ++x)
+                if (raster.dark(x, y)) {
+                    ++columns[size_t(x)];
+                    ++rows[size_t(y)];
+                }
+        const std::optional<double> x = busiestBand(columns, least);
+        const std::optional<double> y = busiestBand(rows, least);
+        if (x && y)
+            centres.append(raster.centre(QPointF(*x, *y)));
+        else
+            centres.append(std::nullopt);
+    }
+    return centres;
 }
 
 double capHeightMillimetres(double points) {

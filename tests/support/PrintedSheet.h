@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // A printed sheet measured from outside the program: poppler rasterises the PDF at a
 // resolution of the test's choosing, and the lines and shapes are found in its pixels. Every
@@ -34,6 +35,13 @@ QList<TrueSizeCase> trueSizeCases(const QString& dir);
 QList<QRectF> framesAround(const QString& pdf, const QList<QPointF>& insides, int dpi);
 // One raster pixel at `dpi`, in millimetres.
 double pixelMillimetres(int dpi);
+// The outline of the closed frame around a point inside it, its line included, on the first
+// page rasterised at `dpi` within `area`; null when no frame surrounds the point.
+QRectF frameAround(const QString& pdf, const QRectF& area, QPointF inside, int dpi);
+
+// The centre of the cross (two thin lines about 10 mm long, across and down) within 6 mm of
+// each point, on the first page rasterised at `dpi`; none where no cross is.
+QList<std::optional<QPointF>> crossCentres(const QString& pdf, const QList<QPointF>& near, int dpi);
 
 // The cap height of Arial (fontconfig's match for it) at `points`, from the font's own outline.
 double capHeightMillimetres(double points);
