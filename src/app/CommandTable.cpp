@@ -48,6 +48,11 @@ QList<CommandEntry> buildTable() {
         entry(Fichier, C::Preview, "PreviewItem", "&Aperçu avant impression",
               "Aperçu avant impression", "", "Aperçu avant impression"),
         entry(Fichier, C::Print, "PrintItem", "&Imprimer...", "Imprimer", "", "Imprimer"),
+        // "&image" would share its letter with "&Imprimer...".
+        separated(entry(Fichier, C::ExportPdf, "ExportPdfItem", "E&xporter en PDF...",
+                        "Enregistrer la planche d'étiquettes en PDF")),
+        entry(Fichier, C::ExportImage, "ExportImageItem", "Exporter l'é&tiquette en image...",
+              "Enregistrer le dessin de l'étiquette en image PNG ou SVG"),
         separated(entry(Fichier, C::Quit, "FileExitItem", "&Quitter", "Quitter l'application")),
 
         entry(Edition, C::Undo, "EditUndoItem", "&Annuler", "annuler modification", "Ctrl+Z",

@@ -15,6 +15,8 @@ enum class Command {
     PageSetup,
     Preview,
     Print,
+    ExportPdf,
+    ExportImage,
     Quit,
     Undo,
     Redo,

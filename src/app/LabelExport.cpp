@@ -5,6 +5,7 @@
 #include "PictureCache.h"
 #include "PrintDevice.h"
 #include "SafeFile.h"
+#include "Selection.h"
 #include "SheetLayout.h"
 #include "SheetPainter.h"
 #include "ToolBarState.h"
@@ -86,6 +87,23 @@ QList<BrokenLine> writeLabelSvg(const QString& path, const LabelDocument& docume
     canvas.flush();
     writeWhole(path, svg);
     return broken;
+}
+
+LabelDocument withoutSelection(const LabelDocument& document) {
+    LabelDocument copy;
+    copy.LabelWidth = document.LabelWidth;
+    copy.LabelHeight = document.LabelHeight;
+    copy.HSpacing = document.HSpacing;
+    copy.VSpacing = document.VSpacing;
+    copy.Stock = document.Stock;
+    copy.FileName = document.FileName;
+    copy.Lines = document.Lines;
+    // Only the marks go, not the refit of texts that deselecting in the window makes: the
+    // drawing stays what the window shows.
+    for (qsizetype i = 2; i < copy.Lines.size(); ++i)
+        if (Selection::isSelected(copy.Lines[i]))
+            copy.Lines[i][0] = Selection::kPlain;
+    return copy;
 }
 
 } // namespace LabelExport

@@ -9,8 +9,8 @@
 class LabelDocument;
 class PrintDevice;
 
-// The label and its sheet written out, one function each, for the command line and for
-// whatever else exports them. A file that cannot be made throws UserError with the French
+// The label and its sheet written out, one function each for the command line and the
+// window's "Exporter" commands. A file that cannot be made throws UserError with the French
 // text and leaves nothing behind; an old file stays whole until the new one is complete.
 // Each returns the lines that could not be drawn, for the caller to report.
 namespace LabelExport {
@@ -25,5 +25,8 @@ QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dp
 QList<BrokenLine> writeLabelPng(const QString& path, const LabelDocument& document);
 // The same drawing as vectors and text in an SVG file, at the label's size in millimetres.
 QList<BrokenLine> writeLabelSvg(const QString& path, const LabelDocument& document);
+
+// The document without the window's selection, which is no part of the label.
+LabelDocument withoutSelection(const LabelDocument& document);
 
 } // namespace LabelExport

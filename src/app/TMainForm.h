@@ -49,6 +49,10 @@ public:
     void PrinterSetupClick();
     void Miseenpage1Click();
     void PrintClick();
+    // The sheet as printed, without the printer's offset, in a PDF file; the label's drawing
+    // in a PNG or SVG file. Each asks for the file's name first.
+    void ExportPdfClick();
+    void ExportImageClick();
     void ChargeIni();
     void SauveIni();
     void HContents();
@@ -103,6 +107,9 @@ private:
     void registerCommands();
     void resetLabelWindow();
     void focusLabel();
+    // The name of a file to export to, beside the label and named after it; empty when the
+    // user cancelled.
+    QString askExportName(const QString& caption, const QString& suffix, const QString& filter);
 
     QHash<Command, std::function<void()>> commands_;
     QHash<Command, QAction*> actions_;
