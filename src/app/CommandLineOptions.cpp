@@ -15,6 +15,7 @@ constexpr int kMaxOffset = 10;
 
 enum class Key {
     Png,
+    Svg,
     Pdf,
     Print,
     Help,
@@ -41,6 +42,7 @@ struct Option {
 
 const Option kOptions[] = {
     {"--png", Key::Png, true, ""},
+    {"--svg", Key::Svg, true, ""},
     {"--pdf", Key::Pdf, true, ""},
     {"--print", Key::Print, false, ""},
     {"--help", Key::Help, false, ""},
@@ -213,9 +215,13 @@ private:
         const QString name = QLatin1String(option.name);
         switch (option.key) {
         case Key::Png:
+        case Key::Svg:
         case Key::Pdf:
             o_.output = value;
-            return setMode(option.key == Key::Png ? Mode::Png : Mode::Pdf, name);
+            return setMode(option.key == Key::Png   ? Mode::Png
+                           : option.key == Key::Svg ? Mode::Svg
+                                                    : Mode::Pdf,
+                           name);
         case Key::Print:
             return setMode(Mode::Print, name);
         case Key::Printer:
@@ -321,6 +327,8 @@ QString CommandLineOptions::usage() {
         "      ouvre le dessinateur d'étiquettes, sur l'étiquette donnée s'il y en a une\n"
         "  vorlap --png SORTIE.png FICHIER.etq\n"
         "      écrit le dessin de l'étiquette, tel que la fenêtre le montre, en image PNG\n"
+        "  vorlap --svg SORTIE.svg FICHIER.etq\n"
+        "      écrit le même dessin en image vectorielle SVG, à la taille de l'étiquette\n"
         "  vorlap --pdf SORTIE.pdf [--dpi N] [--zoom Z] [--margins G,H,D,B] [--copies N] "
         "FICHIER.etq\n"
         "      écrit la planche d'étiquettes, telle qu'elle s'imprime, en PDF sur une page A4\n"
@@ -336,6 +344,7 @@ QString CommandLineOptions::usage() {
         "\n"
         "Options :\n"
         "  --png SORTIE.png   image PNG à écrire\n"
+        "  --svg SORTIE.svg   image SVG à écrire\n"
         "  --pdf SORTIE.pdf   fichier PDF à écrire\n"
         "  --print            imprime au lieu d'écrire un fichier\n"
         "  --printer NOM      imprimante à employer (sinon l'imprimante par défaut)\n"

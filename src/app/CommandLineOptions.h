@@ -12,13 +12,14 @@
 // What the command line asks for:
 //   vorlap [FILE.etq]                  the designer
 //   vorlap --png OUT.png FILE.etq      the label's drawing surface as a PNG
+//   vorlap --svg OUT.svg FILE.etq      the same drawing as an SVG, at the label's size
 //   vorlap --pdf OUT.pdf [--dpi N] [--zoom Z] [--margins L,T,R,B] [--copies N] FILE.etq
 //   vorlap --print [--printer NAME] [--copies N] [--zoom Z] [--margins L,T,R,B] FILE.etq
 //   vorlap --calibration-page (--pdf OUT.pdf | --print [--printer NAME]) [--offset X,Y]
 //   vorlap --list-sheets
 //   vorlap --help
 struct CommandLineOptions {
-    enum class Mode { Designer, Png, Pdf, Print, Help, ListSheets };
+    enum class Mode { Designer, Png, Svg, Pdf, Print, Help, ListSheets };
 
     static constexpr int kDefaultDpi = 300;
     static constexpr int kMinDpi = 30;

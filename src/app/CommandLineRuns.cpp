@@ -3,21 +3,16 @@
 #include "CalibrationPage.h"
 #include "FileNames.h"
 #include "LabelDocument.h"
-#include "LabelPainter.h"
-#include "PictureCache.h"
+#include "LabelExport.h"
 #include "PrintDevice.h"
-#include "SafeFile.h"
 #include "SheetCatalogue.h"
-#include "SheetLayout.h"
-#include "SheetPainter.h"
 #include "UserError.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <cstdio>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -36,20 +31,20 @@ void printError(const QString& text) {
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
-void exportOrThrow(const QString& labelPath, const QString& pngPath) {
-    LabelDocument document;
-    document.load(labelPath);
-    QList<BrokenLine> broken;
-    const QImage surface = drawLabelSurface(document, &broken);
-    // As the window does: the first line that cannot be drawn is reported.
+// As the window does: the first line that cannot be drawn is reported.
+void reportBroken(const QList<BrokenLine>& broken) {
     if (!broken.isEmpty())
         printError(broken.first().message);
-    // Encoded in memory first, so that a disk that fills up leaves no half-written PNG.
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !surface.save(&buffer, "PNG") ||
-        !SafeFile::writeAtomically(pngPath, png))
-        throw UserError::cannotCreate(QDir::toNativeSeparators(pngPath));
+}
+
+// The label's drawing surface as the window shows the file, in PNG or in SVG.
+void exportOrThrow(CommandLineOptions::Mode mode, const QString& labelPath,
+                   const QString& outputPath) {
+    LabelDocument document;
+    document.load(labelPath);
+    reportBroken(mode == CommandLineOptions::Mode::Svg
+                     ? LabelExport::writeLabelSvg(outputPath, document)
+                     : LabelExport::writeLabelPng(outputPath, document));
 }
 
 // The catalogue, one entry a line, its fields separated by TAB: code, description, label
@@ -77,10 +72,9 @@ void listSheets() {
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
 }
 
-// The sheet as printing draws it, on the PDF file or the printer: the label's own stock or
-// the one asked for, the cells asked for, and the printer's offset when one is given.
-void printOrThrow(const CommandLineOptions& options, const PageSetupValues& setup,
-                  PrintDevice& device) {
+// The sheet as printing draws it: the label's own stock or the one asked for, the cells asked
+// for, and the printer's offset when one is given.
+SheetJob jobOrThrow(const CommandLineOptions& options, const PageSetupValues& setup) {
     LabelDocument document;
     document.load(options.file);
     SheetJob job;
@@ -98,14 +92,7 @@ void printOrThrow(const CommandLineOptions& options, const PageSetupValues& setu
     job.count = options.count;
     job.offset = options.offset;
     job.name = QFileInfo(options.file).fileName();
-    device.setDocumentName(job.name);
-    SheetLayout layout;
-    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres()});
-    PictureCache pictures;
-    const QList<BrokenLine> broken =
-        printSheet(device, layout, document.Lines, options.copies, &pictures);
-    if (!broken.isEmpty())
-        printError(broken.first().message);
+    return job;
 }
 
 int run(const CommandLineOptions& options, const QString& startDirectory) {
@@ -117,22 +104,29 @@ int run(const CommandLineOptions& options, const QString& startDirectory) {
         listSheets();
         return 0;
     case CommandLineOptions::Mode::Png:
-        exportOrThrow(options.file, options.output);
+    case CommandLineOptions::Mode::Svg:
+        exportOrThrow(options.mode, options.file, options.output);
         return 0;
     case CommandLineOptions::Mode::Pdf: {
-        PdfFileDevice device(options.output, options.dpi);
-        if (options.calibrationPage)
+        if (options.calibrationPage) {
+            PdfFileDevice device(options.output, options.dpi);
             printCalibrationPage(device, options.offset, QString());
-        else
-            printOrThrow(options, options.pageSetup(startDirectory), device);
+            return 0;
+        }
+        const SheetJob job = jobOrThrow(options, options.pageSetup(startDirectory));
+        reportBroken(LabelExport::writeSheetPdf(options.output, job, options.dpi, options.copies));
         return 0;
     }
     case CommandLineOptions::Mode::Print: {
+        // The label is read, and a bad one refused, before the printer is opened.
+        std::optional<SheetJob> job;
+        if (!options.calibrationPage)
+            job = jobOrThrow(options, options.pageSetup(startDirectory));
         PrinterDevice device(options.printer);
         if (options.calibrationPage)
             printCalibrationPage(device, options.offset, device.printer().printerName());
         else
-            printOrThrow(options, options.pageSetup(startDirectory), device);
+            reportBroken(LabelExport::printSheetJob(device, *job, options.copies));
         return 0;
     }
     case CommandLineOptions::Mode::Designer:

@@ -50,6 +50,11 @@ QList<CommandEntry> buildTable() {
         entry(Fichier, C::Print, "PrintItem", "&Imprimer...", "Imprimer", "", "Imprimer"),
         entry(Fichier, C::CalibrationPage, "CalibrationPageItem", "&Page de calibrage...",
               "Imprimer une page pour mesurer le décalage de l'imprimante"),
+        // "&image" would share its letter with "&Imprimer...".
+        separated(entry(Fichier, C::ExportPdf, "ExportPdfItem", "E&xporter en PDF...",
+                        "Enregistrer la planche d'étiquettes en PDF")),
+        entry(Fichier, C::ExportImage, "ExportImageItem", "Exporter l'é&tiquette en image...",
+              "Enregistrer le dessin de l'étiquette en image PNG ou SVG"),
         separated(entry(Fichier, C::Quit, "FileExitItem", "&Quitter", "Quitter l'application")),
 
         entry(Edition, C::Undo, "EditUndoItem", "&Annuler", "annuler modification", "Ctrl+Z",

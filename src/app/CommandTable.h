@@ -16,6 +16,8 @@ enum class Command {
     Preview,
     Print,
     CalibrationPage,
+    ExportPdf,
+    ExportImage,
     Quit,
     Undo,
     Redo,

@@ -5,9 +5,11 @@
 #include "BusyCursor.h"
 #include "ButtonIcons.h"
 #include "CalibrationPage.h"
+#include "CommandLineOptions.h"
 #include "Dialogs.h"
 #include "ErrorReportingApplication.h"
 #include "HelpViewer.h"
+#include "LabelExport.h"
 #include "LabelFile.h"
 #include "PrintDevice.h"
 #include "SheetCellsTab.h"
@@ -386,6 +388,50 @@ QPointF TMainForm::printerOffset() const {
     return {tenths.x() / 10.0, tenths.y() / 10.0};
 }
 
+QString TMainForm::askExportName(const QString& caption, const QString& suffix,
+                                 const QString& filter) {
+    const QString label = etiq_->document().FileName;
+    const QString proposed = label.isEmpty() ? QString()
+                                             : QFileInfo(label).absolutePath() + QLatin1Char('/') +
+                                                   QFileInfo(label).completeBaseName() +
+                                                   QLatin1Char('.') + suffix;
+    QString path = Dialogs::saveFileName(this, caption, proposed, filter);
+    if (path.isEmpty())
+        return path;
+    // A name without one of the filter's extensions gets the first.
+    const QString given = QFileInfo(path).suffix().toLower();
+    if (given.isEmpty() || !filter.contains(QStringLiteral("(*.") + given + QLatin1Char(')')))
+        path += QLatin1Char('.') + suffix;
+    return path;
+}
+
+void TMainForm::ExportPdfClick() {
+    const QString path = askExportName(QStringLiteral("Exporter en PDF"), QStringLiteral("pdf"),
+                                       QStringLiteral("Documents PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    SheetJob job = etiq_->sheetJob();
+    // The offset makes good one printer's feed: a PDF is printed anywhere.
+    job.offset = QPointF();
+    const BusyCursor busy;
+    LabelExport::writeSheetPdf(path, job, CommandLineOptions::kDefaultDpi, 1);
+}
+
+void TMainForm::ExportImageClick() {
+    const QString path =
+        askExportName(QStringLiteral("Exporter l'étiquette en image"), QStringLiteral("png"),
+                      QStringLiteral("Image PNG (*.png);;Image SVG (*.svg)"));
+    if (path.isEmpty())
+        return;
+    // The selection is the window's, not the label's: the picture shows none.
+    const LabelDocument label = LabelExport::withoutSelection(etiq_->document());
+    const BusyCursor busy;
+    if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0)
+        LabelExport::writeLabelSvg(path, label);
+    else
+        LabelExport::writeLabelPng(path, label);
+}
+
 void TMainForm::ChargeIni() {
     const QString path = SettingsFile::pathToLoad(StartDir);
     PageSetup = SettingsFile::read(path, PageSetup);
@@ -478,6 +524,8 @@ void TMainForm::registerCommands() {
         {Command::Preview, [this] { etiq_->Apercu(); }},
         {Command::Print, [this] { PrintClick(); }},
         {Command::CalibrationPage, [this] { CalibrationPageClick(); }},
+        {Command::ExportPdf, [this] { ExportPdfClick(); }},
+        {Command::ExportImage, [this] { ExportImageClick(); }},
         {Command::Palette,
          [this] { toolPanel_->setPaletteVisible(action(Command::Palette)->isChecked()); }},
         {Command::Redraw, [this] { etiq_->Redessine(); }},

@@ -52,6 +52,10 @@ public:
     void PrintClick();
     // Prints the calibration page on the printer chosen in the print dialog.
     void CalibrationPageClick();
+    // The sheet as printed, without the printer's offset, in a PDF file; the label's drawing
+    // in a PNG or SVG file. Each asks for the file's name first.
+    void ExportPdfClick();
+    void ExportImageClick();
     void ChargeIni();
     void SauveIni();
     void HContents();
@@ -112,6 +116,9 @@ private:
     void focusLabel();
     // The chosen printer's offset in millimetres; none when it prints to a file.
     QPointF printerOffset() const;
+    // The name of a file to export to, beside the label and named after it; empty when the
+    // user cancelled.
+    QString askExportName(const QString& caption, const QString& suffix, const QString& filter);
 
     QHash<Command, std::function<void()>> commands_;
     QHash<Command, QAction*> actions_;

@@ -8,6 +8,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QRegularExpression>
 #include <QTreeView>
 
 namespace {
@@ -34,6 +35,15 @@ QString runFileDialog(QWidget* parent, const QString& caption, const QString& di
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setViewMode(QFileDialog::Detail);
+    if (mode == QFileDialog::AcceptSave) {
+        // A name typed without an extension takes the chosen filter's ("*.svg": ".svg").
+        const auto followFilter = [&dialog](const QString& chosen) {
+            static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.(\\w+)"));
+            dialog.setDefaultSuffix(pattern.match(chosen).captured(1));
+        };
+        followFilter(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    }
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     auto* model = dialog.findChild<QFileSystemModel*>();
     if (view && model)

@@ -37,6 +37,13 @@ void TestCommandLineOptions::eachRunTakesItsOptions() {
     QCOMPARE(o.output, QString("out.png"));
     QCOMPARE(o.file, QString("a.etq"));
 
+    o = parse("--svg out.svg a.etq");
+    QCOMPARE(o.mode, Mode::Svg);
+    QCOMPARE(o.output, QString("out.svg"));
+    QVERIFY(o.isCommandLineRun());
+    QCOMPARE(parse("--svg out.svg --png out.png a.etq").error,
+             QString("Les options --svg et --png ne vont pas ensemble"));
+
     o = parse("--pdf out.pdf a.etq");
     QCOMPARE(o.mode, Mode::Pdf);
     QVERIFY(o.isCommandLineRun());
@@ -157,7 +164,7 @@ void TestCommandLineOptions::helpListsEveryOption() {
     QCOMPARE(parse("--pdf o.pdf -h").mode, Mode::Help);
     QCOMPARE(parse("--pdf o.pdf --help").error, QString());
     const QString usage = CommandLineOptions::usage();
-    for (const char* option : {"--png", "--pdf", "--print", "--printer", "--dpi", "--zoom",
+    for (const char* option : {"--png", "--svg", "--pdf", "--print", "--printer", "--dpi", "--zoom",
                                "--margins", "--copies", "--offset", "--calibration-page", "--help"})
         QVERIFY2(usage.contains(QLatin1String(option)), option);
 }

@@ -178,6 +178,28 @@ void TestMainCommands::everyMenuEntry() {
         {"&Fichier", "&Page de calibrage...",
          "Imprimer une page pour mesurer le décalage de l'imprimante", "", modal,
          [&](MainFormFixture&) { return shown.title; }, "Page de calibrage"},
+        {"&Fichier", "E&xporter en PDF...", "Enregistrer la planche d'étiquettes en PDF", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.script->fileAnswers.enqueue(f.path("planche"));
+             a->trigger();
+         },
+         [](MainFormFixture& f) {
+             return f.script->fileFilters.join(',') + ' ' +
+                    fileBytes(f.path("planche.pdf")).left(5);
+         },
+         "Documents PDF (*.pdf) %PDF-"},
+        {"&Fichier", "Exporter l'é&tiquette en image...",
+         "Enregistrer le dessin de l'étiquette en image PNG ou SVG", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.script->fileAnswers.enqueue(f.path("dessin"));
+             a->trigger();
+         },
+         [](MainFormFixture& f) {
+             const QSize size = QImage(f.path("dessin.png")).size();
+             return f.script->fileFilters.join(',') +
+                    QString(" %1x%2").arg(size.width()).arg(size.height());
+         },
+         "Image PNG (*.png);;Image SVG (*.svg) 278x166"},
         {"&Fichier", "&Quitter", "Quitter l'application", "",
          [](MainFormFixture&, QAction* a) { a->trigger(); },
          [](MainFormFixture& f) {

@@ -24,14 +24,16 @@ int ScriptedDialogs::runModal(QDialog* dialog) {
 }
 
 QString ScriptedDialogs::openFileName(QWidget*, const QString& caption, const QString&,
-                                      const QString&) {
+                                      const QString& filter) {
     fileCaptions.append(caption);
+    fileFilters.append(filter);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
 QString ScriptedDialogs::saveFileName(QWidget*, const QString& caption, const QString&,
-                                      const QString&) {
+                                      const QString& filter) {
     fileCaptions.append(caption);
+    fileFilters.append(filter);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

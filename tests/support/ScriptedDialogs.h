@@ -25,6 +25,7 @@ public:
 
     QList<Shown> messages;
     QStringList fileCaptions;
+    QStringList fileFilters;
     int modalRuns = 0;
 
     QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
