@@ -2,6 +2,7 @@
 #include "PrintedSheet.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -49,6 +50,7 @@ private slots:
     void initTestCase();
     void aPartlyUsedSheetPrintsTheCellsAskedFor();
     void theStockTravelsWithTheLabel();
+    void catalogueSheetsLandWhereTheirFiguresSay();
 };
 
 void TestStockSheet::initTestCase() {
@@ -129,6 +131,58 @@ void TestStockSheet::theStockTravelsWithTheLabel() {
                                 .arg(frames[i].top())
                                 .arg(corners[i].x())
                                 .arg(corners[i].y())));
+    }
+}
+
+void TestStockSheet::catalogueSheetsLandWhereTheirFiguresSay() {
+    // The figures come from the catalogue file as written; the program's listing must give the
+    // same, and the frames printed with --sheet must sit on them, the page setup's margins
+    // notwithstanding. A 21-up address sheet, a 2-up CD sheet, a sheet of round labels.
+    QFile data(QFINDTESTDATA("../../data/planches.txt"));
+    QVERIFY(data.open(QIODevice::ReadOnly | QIODevice::Text));
+    QMap<QString, QStringList> figures;
+    for (const QByteArray& line : data.readAll().split('\n')) {
+        const QStringList fields = QString::fromUtf8(line).split(';');
+        if (fields.size() > 10 && !line.startsWith('#'))
+            figures.insert(fields[0], fields);
+    }
+    QByteArray listing;
+    QVERIFY(runVorlap({"--list-sheets"}, &listing));
+    const int dpi = 600;
+    const double tolerance = 0.1 + PrintedSheet::pixelMillimetres(dpi);
+    for (const QString code : {"L7160", "L7676", "L7670"}) {
+        const QStringList f = figures.value(code);
+        QVERIFY2(f.size() > 10, qPrintable(code + " is not in the catalogue"));
+        const auto mm = [&](int field) { return f[field].toDouble(); };
+        const double width = mm(2), height = mm(3), hPitch = mm(6), vPitch = mm(7);
+        const double left = mm(8), top = mm(9);
+        const int columns = f[4].toInt(), rows = f[5].toInt();
+        const QByteArray listed = (QStringList{code, f[1]} + f.mid(2, 8)).join('\t').toUtf8();
+        QVERIFY2(listing.split('\n').contains(listed), listed.constData());
+
+        const QString label = dir_.filePath(code + ".etq");
+        writeFrameLabel(label, int(width), int(height));
+        const QString pdf = dir_.filePath(code + ".pdf");
+        QVERIFY(runVorlap(
+            {"--pdf", pdf, "--margins", "20,20,0,0", "--zoom", "100", "--sheet", code, label}));
+        QList<QPointF> corners;
+        QList<QPointF> insides;
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns; ++column) {
+                corners.append(QPointF(left + hPitch * column, top + vPitch * row));
+                insides.append(corners.last() + QPointF(5, 5));
+            }
+        const QList<QRectF> frames = PrintedSheet::framesAround(pdf, insides, dpi);
+        for (int i = 0; i < corners.size(); ++i)
+            QVERIFY2(std::abs(frames[i].left() - corners[i].x()) <= tolerance &&
+                         std::abs(frames[i].top() - corners[i].y()) <= tolerance,
+                     qPrintable(QString("%1, cell %2 at %3, %4 mm, not %5, %6")
+                                    .arg(code)
+                                    .arg(i + 1)
+                                    .arg(frames[i].left())
+                                    .arg(frames[i].top())
+                                    .arg(corners[i].x())
+                                    .arg(corners[i].y())));
     }
 }
 
