@@ -36,7 +36,7 @@ void writeWhole(const QString& path, const QByteArray& content) {
 QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies) {
     device.setDocumentName(job.name);
     SheetLayout layout;
-    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres()});
+    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     PictureCache pictures;
     return printSheet(device, layout, job.lines, copies, &pictures);
 }

@@ -99,11 +99,15 @@ void SheetLayout::update() {
 }
 
 double SheetLayout::pixelsPerMmX() const {
+    if (target == Target::Printer && paper.dotsPerInch > 0)
+        return paper.dotsPerInch / kMillimetresPerInch;
     const int pixels = target == Target::Printer ? paper.pixels.width() : area.width();
     return ratio(pixels, paper.millimetres.width());
 }
 
 double SheetLayout::pixelsPerMmY() const {
+    if (target == Target::Printer && paper.dotsPerInch > 0)
+        return paper.dotsPerInch / kMillimetresPerInch;
     const int pixels = target == Target::Printer ? paper.pixels.height() : area.height();
     return ratio(pixels, paper.millimetres.height());
 }

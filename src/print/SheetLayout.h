@@ -16,10 +16,13 @@
 
 #include <optional>
 
-// The printer's sheet of paper: its whole size in device pixels and in millimetres.
+// The printer's sheet of paper: its whole size in device pixels and in millimetres, and the
+// device's resolution. Qt gives A4 in whole points (2479 pixels wide at 300 dpi, not 2480.3),
+// so the resolution, when known, is what turns millimetres into pixels.
 struct PaperSize {
     QSize pixels;
     QSizeF millimetres;
+    int dotsPerInch = 0;
 };
 
 // How many copies of a label fit on the A4 sheet, where each cell lies, and how label pixels

@@ -113,7 +113,7 @@ TEcran::~TEcran() = default;
 PaperSize TEcran::paper() const {
     if (!printer_)
         return kA4;
-    return PaperSize{printer_->pagePixels(), printer_->pageMillimetres()};
+    return PaperSize{printer_->pagePixels(), printer_->pageMillimetres(), printer_->resolution()};
 }
 
 PageSetupValues TEcran::setup(int left, int top, int right, int bottom, int zoom) const {

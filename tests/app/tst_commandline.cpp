@@ -234,7 +234,7 @@ void TestCommandLine::pdfExportPutsEveryCellsObjectsInPlace() {
         const PdfFileDevice device(pdf, dpi);
         SheetLayout layout;
         layout.Init2({10, 20, 0, 0, 200}, lines,
-                     PaperSize{device.pagePixels(), device.pageMillimetres()});
+                     PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
         QCOMPARE(layout.columns(), 2);
         QCOMPARE(layout.rows(), 1);
         auto place = [&](int column, int l, int t, int r, int b) {

@@ -47,7 +47,7 @@ int px(double mm) {
 QImage printed(const LineList& lines, const PageSetupValues& setup = {}, int copies = 1) {
     ImagePagesDevice device(300);
     SheetLayout layout;
-    layout.Init2(setup, lines, PaperSize{device.pagePixels(), device.pageMillimetres()});
+    layout.Init2(setup, lines, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     printSheet(device, layout, lines, copies);
     return device.pages().value(0);
 }
