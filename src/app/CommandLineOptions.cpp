@@ -29,7 +29,8 @@ enum class Key {
     First,
     Count,
     Offset,
-    CalibrationPage
+    CalibrationPage,
+    Merge
 };
 
 struct Option {
@@ -58,6 +59,7 @@ const Option kOptions[] = {
     {"--count", Key::Count, true, "--pdf ou --print"},
     {"--offset", Key::Offset, true, "--pdf ou --print"},
     {"--calibration-page", Key::CalibrationPage, false, "--pdf ou --print"},
+    {"--merge", Key::Merge, true, "--pdf ou --print"},
 };
 
 // What the calibration page takes besides its run: it reads no label and has no sheet.
@@ -97,6 +99,7 @@ bool belongsTo(Key key, Mode mode) {
     case Key::Count:
     case Key::Offset:
     case Key::CalibrationPage:
+    case Key::Merge:
         return mode == Mode::Pdf || mode == Mode::Print;
     default:
         return true;
@@ -263,6 +266,9 @@ private:
         case Key::Sheet:
             o_.sheet = value;
             return true;
+        case Key::Merge:
+            o_.merge = value;
+            return true;
         case Key::First:
         case Key::Count: {
             const auto cell = integerIn(value, 1, CommandLineOptions::kMaxCells);
@@ -336,7 +342,7 @@ QString CommandLineOptions::usage() {
         "FICHIER.etq\n"
         "      imprime la planche d'étiquettes\n"
         "  (--pdf et --print prennent aussi [--sheet CODE] [--first N] [--count N]\n"
-        "   [--offset X,Y])\n"
+        "   [--offset X,Y] [--merge LISTE.csv])\n"
         "  vorlap --calibration-page (--pdf SORTIE.pdf | --print [--printer NOM]) [--offset X,Y]\n"
         "      imprime la page de calibrage, qui mesure le décalage de l'imprimante\n"
         "  vorlap --list-sheets\n"
@@ -360,7 +366,9 @@ QString CommandLineOptions::usage() {
         "  --first N          première étiquette imprimée sur la planche, de 1 au nombre\n"
         "                     d'étiquettes, comptée en rangées (1 par défaut)\n"
         "  --count N          nombre d'étiquettes imprimées (jusqu'au bout de la planche\n"
-        "                     par défaut)\n"
+        "                     par défaut, ou de la liste avec --merge)\n"
+        "  --merge LISTE.csv  une étiquette par ligne de la liste, planche après planche\n"
+        "                     (par défaut la liste de l'étiquette, s'il y en a une)\n"
         "  --offset X,Y       décalage de l'imprimante en mm, de -10 à 10 (aucun par défaut)\n"
         "  --calibration-page la page de calibrage au lieu d'une planche d'étiquettes\n"
         "  --list-sheets      affiche le catalogue des planches, une par ligne\n"

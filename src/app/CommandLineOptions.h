@@ -38,6 +38,7 @@ struct CommandLineOptions {
     int copies = 1;
     QString printer; // empty: the default printer
     QString sheet;   // a catalogue code; empty: the label's own stock, if any
+    QString merge;   // an address list; empty: the label's own list, if any
     int first = 1;   // the first cell printed, from 1, across rows
     int count = -1;  // how many cells; fewer than 0: to the end of the sheet
     QPointF offset;  // the printer's offset in millimetres

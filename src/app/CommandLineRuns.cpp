@@ -92,6 +92,8 @@ SheetJob jobOrThrow(const CommandLineOptions& options, const PageSetupValues& se
     job.count = options.count;
     job.offset = options.offset;
     job.name = QFileInfo(options.file).fileName();
+    job.mergeFile = options.merge.isEmpty() ? document.MergeFile
+                                            : QFileInfo(options.merge).absoluteFilePath();
     return job;
 }
 
@@ -114,7 +116,12 @@ int run(const CommandLineOptions& options, const QString& startDirectory) {
             return 0;
         }
         const SheetJob job = jobOrThrow(options, options.pageSetup(startDirectory));
-        reportBroken(LabelExport::writeSheetPdf(options.output, job, options.dpi, options.copies));
+        QStringList warnings;
+        const QList<BrokenLine> broken =
+            LabelExport::writeSheetPdf(options.output, job, options.dpi, options.copies, &warnings);
+        for (const QString& warning : warnings)
+            printError(warning);
+        reportBroken(broken);
         return 0;
     }
     case CommandLineOptions::Mode::Print: {
@@ -125,8 +132,14 @@ int run(const CommandLineOptions& options, const QString& startDirectory) {
         PrinterDevice device(options.printer);
         if (options.calibrationPage)
             printCalibrationPage(device, options.offset, device.printer().printerName());
-        else
-            reportBroken(LabelExport::printSheetJob(device, *job, options.copies));
+        else {
+            QStringList warnings;
+            const QList<BrokenLine> broken =
+                LabelExport::printSheetJob(device, *job, options.copies, &warnings);
+            for (const QString& warning : warnings)
+                printError(warning);
+            reportBroken(broken);
+        }
         return 0;
     }
     case CommandLineOptions::Mode::Designer:

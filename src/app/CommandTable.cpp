@@ -55,6 +55,8 @@ QList<CommandEntry> buildTable() {
                         "Enregistrer la planche d'étiquettes en PDF")),
         entry(Fichier, C::ExportImage, "ExportImageItem", "Exporter l'é&tiquette en image...",
               "Enregistrer le dessin de l'étiquette en image PNG ou SVG"),
+        entry(Fichier, C::Merge, "MergeItem", "&Fusion...",
+              "Imprimer une étiquette par ligne d'une liste d'adresses"),
         separated(entry(Fichier, C::Quit, "FileExitItem", "&Quitter", "Quitter l'application")),
 
         entry(Edition, C::Undo, "EditUndoItem", "&Annuler", "annuler modification", "Ctrl+Z",

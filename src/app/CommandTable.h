@@ -18,6 +18,7 @@ enum class Command {
     CalibrationPage,
     ExportPdf,
     ExportImage,
+    Merge,
     Quit,
     Undo,
     Redo,

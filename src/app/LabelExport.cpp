@@ -33,17 +33,21 @@ void writeWhole(const QString& path, const QByteArray& content) {
 
 } // namespace
 
-QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies) {
+QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies,
+                                QStringList* warnings) {
     device.setDocumentName(job.name);
     SheetLayout layout;
     layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
+    if (warnings)
+        *warnings = layout.mergeProblems(job.lines);
     PictureCache pictures;
     return printSheet(device, layout, job.lines, copies, &pictures);
 }
 
-QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies) {
+QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies,
+                                QStringList* warnings) {
     PdfFileDevice device(path, dpi);
-    return printSheetJob(device, job, copies);
+    return printSheetJob(device, job, copies, warnings);
 }
 
 QList<BrokenLine> writeLabelPng(const QString& path, const LabelDocument& document) {

@@ -16,10 +16,13 @@ class PrintDevice;
 namespace LabelExport {
 
 // The sheet of the job on the device, `copies` times: the job's page setup, stock, cells and
-// offset, under the job's name.
-QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies);
+// offset, under the job's name; with a list, a sheet after another until its rows are done.
+// What is wrong with the list goes to `warnings`, each problem once.
+QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies,
+                                QStringList* warnings = nullptr);
 // The same in an A4 PDF file drawn at `dpi`, each page written as it is done.
-QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies);
+QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies,
+                                QStringList* warnings = nullptr);
 
 // The label's drawing surface as the label window shows the document, as a PNG file.
 QList<BrokenLine> writeLabelPng(const QString& path, const LabelDocument& document);

@@ -34,8 +34,10 @@ void SheetCellsTab::Init(const LabelCommands& label) {
     const int cells = qMax(1, layout.columns() * layout.rows());
     FirstCellBox->setRange(1, cells);
     FirstCellBox->setValue(qBound(1, job.first + 1, cells));
-    CellCountBox->setRange(0, cells);
-    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, cells));
+    // With a list the count runs over its rows, sheet after sheet.
+    const int most = layout.merge ? qMax<int>(cells, int(layout.merge->rows.size())) : cells;
+    CellCountBox->setRange(0, most);
+    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, most));
 }
 
 void SheetCellsTab::Result(LabelCommands& label) const {

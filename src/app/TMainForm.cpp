@@ -14,6 +14,7 @@
 #include "PrintDevice.h"
 #include "SheetCellsTab.h"
 #include "TAboutBox.h"
+#include "TFusion.h"
 #include "TCalendrier.h"
 #include "TEtiq.h"
 #include "THorloge.h"
@@ -413,8 +414,13 @@ void TMainForm::ExportPdfClick() {
     SheetJob job = etiq_->sheetJob();
     // The offset makes good one printer's feed: a PDF is printed anywhere.
     job.offset = QPointF();
-    const BusyCursor busy;
-    LabelExport::writeSheetPdf(path, job, CommandLineOptions::kDefaultDpi, 1);
+    QStringList warnings;
+    {
+        const BusyCursor busy;
+        LabelExport::writeSheetPdf(path, job, CommandLineOptions::kDefaultDpi, 1, &warnings);
+    }
+    if (!warnings.isEmpty())
+        Dialogs::warning(this, warnings.join(QLatin1Char('\n')));
 }
 
 void TMainForm::ExportImageClick() {
@@ -430,6 +436,16 @@ void TMainForm::ExportImageClick() {
         LabelExport::writeLabelSvg(path, label);
     else
         LabelExport::writeLabelPng(path, label);
+}
+
+void TMainForm::MergeClick() {
+    const QString label = etiq_->document().FileName;
+    TFusion dialog(this);
+    dialog.Init(etiq_->document().MergeFile,
+                label.isEmpty() ? QString() : QFileInfo(label).absolutePath());
+    Dialogs::runModal(&dialog);
+    if (dialog.accepted())
+        etiq_->setMergeFile(dialog.Result());
 }
 
 void TMainForm::ChargeIni() {
@@ -526,6 +542,7 @@ void TMainForm::registerCommands() {
         {Command::CalibrationPage, [this] { CalibrationPageClick(); }},
         {Command::ExportPdf, [this] { ExportPdfClick(); }},
         {Command::ExportImage, [this] { ExportImageClick(); }},
+        {Command::Merge, [this] { MergeClick(); }},
         {Command::Palette,
          [this] { toolPanel_->setPaletteVisible(action(Command::Palette)->isChecked()); }},
         {Command::Redraw, [this] { etiq_->Redessine(); }},

@@ -56,6 +56,8 @@ public:
     // in a PNG or SVG file. Each asks for the file's name first.
     void ExportPdfClick();
     void ExportImageClick();
+    // "Fusion...": the address list the label is printed from.
+    void MergeClick();
     void ChargeIni();
     void SauveIni();
     void HContents();

@@ -32,6 +32,7 @@ SheetJob LabelCommands::sheetJob() const {
     job.first = FirstCell;
     job.count = CellCount;
     job.offset = PrinterOffset;
+    job.mergeFile = doc_.MergeFile;
     job.name = caption();
     return job;
 }
@@ -43,6 +44,13 @@ void LabelCommands::setStock(const std::optional<SheetStock>& stock) {
     // The partly used sheet was counted on the old sheet.
     FirstCell = 0;
     CellCount = -1;
+    doc_.setModified(true);
+}
+
+void LabelCommands::setMergeFile(const QString& path) {
+    if (path == doc_.MergeFile)
+        return;
+    doc_.MergeFile = path;
     doc_.setModified(true);
 }
 

@@ -81,6 +81,8 @@ public:
     void SetPage(int left, int top, int right, int bottom, int zoom);
     // The label's sheet of pre-cut labels, none for the computed sheet; a change of the label.
     void setStock(const std::optional<SheetStock>& stock);
+    // The address list the label is printed from; empty: none.
+    void setMergeFile(const QString& path);
     // What a preview, print or export of the sheet is made of now.
     SheetJob sheetJob() const;
     PageSetupValues pageSetup() const {

@@ -1,6 +1,7 @@
 #include "LabelDocument.h"
 
 #include "LabelFile.h"
+#include "MergeList.h"
 #include "ObjectKinds.h"
 
 namespace {
@@ -156,11 +157,18 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     LineCodec::dropMalformedLines(Lines);
     // The stock's line is the label's, not an object: it leaves the lines; the last one wins.
     Stock.reset();
+    MergeFile.clear();
     for (qsizetype i = Lines.size() - 1; i >= 2; --i) {
-        if (ObjectKinds::of(LineCodec::splitLine(Lines[i]).keyword).kind != ObjectKind::Sheet)
+        const ObjectKind kind = ObjectKinds::of(LineCodec::splitLine(Lines[i]).keyword).kind;
+        if (kind == ObjectKind::Sheet) {
+            if (!Stock)
+                Stock = StockLine::read(Lines[i]);
+        } else if (kind == ObjectKind::Merge) {
+            if (MergeFile.isEmpty())
+                MergeFile = MergeLine::read(Lines[i], path);
+        } else {
             continue;
-        if (!Stock)
-            Stock = StockLine::read(Lines[i]);
+        }
         Lines.removeAt(i);
     }
 
@@ -187,18 +195,20 @@ void LabelDocument::adopt(const QString& path, LineList content) {
     Modified = false;
 }
 
-LineList LabelDocument::fileLines() const {
+LineList LabelDocument::fileLines(const QString& path) const {
     LineList lines = Lines;
     if (!lines.isEmpty())
         lines[0] = LineCodec::writeHeader(format());
     if (Stock)
         lines.append(StockLine::write(*Stock));
+    if (!MergeFile.isEmpty())
+        lines.append(MergeLine::write(MergeFile, path.isEmpty() ? FileName : path));
     return lines;
 }
 
 void LabelDocument::save(const QString& path) {
     Lines[0] = LineCodec::writeHeader(format());
-    LabelFile::write(path, fileLines());
+    LabelFile::write(path, fileLines(path));
     FileName = path;
     Modified = false;
 }

@@ -69,8 +69,9 @@ public:
     void load(const QString& path);
     // Takes the content of a label file already read from `path`.
     void adopt(const QString& path, LineList content);
-    // The lines as the file holds them: with the stock's line after the objects.
-    LineList fileLines() const;
+    // The lines as the file at `path` (by default the document's) holds them: with the stock's
+    // and the list's lines after the objects.
+    LineList fileLines(const QString& path = QString()) const;
     // Rebuilds the header and writes the lines to `path`, which becomes the document's file;
     // throws UserError and changes nothing when the file cannot be written.
     void save(const QString& path);
@@ -79,6 +80,9 @@ public:
     // The sheet of pre-cut labels the label is printed on; none: the sheet computed from the
     // label's size on A4. Kept out of Lines: the file holds it as a line of its own.
     std::optional<SheetStock> Stock;
+    // The address list printed one row a label (the file's path); empty: none. Kept out of
+    // Lines like the stock.
+    QString MergeFile;
     QString FileName;
     bool Modified = false;
     int LabelWidth = 70;

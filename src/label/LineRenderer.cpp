@@ -154,6 +154,7 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
     case ObjectKind::ChordLU:
     case ObjectKind::ChordHU:
     case ObjectKind::Sheet:
+    case ObjectKind::Merge:
     case ObjectKind::Unknown:
         return false;
     default:

@@ -35,6 +35,8 @@ enum class ObjectKind {
     Mosaic,
     // The label's sheet of pre-cut labels: kept apart from the objects, never drawn.
     Sheet,
+    // The address list the label is printed from: kept apart like the sheet.
+    Merge,
     Unknown,
 };
 

@@ -23,4 +23,7 @@ struct SheetJob {
     QPointF offset;
     // The title of the PDF and the name of the print job.
     QString name;
+    // The address list printed one row a label, from `first` on, sheet after sheet (and
+    // `count` rows at most); empty: every cell the same.
+    QString mergeFile;
 };

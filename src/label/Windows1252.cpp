@@ -23,7 +23,7 @@ QString toUnicode(QByteArrayView bytes) {
     return text;
 }
 
-QByteArray fromUnicode(const QString& text) {
+QByteArray fromUnicode(const QString& text, int* replaced) {
     QByteArray bytes;
     bytes.reserve(text.size());
     for (const QChar ch : text) {
@@ -44,6 +44,8 @@ QByteArray fromUnicode(const QString& text) {
                 }
             }
         }
+        if (out == '?' && u != '?' && replaced)
+            ++*replaced;
         bytes.append(out);
     }
     return bytes;

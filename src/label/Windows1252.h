@@ -10,7 +10,8 @@ namespace Windows1252 {
 
 QString toUnicode(QByteArrayView bytes);
 // A character with no Windows-1252 byte becomes '?'; TAB and line breaks become blanks,
-// since either would break the line format.
-QByteArray fromUnicode(const QString& text);
+// since either would break the line format. `replaced` counts the '?' that stand for a
+// character.
+QByteArray fromUnicode(const QString& text, int* replaced = nullptr);
 
 } // namespace Windows1252

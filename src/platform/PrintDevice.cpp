@@ -57,18 +57,27 @@ bool PrintJob::end() {
 }
 
 void printCopies(PrintDevice& device, int copies, const std::function<void(QPainter&)>& drawPage) {
-    const int pages = device.setCopies(copies);
+    printCopies(device, copies, 1, [&](QPainter& painter, int) { drawPage(painter); });
+}
+
+void printCopies(PrintDevice& device, int copies, int pages,
+                 const std::function<void(QPainter&, int page)>& drawPage) {
+    const int passes = device.setCopies(copies);
     PrintJob job(device);
     if (!job.begin())
         throw UserError(device.errorText());
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0 && !device.newPage())
-            throw UserError(device.errorText());
-        // Every copy starts from the painter as the job began, whatever the last one left.
-        QPainter& painter = *device.painter();
-        painter.save();
-        drawPage(painter);
-        painter.restore();
+    bool first = true;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int page = 0; page < qMax(1, pages); ++page) {
+            if (!first && !device.newPage())
+                throw UserError(device.errorText());
+            first = false;
+            // Every page starts from the painter as the job began, whatever the last one left.
+            QPainter& painter = *device.painter();
+            painter.save();
+            drawPage(painter, page);
+            painter.restore();
+        }
     }
     if (!job.end())
         throw UserError(device.errorText());

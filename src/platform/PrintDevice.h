@@ -77,6 +77,9 @@ private:
 // the same page drawn once per copy. Throws UserError with the device's text when the job cannot
 // start or finish; whatever drawPage throws aborts the job and goes on up.
 void printCopies(PrintDevice& device, int copies, const std::function<void(QPainter&)>& drawPage);
+// The same for a document of `pages` pages (at least 1), drawn in order for each copy.
+void printCopies(PrintDevice& device, int copies, int pages,
+                 const std::function<void(QPainter&, int page)>& drawPage);
 
 // A QPrinter (CUPS, or a file chosen in the print dialog), used full page. A CUPS job is drawn
 // into a temporary PDF file, as Qt's own CUPS engine does, but handed to CUPS here, with every

@@ -50,6 +50,7 @@ void SheetLayout::prepare(Target kind, const PageSetupValues& setup, const LineL
     HSpacing = format.hspacing;
     VSpacing = format.vspacing;
     stock.reset();
+    merge.reset();
     firstCell = 0;
     cellCount = -1;
     offset = QPointF();
@@ -58,15 +59,20 @@ void SheetLayout::prepare(Target kind, const PageSetupValues& setup, const LineL
 
 void SheetLayout::Init(const SheetJob& job, const PaperSize& paperSize) {
     Init(job.setup, job.lines, paperSize);
-    setStock(job.stock);
-    setCells(job.first, job.count);
+    takeJob(job);
 }
 
 void SheetLayout::Init2(const SheetJob& job, const PaperSize& paperSize) {
     Init2(job.setup, job.lines, paperSize);
+    takeJob(job);
+    setOffset(job.offset);
+}
+
+void SheetLayout::takeJob(const SheetJob& job) {
     setStock(job.stock);
     setCells(job.first, job.count);
-    setOffset(job.offset);
+    if (!job.mergeFile.isEmpty())
+        setMerge(std::make_shared<const MergeTable>(MergeTable::load(job.mergeFile)));
 }
 
 void SheetLayout::Init(const PageSetupValues& setup, const LineList& lines,
@@ -153,9 +159,48 @@ void SheetLayout::setCells(int first, int count) {
     cellCount = count;
 }
 
-bool SheetLayout::printsCell(int row, int column) const {
+bool SheetLayout::printsCell(int row, int column, int sheet) const {
+    if (merge)
+        return mergeRow(row, column, sheet) >= 0;
     const qint64 index = qint64(row) * columns() + column;
-    return index >= firstCell && (cellCount < 0 || index < qint64(firstCell) + cellCount);
+    return sheet == 0 && index >= firstCell &&
+           (cellCount < 0 || index < qint64(firstCell) + cellCount);
+}
+
+void SheetLayout::setMerge(std::shared_ptr<const MergeTable> table) {
+    merge = std::move(table);
+}
+
+namespace {
+
+qint64 mergedRows(const MergeTable& table, int count) {
+    return count < 0 ? table.rows.size() : qMin<qint64>(count, table.rows.size());
+}
+
+} // namespace
+
+int SheetLayout::mergeRow(int row, int column, int sheet) const {
+    if (!merge)
+        return -1;
+    const qint64 cells = qint64(columns()) * rows();
+    const qint64 index = qint64(sheet) * cells + qint64(row) * columns() + column - firstCell;
+    return index >= 0 && index < mergedRows(*merge, cellCount) ? int(index) : -1;
+}
+
+int SheetLayout::sheetCount() const {
+    if (!merge)
+        return 1;
+    const qint64 cells = qint64(columns()) * rows();
+    const qint64 labels = mergedRows(*merge, cellCount);
+    if (cells <= 0 || labels == 0)
+        return 0;
+    return int((firstCell + labels + cells - 1) / cells);
+}
+
+QStringList SheetLayout::mergeProblems(const LineList& lines) const {
+    if (!merge)
+        return {};
+    return merge->problems + MergeFields::unknownColumns(lines, *merge);
 }
 
 void SheetLayout::setOffset(QPointF millimetres) {

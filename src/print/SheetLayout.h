@@ -2,6 +2,7 @@
 
 #include "LineCodec.h"
 #include "LineRenderer.h"
+#include "MergeList.h"
 #include "PageSetup.h"
 #include "SheetJob.h"
 #include "SheetStock.h"
@@ -14,6 +15,7 @@
 #include <QSize>
 #include <QSizeF>
 
+#include <memory>
 #include <optional>
 
 // The printer's sheet of paper: its whole size in device pixels and in millimetres, and the
@@ -52,6 +54,8 @@ public:
     // The same for a job: its stock and cells too, and on paper its offset.
     void Init(const SheetJob& job, const PaperSize& paper);
     void Init2(const SheetJob& job, const PaperSize& paper);
+    // The job's stock, cells and list (which it reads: throws UserError when it cannot).
+    void takeJob(const SheetJob& job);
 
     // The preview's zoom box, "Actualiser".
     void Actualiser(int zoom);
@@ -93,7 +97,17 @@ public:
     // A partly used sheet: the cells before `first` (counted across rows from 0) stay blank,
     // and `count` cells are printed from it (fewer than 0: to the end of the sheet).
     void setCells(int first, int count);
-    bool printsCell(int row, int column) const;
+    // Whether the cell of the sheet (counted from 0) holds a label.
+    bool printsCell(int row, int column, int sheet = 0) const;
+    // A list printed one row a label: the cells from `firstCell` on take its rows in turn,
+    // sheet after sheet.
+    void setMerge(std::shared_ptr<const MergeTable> table);
+    // The list's row a cell takes, or -1 (no list, or a cell before or after its rows).
+    int mergeRow(int row, int column, int sheet) const;
+    // How many sheets the job prints: 1 without a list, 0 for a list without rows.
+    int sheetCount() const;
+    // What is wrong with the list, or with the label's references to its columns.
+    QStringList mergeProblems(const LineList& lines) const;
     // The printer's own feed error, in millimetres: moves everything on paper, never in the
     // preview.
     void setOffset(QPointF millimetres);
@@ -120,6 +134,7 @@ public:
     int CellHSpacing = 0;
     int CellVSpacing = 0;
     std::optional<SheetStock> stock;
+    std::shared_ptr<const MergeTable> merge;
     int firstCell = 0;
     int cellCount = -1;
     QPointF offset;

@@ -2,6 +2,7 @@
 
 #include "GdiCanvas.h"
 #include "PrintDevice.h"
+#include "UserError.h"
 
 #include <QPainter>
 
@@ -16,7 +17,7 @@ RenderOptions cellOptions(const SheetLayout& layout, int row, int column) {
 }
 
 QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const LineList& lines,
-                             PictureCache* cache) {
+                             PictureCache* cache, int sheet) {
     // Texts and pens take the sheet's scale; a zoom of 0 or less leaves them as small as can be.
     constexpr double kLeast = 1e-3;
     canvas.setDpi(std::max(layout.fontDpi(), kLeast));
@@ -26,11 +27,13 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
     for (int row = 0; row < layout.rows(); ++row) {
         for (int column = 0; column < layout.columns(); ++column) {
             // The cells of a partly used sheet that were used before stay blank.
-            if (!layout.printsCell(row, column))
+            if (!layout.printsCell(row, column, sheet))
                 continue;
             RenderState state;
-            const QList<BrokenLine> cell =
-                painter.paint(lines, cellOptions(layout, row, column), state);
+            const int mergeRow = layout.mergeRow(row, column, sheet);
+            const QList<BrokenLine> cell = painter.paint(
+                mergeRow < 0 ? lines : MergeFields::fill(lines, *layout.merge, mergeRow),
+                cellOptions(layout, row, column), state);
             // The same lines break in every cell: they are said once.
             if (broken.isEmpty())
                 broken = cell;
@@ -41,11 +44,17 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
 
 QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout, const LineList& lines,
                              int copies, PictureCache* cache) {
+    const int sheets = layout.sheetCount();
+    if (sheets == 0)
+        throw UserError(QStringLiteral("La liste %1 ne contient aucune ligne : rien n'est imprimé")
+                            .arg(layout.merge ? layout.merge->fileName : QString()));
     QList<BrokenLine> broken;
-    printCopies(device, copies, [&](QPainter& painter) {
+    printCopies(device, copies, sheets, [&](QPainter& painter, int sheet) {
         GdiCanvas canvas;
         canvas.setPainter(&painter, device.resolution());
-        broken = paintSheet(canvas, layout, lines, cache);
+        const QList<BrokenLine> drawn = paintSheet(canvas, layout, lines, cache, sheet);
+        if (broken.isEmpty())
+            broken = drawn;
         canvas.flush();
     });
     return broken;

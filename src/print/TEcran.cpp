@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -85,6 +86,35 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     CellCountBox =
         cellBox(QStringLiteral("&Nombre d'étiquettes"), QStringLiteral("CellCountBox"), 0);
     CellCountBox->setSpecialValueText(QStringLiteral("toutes"));
+    // A list fills sheet after sheet: "Page 2 / 5" between the previous and next buttons,
+    // and Page Up and Page Down.
+    const auto sheetButton = [&](const QString& name, QStyle::StandardPixmap icon,
+                                 const QString& hint) {
+        auto* button = new QToolButton(bar_);
+        button->setObjectName(name);
+        button->setGeometry(x, 4, 25, 25);
+        button->setAutoRaise(true);
+        button->setIcon(style()->standardIcon(icon));
+        button->setToolTip(hint);
+        button->setStatusTip(hint);
+        x += 25 + 4;
+        return button;
+    };
+    PreviousSheetButton = sheetButton(QStringLiteral("PreviousSheetButton"),
+                                      QStyle::SP_ArrowBack, QStringLiteral("Page précédente"));
+    SheetLabel = new QLabel(bar_);
+    SheetLabel->setObjectName(QStringLiteral("SheetLabel"));
+    SheetLabel->setAlignment(Qt::AlignCenter);
+    SheetLabel->setGeometry(x, 8, 110, 17);
+    x += 110 + 4;
+    NextSheetButton = sheetButton(QStringLiteral("NextSheetButton"), QStyle::SP_ArrowForward,
+                                  QStringLiteral("Page suivante"));
+    connect(PreviousSheetButton, &QToolButton::clicked, this, [this] { showSheet(sheet_ - 1); });
+    connect(NextSheetButton, &QToolButton::clicked, this, [this] { showSheet(sheet_ + 1); });
+    auto* previous = new QShortcut(QKeySequence(Qt::Key_PageUp), this);
+    connect(previous, &QShortcut::activated, this, [this] { showSheet(sheet_ - 1); });
+    auto* next = new QShortcut(QKeySequence(Qt::Key_PageDown), this);
+    connect(next, &QShortcut::activated, this, [this] { showSheet(sheet_ + 1); });
     Button1 = new QPushButton(QStringLiteral("Fermer"), bar_);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
@@ -133,13 +163,44 @@ void TEcran::Init(int left, int top, int right, int bottom, int zoom, const Line
 void TEcran::Init(const SheetJob& job) {
     const PageSetupValues& s = job.setup;
     Init(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
-    layout.setStock(job.stock);
-    layout.setCells(job.first, job.count);
+    layout.takeJob(job);
     const int cells = qMax(1, layout.columns() * layout.rows());
     FirstCellBox->setRange(1, cells);
     FirstCellBox->setValue(qBound(1, job.first + 1, cells));
-    CellCountBox->setRange(0, cells);
-    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, cells));
+    // With a list the count runs over its rows, sheet after sheet.
+    const int most = layout.merge ? qMax<int>(cells, int(layout.merge->rows.size())) : cells;
+    CellCountBox->setRange(0, most);
+    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, most));
+    sheet_ = 0;
+    showSheet(0);
+    reportMergeProblems();
+}
+
+void TEcran::showSheet(int sheet) {
+    const int sheets = layout.sheetCount();
+    sheet_ = qBound(0, sheet, qMax(0, sheets - 1));
+    const bool merged = bool(layout.merge);
+    PreviousSheetButton->setVisible(merged);
+    NextSheetButton->setVisible(merged);
+    SheetLabel->setVisible(merged);
+    PreviousSheetButton->setEnabled(sheet_ > 0);
+    NextSheetButton->setEnabled(sheet_ + 1 < sheets);
+    SheetLabel->setText(sheets == 0 ? QStringLiteral("Aucune ligne")
+                                    : QStringLiteral("Page %1 / %2").arg(sheet_ + 1).arg(sheets));
+    PaintBox1->update();
+}
+
+void TEcran::reportMergeProblems() {
+    QStringList problems = layout.mergeProblems(SourceLines);
+    if (layout.merge && layout.sheetCount() == 0)
+        problems.append(QStringLiteral("La liste %1 ne contient aucune ligne : rien n'est imprimé")
+                            .arg(layout.merge->fileName));
+    if (problems.isEmpty())
+        return;
+    // After the window shows, not over a half-drawn sheet.
+    QTimer::singleShot(0, this, [this, text = problems.join(QLatin1Char('\n'))] {
+        Dialogs::warning(this, text);
+    });
 }
 
 int TEcran::firstCell() const {
@@ -153,8 +214,7 @@ int TEcran::cellCount() const {
 void TEcran::Init2(const SheetJob& job) {
     const PageSetupValues& s = job.setup;
     Init2(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
-    layout.setStock(job.stock);
-    layout.setCells(job.first, job.count);
+    layout.takeJob(job);
     layout.setOffset(job.offset);
 }
 
@@ -191,6 +251,14 @@ void TEcran::Echelle() {
     WorkLines = SourceLines;
 }
 
+bool TEcran::usedCell(int row, int column) const {
+    // With a list, only the cells before the first one of the first sheet were used; the
+    // cells after its last row are simply left over.
+    if (layout.merge)
+        return sheet_ == 0 && qint64(row) * layout.columns() + column < layout.firstCell;
+    return !layout.printsCell(row, column);
+}
+
 void TEcran::Planche() {
     layout.setArea(PaintBox1->size());
     GdiCanvas canvas(&area_);
@@ -199,7 +267,7 @@ void TEcran::Planche() {
     canvas.setBrushColor(kUsedCell);
     for (int row = 0; row < layout.rows(); ++row)
         for (int column = 0; column < layout.columns(); ++column)
-            if (!layout.printsCell(row, column)) {
+            if (usedCell(row, column)) {
                 const QRect cell = layout.cellRect(row, column);
                 canvas.fillRect(cell.left(), cell.top(), cell.right() + 1, cell.bottom() + 1);
             }
@@ -232,7 +300,7 @@ void TEcran::Dessine() {
     Planche();
     Echelle();
     GdiCanvas canvas(&area_);
-    report(paintSheet(canvas, layout, WorkLines, &pictures_), reported_);
+    report(paintSheet(canvas, layout, WorkLines, &pictures_, sheet_), reported_);
     pictures_.sweep();
 }
 
@@ -245,7 +313,7 @@ void TEcran::SpeedButton5Click() {
     layout.Actualiser(SpinEdit1->readValue());
     const int count = CellCountBox->readValue();
     layout.setCells(FirstCellBox->readValue() - 1, count > 0 ? count : -1);
-    PaintBox1->update();
+    showSheet(sheet_);
 }
 
 void TEcran::Button1Click() {
@@ -279,9 +347,13 @@ void TEcran::Imprime(PrintDevice& printer, int copies) {
         broken = printSheet(printer, layout, WorkLines, copies, &pictures_);
     }
     pictures_.clear();
-    // The job is over: a line that could not be drawn is said once for the whole of it.
+    // The job is over: a line that could not be drawn is said once for the whole of it, and
+    // so is what was wrong with the list.
     if (!broken.isEmpty())
         Dialogs::error(this, broken.first().message);
+    const QStringList problems = layout.mergeProblems(SourceLines);
+    if (!problems.isEmpty())
+        Dialogs::warning(this, problems.join(QLatin1Char('\n')));
 }
 
 void TEcran::report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported) {

@@ -57,6 +57,9 @@ public:
     void SpeedButton5Click();
     // "Fermer".
     void Button1Click();
+    // With a list: the sheet shown, counted from 0, and the previous and next sheet.
+    int sheet() const { return sheet_; }
+    void showSheet(int sheet);
     void FormClose();
 
     // What the last preview pass drew.
@@ -68,6 +71,9 @@ public:
     SpinEdit* SpinEdit1 = nullptr;
     SpinEdit* FirstCellBox = nullptr;
     SpinEdit* CellCountBox = nullptr;
+    QToolButton* PreviousSheetButton = nullptr;
+    QLabel* SheetLabel = nullptr;
+    QToolButton* NextSheetButton = nullptr;
     QToolButton* SpeedButton5 = nullptr;
     QPushButton* Button1 = nullptr;
     QFrame* Panel2 = nullptr;
@@ -83,6 +89,9 @@ private:
     PageSetupValues setup(int left, int top, int right, int bottom, int zoom) const;
     void placeSheet();
     void report(const QList<BrokenLine>& broken, QSet<QByteArray>& reported);
+    // Said once per opening or print: what is wrong with the list.
+    void reportMergeProblems();
+    bool usedCell(int row, int column) const;
 
     PrintDevice* printer_ = nullptr;
     QFrame* bar_ = nullptr;
@@ -90,4 +99,5 @@ private:
     PictureCache pictures_;
     // Lines already reported in this opening of the preview, so repaints do not repeat them.
     QSet<QByteArray> reported_;
+    int sheet_ = 0;
 };

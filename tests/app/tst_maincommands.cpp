@@ -2,6 +2,7 @@
 #include "HelpViewer.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
+#include "TFusion.h"
 #include "TNouveau.h"
 #include "UserError.h"
 
@@ -200,6 +201,22 @@ void TestMainCommands::everyMenuEntry() {
                     QString(" %1x%2").arg(size.width()).arg(size.height());
          },
          "Image PNG (*.png);;Image SVG (*.svg) 278x166"},
+        {"&Fichier", "&Fusion...", "Imprimer une étiquette par ligne d'une liste d'adresses", "",
+         [](MainFormFixture& f, QAction* a) {
+             f.script->fileAnswers.enqueue(QFINDTESTDATA("../../examples/adresses.csv"));
+             f.script->modalAnswers.enqueue([](QDialog* dialog) {
+                 auto* fusion = static_cast<TFusion*>(dialog);
+                 fusion->BrowseClick();
+                 fusion->OkButton->click();
+                 return fusion->result();
+             });
+             a->trigger();
+         },
+         [](MainFormFixture& f) {
+             return QFileInfo(f.etiq().document().MergeFile).fileName() +
+                    QString(" %1").arg(f.etiq().document().Modified);
+         },
+         "adresses.csv 1"},
         {"&Fichier", "&Quitter", "Quitter l'application", "",
          [](MainFormFixture&, QAction* a) { a->trigger(); },
          [](MainFormFixture& f) {

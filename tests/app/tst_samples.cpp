@@ -56,6 +56,12 @@ QHash<QString, QList<Edit>> roundTripEdits() {
         {"entete-corrige.etq", {{"00800503c00a\r\n", "04602A03C00A\r\n"}}},
         // Saving takes the selection mark off; the locked mark (#) stays.
         {"shapes.etq", {{"\r\n*0ELLIPSE 0140FA078122\t", "\r\n 0ELLIPSE 0140FA078122\t"}}},
+        // Saved elsewhere, the label names its list, which stayed beside the sample, in full.
+        {"adresses-fusion.etq",
+         {{" 0MERGE 000000000000adresses.csv\t",
+           " 0MERGE 000000000000" +
+               QByteArray(VORLAP_EXAMPLES_DIR "/adresses.csv").toPercentEncoding("/._-~+()") +
+               "\t"}}},
     };
 }
 
@@ -466,6 +472,15 @@ QHash<QString, SampleDrawing> sampleDrawings() {
          none("nothing above the name", box(64, 12, 214, 17), ref(0x00400000)),
          some("'75005 Paris — France' in its box", box(64, 95, 194, 114), kBlack),
          some("dark red 'Fragile' in its box", box(64, 128, 224, 144), ref(0x000000C0))}};
+
+    // Field references drawn as typed, the name in bold above the address.
+    d["adresses-fusion.etq"] = {
+        {250, 150},
+        {some("bold '{Nom}' in its box", box(24, 28, 110, 56), kBlack),
+         none("nothing above the name", box(24, 8, 110, 22), kBlack),
+         some("'{Adresse}' in its box", box(24, 72, 120, 96), kBlack),
+         some("'{Code postal} {Ville}' in its box", box(24, 108, 200, 132), kBlack),
+         none("nothing right of the texts", box(210, 20, 248, 140), kBlack)}};
 
     // CD label without background: the silver template outside the disc (4,4)-(374,374),
     // circles, two half arcs, texts and a gold triangle.

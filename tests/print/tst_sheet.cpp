@@ -69,6 +69,7 @@ private slots:
     void sheetDrawingDiffersFromTheWindowAsItShould();
     void backgroundsFillTheirOwnCell();
     void previewAndZoom();
+    void thePreviewPagesThroughAList();
     void theSheetLaysOutTheLabelAsOpened();
     void printingShowsTheBusyCursorAndThenSaysWhatFailed();
 };
@@ -224,6 +225,52 @@ void TestSheet::previewAndZoom() {
     QVERIFY(script->messages.isEmpty());
     ecran.Button1->click();
     QVERIFY(!ecran.isVisible());
+}
+
+void TestSheet::thePreviewPagesThroughAList() {
+    ScriptedDialogsScope script;
+    ImagePagesDevice printer(300);
+    TEcran ecran;
+    ecran.setPrinter(&printer);
+    QTemporaryDir dir;
+    QFile list(dir.filePath("liste.csv"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("Nom\nA\nB\nC\nD\nE\n");
+    list.close();
+    // 100 x 120 mm: 2 x 2 cells. Five rows from the third cell: two on the first sheet, the
+    // first three of the second; each printed cell black at its centre.
+    SheetJob job;
+    job.setup = {0, 0, 0, 0, 100};
+    job.lines = LineCodec::newLabel({100, 120, 0, 0});
+    job.lines.append(object("RECT", 0, 0, 400, 480, style(0, 0)));
+    job.first = 2;
+    job.mergeFile = list.fileName();
+    ecran.Init(job);
+    ecran.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ecran));
+    const auto centres = [&] {
+        ecran.PaintBox1->repaint();
+        const QImage& area = ecran.drawingArea();
+        QString seen;
+        for (const QPointF mm : {QPointF(50, 60), QPointF(150, 60), QPointF(50, 180), QPointF(150, 180)}) {
+            const QRgb pixel = area.pixel(int(mm.x() / 210 * area.width()), int(mm.y() / 297 * area.height()));
+            seen += pixel == kBlack ? 'X' : pixel == kWhite ? '.' : 'u';
+        }
+        return ecran.SheetLabel->text() + ' ' + seen;
+    };
+    QVERIFY(ecran.SheetLabel->isVisible() && !ecran.PreviousSheetButton->isEnabled());
+    QCOMPARE(centres(), QString("Page 1 / 2 uuXX"));
+    QTest::keyClick(&ecran, Qt::Key_PageDown);
+    QCOMPARE(centres(), QString("Page 2 / 2 XXX."));
+    QVERIFY(!ecran.NextSheetButton->isEnabled());
+    ecran.PreviousSheetButton->click();
+    QCOMPARE(centres(), QString("Page 1 / 2 uuXX"));
+    // Without a list the sheet has no pages to go through.
+    job.mergeFile.clear();
+    ecran.Init(job);
+    QVERIFY(!ecran.SheetLabel->isVisible() && !ecran.NextSheetButton->isVisible());
+    QCOMPARE(centres().right(4), QString("uuXX"));
+    ecran.Button1->click();
 }
 
 void TestSheet::theSheetLaysOutTheLabelAsOpened() {
