@@ -42,8 +42,9 @@ set(CPACK_PACKAGE_CONTACT ${VORLAP_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "label designer with a French user interface")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Draws labels of any size, or round CD labels, out of lines, rectangles,\n\
-ellipses, arcs, polygons, texts and pictures, lays copies of them out on an A4\n\
-sheet, previews and prints them. Labels are plain text files ending in .etq.")
+ellipses, arcs, polygons, texts, pictures and barcodes (EAN, UPC, Code 128,\n\
+Code 39, ITF-14, QR Code, Data Matrix, PDF417), lays copies of them out on an\n\
+A4 sheet, previews and prints them. Labels are plain text files ending in .etq.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

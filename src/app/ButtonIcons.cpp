@@ -224,6 +224,17 @@ void draw(QPainter& p, ButtonPicture picture) {
         p.setPen(ink(1.6));
         p.drawRoundedRect(QRectF(3, 5, 14, 10), 4, 4);
         break;
+    case ButtonPicture::Barcode: {
+        // Bars of one, two and three widths over a strip of digits.
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        const qreal bars[][2] = {{3, 1}, {5, 2}, {8.5, 1}, {10.5, 3}, {14.5, 1}, {16, 1.5}};
+        for (const auto& bar : bars)
+            p.fillRect(QRectF(bar[0], 3, bar[1], 11), kInk);
+        for (qreal x = 3.5; x < 17; x += 3)
+            p.fillRect(QRectF(x, 15.5, 2, 1.5), kInk);
+        break;
+    }
     case ButtonPicture::SolidPen:
         penPattern(p, {16});
         break;

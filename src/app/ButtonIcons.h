@@ -28,6 +28,7 @@ enum class ButtonPicture {
     Rectangle,
     Ellipse,
     RoundRect,
+    Barcode,
     SolidPen,
     DashPen,
     DotPen,

@@ -48,6 +48,7 @@ const ToolButtonPlace kTools[] = {
     {"EllipseButton", ButtonPicture::Ellipse, 1, 105, "Ellipse", TEtiq::ToolEllipse, 4},
     {"RoundRectButton", ButtonPicture::RoundRect, 26, 105, "Rectangle arrondi",
      TEtiq::ToolRoundRect, 5},
+    {"BarcodeButton", ButtonPicture::Barcode, 1, 130, "Code-barres", TEtiq::ToolBarcode, 12},
 };
 
 struct PenButtonPlace {
@@ -59,12 +60,12 @@ struct PenButtonPlace {
 
 // In pen style order: the index is the style code.
 const PenButtonPlace kPens[] = {
-    {"SolidPen", ButtonPicture::SolidPen, 1, 135},
-    {"DashPen", ButtonPicture::DashPen, 26, 135},
-    {"DotPen", ButtonPicture::DotPen, 1, 160},
-    {"DashDotPen", ButtonPicture::DashDotPen, 26, 160},
-    {"DashDotDotPen", ButtonPicture::DashDotDotPen, 1, 185},
-    {"ClearPen", ButtonPicture::ClearPen, 26, 185},
+    {"SolidPen", ButtonPicture::SolidPen, 1, 160},
+    {"DashPen", ButtonPicture::DashPen, 26, 160},
+    {"DotPen", ButtonPicture::DotPen, 1, 185},
+    {"DashDotPen", ButtonPicture::DashDotPen, 26, 185},
+    {"DashDotDotPen", ButtonPicture::DashDotDotPen, 1, 210},
+    {"ClearPen", ButtonPicture::ClearPen, 26, 210},
 };
 
 struct SpeedButtonPlace {
@@ -207,14 +208,14 @@ void ToolPanel::buildToolColumn(QWidget* client) {
     SpinEdit1 =
         new SpinEdit(ToolBarState::kSmallestPenWidth, ToolBarState::kLargestPenWidth, 1, Panel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setGeometry(3, 215, 48, 23);
+    SpinEdit1->setGeometry(3, 240, 48, 23);
     SpinEdit1->setToolTip(QStringLiteral("Epaisseur de trait"));
     SpinEdit1->setStatusTip(QStringLiteral("Epaisseur de trait"));
 
     auto* colorFrame = new QFrame(Panel1);
     colorFrame->setObjectName(QStringLiteral("ColorFrame"));
     colorFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    colorFrame->setGeometry(2, 245, 50, 41);
+    colorFrame->setGeometry(2, 270, 50, 41);
     Backcolor = new ColorPanel(0x00FFFFFF, colorFrame);
     Backcolor->setObjectName(QStringLiteral("Backcolor"));
     Backcolor->setGeometry(20, 12, kButton, kButton);
@@ -230,10 +231,10 @@ void ToolPanel::buildToolColumn(QWidget* client) {
     brushGroup_ = new QButtonGroup(this);
     brushGroup_->setExclusive(true);
     QToolButton* solid =
-        makeButton(Panel1, QStringLiteral("SolidBrush"), 1, 293, ButtonPicture::SolidBrush,
+        makeButton(Panel1, QStringLiteral("SolidBrush"), 1, 318, ButtonPicture::SolidBrush,
                    QStringLiteral("Motif de remplissage"));
     QToolButton* clear =
-        makeButton(Panel1, QStringLiteral("ClearBrush"), 26, 293, ButtonPicture::ClearBrush,
+        makeButton(Panel1, QStringLiteral("ClearBrush"), 26, 318, ButtonPicture::ClearBrush,
                    QStringLiteral("Motif de remplissage"));
     for (QToolButton* button : {solid, clear})
         button->setCheckable(true);

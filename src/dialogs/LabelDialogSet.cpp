@@ -6,7 +6,8 @@
 
 LabelDialogSet::LabelDialogSet(QWidget* parent)
     : Editext(parent), List(parent), Attributs(parent), Ecran(parent), Motif(parent),
-      Couleur(parent), Fond(Motif, Couleur, parent), Modif(parent), Posit(parent), DimObj(parent) {}
+      Couleur(parent), Fond(Motif, Couleur, parent), Modif(parent), Posit(parent), DimObj(parent),
+      Barcode(parent) {}
 
 QString LabelDialogSet::editText() {
     Editext.Init();
@@ -72,4 +73,10 @@ QByteArray LabelDialogSet::background(const QByteArray& record) {
     Fond.Init(record);
     Fond.Execute();
     return Fond.Result();
+}
+
+std::optional<NewBarcode> LabelDialogSet::newBarcode() {
+    Barcode.Init();
+    Barcode.Execute();
+    return Barcode.Result();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BarcodeDialog.h"
 #include "LabelDialogs.h"
 #include "TAttributs.h"
 #include "TCouleur.h"
@@ -26,6 +27,7 @@ public:
     QPoint moveOf(const LabelRect& selection) override;
     QPoint resizeOf(const LabelRect& selection) override;
     QByteArray background(const QByteArray& record) override;
+    std::optional<NewBarcode> newBarcode() override;
 
     // The printer the sheet is laid out for and printed on.
     void setPrinter(PrintDevice* printer) { printer_ = printer; }
@@ -42,6 +44,7 @@ public:
     TModif Modif;
     TPosit Posit;
     TDimObj DimObj;
+    BarcodeDialog Barcode;
 
 private:
     PrintDevice* printer_ = nullptr;

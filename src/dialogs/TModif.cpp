@@ -1,5 +1,6 @@
 #include "TModif.h"
 
+#include "BarcodeDialog.h"
 #include "ColorPanel.h"
 #include "DialogButtons.h"
 #include "Dialogs.h"
@@ -23,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
 #include <utility>
 
 namespace {
@@ -38,6 +40,8 @@ TModif::Page notebookPage(ModifyPage page) {
         return TModif::LinesPage;
     case ModifyPage::Text:
         return TModif::TextPage;
+    case ModifyPage::Barcode:
+        return TModif::BarcodePage;
     case ModifyPage::Shapes:
     case ModifyPage::None:
         break;
@@ -133,6 +137,51 @@ QGroupBox* penGroup(QWidget* parent, ColorPanel* panel, SpinEdit* width, QButton
     return group;
 }
 
+// A fill's colour and its two styles, "Plein" and "Vide".
+QGroupBox* fillGroup(QWidget* parent, const QString& title, ColorPanel* panel, QButtonGroup* styles,
+                     const char* const names[2]) {
+    auto* fill = new QGroupBox(title, parent);
+    auto* grid = new QGridLayout(fill);
+    grid->addWidget(new QLabel(QStringLiteral("Couleur"), fill), 0, 0);
+    grid->addWidget(panel, 0, 1, Qt::AlignLeft);
+    grid->addWidget(new QLabel(QStringLiteral("Style"), fill), 1, 0);
+    auto* row = new QHBoxLayout;
+    const char* const captions[2] = {"Plein", "Vide"};
+    for (int i = 0; i < 2; ++i) {
+        QToolButton* button = toggleButton(names[i], fill);
+        button->setText(QString::fromLatin1(captions[i]));
+        button->setToolTip(QStringLiteral("Motif de remplissage"));
+        button->setIcon(brushIcon(i == BrushSolid));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        styles->addButton(button, i);
+        row->addWidget(button);
+    }
+    row->addStretch();
+    grid->addLayout(row, 1, 1);
+    return fill;
+}
+
+// Rows of a caption and the control it names, the caption leading the keyboard to it.
+void captionedRows(QGridLayout* grid, QWidget* parent,
+                   std::initializer_list<std::pair<const char*, QWidget*>> rows) {
+    int row = 0;
+    for (const auto& [text, control] : rows) {
+        auto* caption = new QLabel(QString::fromLatin1(text), parent);
+        caption->setBuddy(control);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(control, row++, 1, Qt::AlignLeft);
+    }
+}
+
+QComboBox* fontBox(const char* name, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(180);
+    return box;
+}
+
 } // namespace
 
 TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
@@ -146,6 +195,7 @@ TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
     Notebook1->addWidget(makeLinesPage());
     Notebook1->addWidget(makeShapesPage());
     Notebook1->addWidget(makeTextPage());
+    Notebook1->addWidget(makeBarcodePage());
 
     const CancelOkButtons cancelOk = makeCancelOkButtons(this, EnterPresses::Nothing);
     Button1 = cancelOk.cancel;
@@ -171,6 +221,10 @@ TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
     connect(Panel2, &ColorPanel::clicked, this, &TModif::Panel2Click);
     connect(Panel3, &ColorPanel::clicked, this, &TModif::Panel3Click);
     connect(Panel4, &ColorPanel::clicked, this, &TModif::Panel4Click);
+    connect(Panel5, &ColorPanel::clicked, this, [this] { style_.penColor = chooseColor(Panel5); });
+    connect(Panel6, &ColorPanel::clicked, this,
+            [this] { style_.brushColor = chooseColor(Panel6); });
+    connect(Panel7, &ColorPanel::clicked, this, [this] { style_.fontColor = chooseColor(Panel7); });
     for (SpinEdit* box : {SpinEdit1, SpinEdit2})
         connect(box, &SpinEdit::changed, this, [this](int width) {
             if (!filling_)
@@ -180,17 +234,18 @@ TModif::TModif(QWidget* parent) : AnsweredDialog(parent) {
         if (!filling_)
             style_.fontSize = size;
     });
-    connect(ComboBox1, &QComboBox::editTextChanged, this, [this](const QString& name) {
-        if (!filling_)
-            style_.fontName = Windows1252::fromUnicode(name);
-    });
+    for (QComboBox* box : {ComboBox1, ComboBox2})
+        connect(box, &QComboBox::editTextChanged, this, [this](const QString& name) {
+            if (!filling_)
+                style_.fontName = Windows1252::fromUnicode(name);
+        });
     connect(Edit1, &QLineEdit::textChanged, this, &TModif::Edit1Change);
     // A style button sets its style even when it already shows pressed: "Plein" pressed on
     // a hatched fill makes it solid.
     for (QButtonGroup* group : {penStyles1, penStyles2})
         connect(group, &QButtonGroup::idClicked, this, [this](int id) { style_.penStyle = id; });
-    connect(brushStyles, &QButtonGroup::idClicked, this,
-            [this](int id) { style_.brushStyle = id; });
+    for (QButtonGroup* group : {brushStyles, brushStyles2})
+        connect(group, &QButtonGroup::idClicked, this, [this](int id) { style_.brushStyle = id; });
     connect(arrows, &QButtonGroup::idClicked, this, [this](int id) { arrow_ = char('0' + id); });
     // A text style the page cannot show stays until another choice is made.
     connect(fontStyles, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
@@ -248,31 +303,11 @@ QWidget* TModif::makeShapesPage() {
                                          "SpeedButton4", "SpeedButton5", "SpeedButton6"};
     QGroupBox* pen = penGroup(page, Panel2, SpinEdit2, penStyles2, names);
 
-    auto* fill = new QGroupBox(QStringLiteral("Remplissage"), page);
-    auto* grid = new QGridLayout(fill);
-    Panel3 = swatch("Panel3", fill);
-    grid->addWidget(new QLabel(QStringLiteral("Couleur"), fill), 0, 0);
-    grid->addWidget(Panel3, 0, 1, Qt::AlignLeft);
-    grid->addWidget(new QLabel(QStringLiteral("Style"), fill), 1, 0);
+    Panel3 = swatch("Panel3", page);
     brushStyles = new QButtonGroup(page);
-    auto* row = new QHBoxLayout;
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* hint;
-    } brushes[2] = {{"SolidBrush", "Plein", "Motif de remplissage"},
-                    {"ClearBrush", "Vide", "Motif de remplissage"}};
-    for (int i = 0; i < 2; ++i) {
-        QToolButton* button = toggleButton(brushes[i].name, fill);
-        button->setText(QString::fromLatin1(brushes[i].caption));
-        button->setToolTip(QString::fromLatin1(brushes[i].hint));
-        button->setIcon(brushIcon(i == BrushSolid));
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        brushStyles->addButton(button, i);
-        row->addWidget(button);
-    }
-    row->addStretch();
-    grid->addLayout(row, 1, 1);
+    static const char* const brushNames[2] = {"SolidBrush", "ClearBrush"};
+    QGroupBox* fill =
+        fillGroup(page, QStringLiteral("Remplissage"), Panel3, brushStyles, brushNames);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(Label2);
@@ -288,25 +323,14 @@ QWidget* TModif::makeTextPage() {
     Edit1 = new QLineEdit(page);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMinimumWidth(300);
-    ComboBox1 = new QComboBox(page);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setMinimumWidth(180);
+    ComboBox1 = fontBox("ComboBox1", page);
     SpinEdit3 =
         new SpinEdit(ToolBarState::kSmallestFontSize, ToolBarState::kLargestFontSize, 12, page);
     SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
     Panel4 = swatch("Panel4", page);
 
     auto* grid = new QGridLayout;
-    const std::pair<const char*, QWidget*> rows[] = {
-        {"Police", ComboBox1}, {"Taille", SpinEdit3}, {"Couleur", Panel4}};
-    for (int i = 0; i < 3; ++i) {
-        auto* caption = new QLabel(QString::fromLatin1(rows[i].first), page);
-        caption->setBuddy(rows[i].second);
-        grid->addWidget(caption, i, 0);
-        grid->addWidget(rows[i].second, i, 1, Qt::AlignLeft);
-    }
+    captionedRows(grid, page, {{"Police", ComboBox1}, {"Taille", SpinEdit3}, {"Couleur", Panel4}});
 
     auto* style = new QGroupBox(QStringLiteral("Style"), page);
     auto* column = new QVBoxLayout(style);
@@ -338,10 +362,48 @@ QWidget* TModif::makeTextPage() {
     return page;
 }
 
+QWidget* TModif::makeBarcodePage() {
+    auto* page = new QWidget;
+    Label4 = titleLabel("Label4", page);
+    Fields = new BarcodeFields(page);
+    Fields->setObjectName(QStringLiteral("Fields"));
+
+    auto* bars = new QGroupBox(QStringLiteral("Barres"), page);
+    auto* barRow = new QHBoxLayout(bars);
+    Panel5 = swatch("Panel5", bars);
+    barRow->addWidget(new QLabel(QStringLiteral("Couleur"), bars));
+    barRow->addWidget(Panel5);
+    barRow->addStretch();
+
+    Panel6 = swatch("Panel6", page);
+    brushStyles2 = new QButtonGroup(page);
+    static const char* const brushNames[2] = {"SolidBrush2", "ClearBrush2"};
+    QGroupBox* fill = fillGroup(page, QStringLiteral("Fond"), Panel6, brushStyles2, brushNames);
+
+    auto* text = new QGroupBox(QStringLiteral("Texte lisible"), page);
+    auto* grid = new QGridLayout(text);
+    ComboBox2 = fontBox("ComboBox2", text);
+    Panel7 = swatch("Panel7", text);
+    captionedRows(grid, text, {{"Police", ComboBox2}, {"Couleur", Panel7}});
+
+    auto* colours = new QHBoxLayout;
+    colours->addWidget(bars);
+    colours->addWidget(fill);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Label4);
+    layout->addWidget(Fields);
+    layout->addLayout(colours);
+    layout->addWidget(text);
+    layout->addStretch();
+    return page;
+}
+
 void TModif::Initfont(const QStringList& fontNames) {
     filling_ = true;
-    ComboBox1->clear();
-    ComboBox1->addItems(fontNames);
+    for (QComboBox* box : {ComboBox1, ComboBox2}) {
+        box->clear();
+        box->addItems(fontNames);
+    }
     filling_ = false;
 }
 
@@ -351,6 +413,7 @@ void TModif::Init(const QByteArray& line) {
     parts_ = LineCodec::splitLine(line_);
     const ObjectKindInfo& kind = ObjectKinds::of(parts_.keyword);
     isText_ = kind.kind == ObjectKind::Text;
+    isBarcode_ = kind.kind == ObjectKind::Barcode;
     textChanged_ = false;
     text_.clear();
     arrow_ = parts_.arrow.size() == 2 ? parts_.arrow[1] : '0';
@@ -365,6 +428,8 @@ void TModif::Init(const QByteArray& line) {
             parts_.kindData.first(qMin(parts_.kindData.size(), kShownTextLength))));
         filling_ = false;
     }
+    if (isBarcode_)
+        Fields->setValues(Barcodes::parse(parts_.kindData), style_.fontSize != 0);
     showPage(notebookPage(kind.page), QString::fromUtf8(kind.modifyTitle));
 }
 
@@ -378,8 +443,17 @@ QByteArray TModif::Result() const {
     LineParts parts = parts_;
     if (textChanged_)
         parts.kindData = text_;
+    const QByteArray barcode = isBarcode_ ? Fields->kindData() : QByteArray();
+    if (isBarcode_)
+        parts.kindData = barcode;
     const QByteArray arrow = arrow_ == '0' ? QByteArray() : QByteArray(">") + arrow_;
-    const QByteArray styles = GetStyles();
+    StyleBlock style = style_;
+    // A barcode's text shows unless its font size is 0; its size follows the bars.
+    if (isBarcode_)
+        style.fontSize = !Fields->humanReadable() ? 0
+                         : style.fontSize         ? style.fontSize
+                                                  : StyleBlock{}.fontSize;
+    const QByteArray styles = LineCodec::writeStyles(style);
     parts.hasTab = true;
     parts.arrow = arrow;
     parts.styles = styles;
@@ -395,7 +469,7 @@ QByteArray TModif::GetStyles() const {
 }
 
 void TModif::showPage(Page page, const QString& title) {
-    QLabel* const titles[] = {Label1, Label2, Label3};
+    QLabel* const titles[] = {Label1, Label2, Label3, Label4};
     titles[page]->setText(title);
     Notebook1->setCurrentIndex(page);
     Notebook1PageChanged();
@@ -428,6 +502,13 @@ void TModif::FormShow() {
         press(fontStyles, digit <= 3 ? digit : 0);
         break;
     }
+    case BarcodePage:
+        Panel5->setColor(style_.penColor);
+        Panel6->setColor(style_.brushColor);
+        press(brushStyles2, style_.brushStyle == BrushClear ? BrushClear : BrushSolid);
+        ComboBox2->setEditText(Windows1252::toUnicode(style_.fontName));
+        Panel7->setColor(style_.fontColor);
+        break;
     }
     filling_ = false;
 }
@@ -439,6 +520,7 @@ void TModif::Notebook1PageChanged() {
 void TModif::FormClose() {
     filling_ = true;
     ComboBox1->clear();
+    ComboBox2->clear();
     filling_ = false;
 }
 
@@ -486,6 +568,9 @@ void TModif::Button1Click() {
 }
 
 void TModif::Button2Click() {
+    // Data Zint refuses keeps the dialog open, with the reason shown.
+    if (isBarcode_ && !Fields->acceptable())
+        return;
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QStringList>
 
+class BarcodeFields;
 class ColorPanel;
 class QButtonGroup;
 class QColorDialog;
@@ -22,7 +23,7 @@ class SpinEdit;
 class TModif : public AnsweredDialog {
     Q_OBJECT
 public:
-    enum Page { LinesPage, ShapesPage, TextPage };
+    enum Page { LinesPage, ShapesPage, TextPage, BarcodePage };
 
     explicit TModif(QWidget* parent = nullptr);
 
@@ -73,6 +74,14 @@ public:
     SpinEdit* SpinEdit3 = nullptr;
     ColorPanel* Panel4 = nullptr;
     QButtonGroup* fontStyles = nullptr; // RadioButton4 0, RadioButton1..3 1..3
+    // Page 4: barcodes.
+    QLabel* Label4 = nullptr;
+    BarcodeFields* Fields = nullptr;
+    ColorPanel* Panel5 = nullptr;         // the bars: the pen colour
+    ColorPanel* Panel6 = nullptr;         // the background: the brush
+    QButtonGroup* brushStyles2 = nullptr; // SolidBrush2 0, ClearBrush2 1
+    QComboBox* ComboBox2 = nullptr;
+    ColorPanel* Panel7 = nullptr; // the text: the font colour
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QColorDialog* ColorDialog1 = nullptr;
@@ -84,6 +93,7 @@ private:
     QWidget* makeLinesPage();
     QWidget* makeShapesPage();
     QWidget* makeTextPage();
+    QWidget* makeBarcodePage();
     void showPage(Page page, const QString& title);
     // Runs the colour choice for a swatch; the swatch's colour is what is kept.
     ColorRef chooseColor(ColorPanel* panel);
@@ -92,6 +102,7 @@ private:
     QByteArray line_; // the line given; parts_ looks into it
     LineParts parts_;
     bool isText_ = false;
+    bool isBarcode_ = false;
     bool textChanged_ = false;
     QByteArray text_; // the text object's new text, once the field changed
     char arrow_ = '0';

@@ -7,6 +7,15 @@
 #include <QPoint>
 #include <QString>
 
+#include <optional>
+
+// What the new-barcode dialog gives: the kind data of the line (symbology, blank, data) and
+// whether the human-readable text shows.
+struct NewBarcode {
+    QByteArray kindData;
+    bool humanReadable = true;
+};
+
 // The dialogs the label window opens; they live above it, so it reaches them through this.
 class LabelDialogs {
 public:
@@ -16,6 +25,8 @@ public:
     // The object list over `lines`: changes them when the user closed it by a choice or
     // "Fermer"; returns the chosen line's index, or -1 for none.
     virtual int objectList(LineList& lines) = 0;
+    // The new-barcode dialog, for the box just drawn; nothing when cancelled.
+    virtual std::optional<NewBarcode> newBarcode() = 0;
     // The label's properties.
     virtual void properties(const QString& fileName, const LineList& lines) = 0;
     // The sheet preview of the job, modally; returns the zoom it was left with, and leaves in

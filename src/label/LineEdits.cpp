@@ -68,8 +68,10 @@ bool isPicture(QByteArrayView keyword) {
     return kind == ObjectKind::Bitmap || kind == ObjectKind::Metafile;
 }
 
-bool isTextOrPicture(QByteArrayView keyword) {
-    return ObjectKinds::of(keyword).kind == ObjectKind::Text || isPicture(keyword);
+// Kinds whose data after the rectangle is not geometry: a move leaves it as it is.
+bool keepsItsData(QByteArrayView keyword) {
+    const ObjectKind kind = ObjectKinds::of(keyword).kind;
+    return kind == ObjectKind::Text || kind == ObjectKind::Barcode || isPicture(keyword);
 }
 
 // A line cut for editing, with its rectangle read; nothing for a line without a whole one.
@@ -122,7 +124,7 @@ QByteArray MoveXY(const QByteArray& line, int dx, int dy) {
             moved.replace(at, 6, LineCodec::hex(int(*x) + dx, 3) + LineCodec::hex(int(*y) + dy, 3));
         }
         parts.kindData = moved;
-    } else if (!isTextOrPicture(parts.keyword)) {
+    } else if (!keepsItsData(parts.keyword)) {
         parts.kindData = {};
     }
     const QByteArray rectField =

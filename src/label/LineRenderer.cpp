@@ -1,5 +1,6 @@
 #include "LineRenderer.h"
 
+#include "Barcode.h"
 #include "ObjectKinds.h"
 #include "PictureCache.h"
 #include "Windows1252.h"
@@ -230,6 +231,14 @@ bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, Rende
         canvas_.stretchDraw(l, t, r, b, picture.columns, picture.size);
         break;
     }
+    case ObjectKind::Barcode:
+        // A font size of 0 is a barcode without its human-readable text.
+        if (l != r && t != b)
+            Barcodes::draw(
+                canvas_,
+                QRect(QPoint(qMin(l, r), qMin(t, b)), QPoint(qMax(l, r) - 1, qMax(t, b) - 1)),
+                kindData, canvas_.fontSize() != 0);
+        break;
     default:
         break;
     }

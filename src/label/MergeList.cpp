@@ -191,6 +191,12 @@ bool hasBraces(QByteArrayView text) {
     return text.contains('{') || text.contains('}');
 }
 
+// Texts and the data of barcodes take fields; no other kind's data is text.
+bool takesFields(QByteArrayView keyword) {
+    const ObjectKind kind = ObjectKinds::of(keyword).kind;
+    return kind == ObjectKind::Text || kind == ObjectKind::Barcode;
+}
+
 } // namespace
 
 QStringList references(QByteArrayView text) {
@@ -227,7 +233,7 @@ LineList fill(const LineList& lines, const MergeTable& table, int row) {
         if (!hasBraces(filled[i]))
             continue;
         LineParts parts = LineCodec::splitLine(filled[i]);
-        if (ObjectKinds::of(parts.keyword).kind != ObjectKind::Text || !hasBraces(parts.kindData))
+        if (!takesFields(parts.keyword) || !hasBraces(parts.kindData))
             continue;
         const QByteArray text = fill(parts.kindData, table, row);
         parts.kindData = text;
@@ -243,7 +249,7 @@ QStringList unknownColumns(const LineList& lines, const MergeTable& table) {
         if (!hasBraces(lines[i]))
             continue;
         const LineParts parts = LineCodec::splitLine(lines[i]);
-        if (ObjectKinds::of(parts.keyword).kind != ObjectKind::Text)
+        if (!takesFields(parts.keyword))
             continue;
         for (const QString& name : references(parts.kindData)) {
             if (table.column(name) >= 0 || said.contains(name))

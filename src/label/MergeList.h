@@ -30,8 +30,8 @@ struct MergeTable {
     int column(const QString& name) const;
 };
 
-// The label's texts filled from a row: "{Nom}" is the column's value, "{{" and "}}" literal
-// braces. A text without braces is left as it is.
+// The label's texts and barcodes' data filled from a row: "{Nom}" is the column's value, "{{"
+// and "}}" literal braces. A text without braces is left as it is.
 namespace MergeFields {
 
 // The names a text refers to, in order, each once.
@@ -39,7 +39,7 @@ QStringList references(QByteArrayView text);
 // The text with its references filled from the row; a name the list does not have stays as
 // typed.
 QByteArray fill(QByteArrayView text, const MergeTable& table, int row);
-// The label's lines for one row: only the texts change.
+// The label's lines for one row: only the texts and the barcodes' data change.
 LineList fill(const LineList& lines, const MergeTable& table, int row);
 // The labels' references to columns the list does not have, one message each.
 QStringList unknownColumns(const LineList& lines, const MergeTable& table);

@@ -39,6 +39,8 @@ ObjectKind kindForTool(int tool, QPoint from, QPoint to, bool otherHalf, bool me
         return metafile ? ObjectKind::Metafile : ObjectKind::Bitmap;
     case ToolArc:
         return arcKind(from, to, otherHalf);
+    case ToolBarcode:
+        return ObjectKind::Barcode;
     default:
         return ObjectKind::Unknown;
     }

@@ -22,6 +22,7 @@ enum ToolCode {
     ToolPolygon = 8,
     ToolPolyline = 9,
     ToolArc = 10,
+    ToolBarcode = 11,
 };
 
 // What a tool's gesture from `from` to `to` records; Unknown for a tool that records nothing.

@@ -26,6 +26,8 @@ enum class ObjectKind {
     Text,
     Bitmap,
     Metafile,
+    // A barcode or 2-D code: the symbology and its data follow the rectangle field.
+    Barcode,
     // Background records (line 1).
     Blank,
     FillRect,
@@ -41,7 +43,7 @@ enum class ObjectKind {
 };
 
 // The page of "Modifier objet" that shows a kind's attributes.
-enum class ModifyPage { Lines, Shapes, Text, None };
+enum class ModifyPage { Lines, Shapes, Text, Barcode, None };
 
 struct ObjectKindInfo {
     ObjectKind kind;

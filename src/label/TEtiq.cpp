@@ -258,14 +258,24 @@ void TEtiq::EcritForme() {
                                                     PictureKind == PictureMetafile);
     if (kind == ObjectKind::Unknown)
         return;
-    const QByteArray kindData = Tool == ToolText      ? CurrentText
-                                : Tool == ToolPicture ? LineCodec::writePicture(PictureBitmap)
-                                                      : QByteArray();
-    const QByteArray line =
-        NewObjects::line(kind, AnchorPoint, CurrentPoint, PointBuffer.mid(0, LastPointIndex + 1),
-                         kindData, GetStyles());
-    // The tool has drawn the shape already; only a picture still has to be drawn.
-    shapeDrawn_ = Tool != ToolPicture;
+    QByteArray kindData = Tool == ToolText      ? CurrentText
+                          : Tool == ToolPicture ? LineCodec::writePicture(PictureBitmap)
+                                                : QByteArray();
+    QByteArray styles = GetStyles();
+    if (Tool == ToolBarcode) {
+        const std::optional<NewBarcode> barcode =
+            dialogs_ ? dialogs_->newBarcode() : std::optional<NewBarcode>();
+        if (!barcode)
+            return;
+        kindData = barcode->kindData;
+        // A barcode without its text has a font size of 0.
+        if (!barcode->humanReadable)
+            styles = LineCodec::withStyleField(styles, StyleField::FontSize, LineCodec::hex(0, 2));
+    }
+    const QByteArray line = NewObjects::line(
+        kind, AnchorPoint, CurrentPoint, PointBuffer.mid(0, LastPointIndex + 1), kindData, styles);
+    // The tool has drawn the shape already; only a picture or a barcode still has to be drawn.
+    shapeDrawn_ = Tool != ToolPicture && Tool != ToolBarcode;
     doc_.edit([&](LineList& lines) { lines.append(line); });
     shapeDrawn_ = false;
 }
@@ -334,6 +344,11 @@ void TEtiq::DrawShape(QPoint from, QPoint to, PenMode mode) {
     case ToolRect:
     case ToolPointer:
         canvas_.rectangle(from.x(), from.y(), to.x(), to.y());
+        break;
+    case ToolBarcode:
+        // The box the barcode will fill, as a dotted band: the symbol itself comes once its
+        // data is typed.
+        dottedFrame(from, to);
         break;
     case ToolEllipse:
         canvas_.ellipse(from.x(), from.y(), to.x(), to.y());
@@ -427,19 +442,23 @@ void TEtiq::FormMouseDown(int x, int y, Qt::KeyboardModifiers modifiers, Qt::Mou
 
 void TEtiq::drawBand() {
     // The dotted band of the selection frames, drawn twice to erase it.
+    canvas_.setPenMode(PenMode::NotXor);
+    dottedFrame(AnchorPoint, bandEnd_);
+    canvas_.setPenMode(PenMode::Copy);
+    refreshSurface();
+}
+
+void TEtiq::dottedFrame(QPoint from, QPoint to) {
     const int penWidth = canvas_.penWidth();
     const int penStyle = canvas_.penStyle();
     const int brushStyle = canvas_.brushStyle();
-    canvas_.setPenMode(PenMode::NotXor);
     canvas_.setPenWidth(1);
     canvas_.setPenStyle(PenDot);
     canvas_.setBrushStyle(BrushClear);
-    canvas_.rectangle(AnchorPoint.x(), AnchorPoint.y(), bandEnd_.x(), bandEnd_.y());
+    canvas_.rectangle(from.x(), from.y(), to.x(), to.y());
     canvas_.setPenWidth(penWidth);
     canvas_.setPenStyle(penStyle);
     canvas_.setBrushStyle(brushStyle);
-    canvas_.setPenMode(PenMode::Copy);
-    refreshSurface();
 }
 
 bool TEtiq::bandIsLongEnough() const {
@@ -515,7 +534,9 @@ void TEtiq::FormMouseUp(int x, int y) {
     // After the double click that records a polygon its points are gone: drawing them
     // would leave a dot at the corner.
     const bool pointTool = Tool == ToolPolygon || Tool == ToolPolyline;
-    if (!pointTool || CollectingPoints)
+    if (Tool == ToolBarcode)
+        DrawShape(AnchorPoint, CurrentPoint, PenMode::NotXor); // the band goes before the dialog
+    else if (!pointTool || CollectingPoints)
         DrawShape(AnchorPoint, QPoint(x, y), PenMode::Copy);
     CurrentPoint = QPoint(x, y);
     // Text and pictures are recorded by the click itself; a release away from the press

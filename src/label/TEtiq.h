@@ -41,6 +41,7 @@ public:
     static constexpr ToolCode ToolPolygon = NewObjects::ToolPolygon;
     static constexpr ToolCode ToolPolyline = NewObjects::ToolPolyline;
     static constexpr ToolCode ToolArc = NewObjects::ToolArc;
+    static constexpr ToolCode ToolBarcode = NewObjects::ToolBarcode;
 
     explicit TEtiq(QWidget* parent = nullptr);
     ~TEtiq() override;
@@ -168,6 +169,8 @@ private:
     void showPosition(int x, int y);
     void dropSelection();
     void drawBand();
+    // A dotted frame in a one-pixel pen, over whatever the pen and brush are.
+    void dottedFrame(QPoint from, QPoint to);
     bool bandIsLongEnough() const;
     void finishBand();
     void setSurfaceCursor(Qt::CursorShape shape);

@@ -22,6 +22,8 @@ int toolForToolNumber(int toolNumber) {
         return 9;
     case 11:
         return 10;
+    case 12:
+        return 11;
     default:
         return -1;
     }

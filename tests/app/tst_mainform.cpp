@@ -81,9 +81,10 @@ void TestMainForm::layout() {
         {"NewButton", {9, 4, 25, 25}},          {"PasteButton", {239, 4, 25, 25}},
         {"RedoButton", {162, 4, 25, 25}},       {"UnderButton", {572, 4, 25, 25}},
         {"BackgroundButton", {607, 4, 25, 25}}, {"MoveButton", {1, 5, 25, 25}},
-        {"RoundRectButton", {26, 105, 25, 25}}, {"ClearPen", {26, 185, 25, 25}},
-        {"SolidBrush", {1, 293, 25, 25}},       {"ForeColor", {4, 4, 25, 25}},
-        {"Backcolor", {20, 12, 25, 25}},        {"Panel30", {524, 2, 20, 20}},
+        {"RoundRectButton", {26, 105, 25, 25}}, {"BarcodeButton", {1, 130, 25, 25}},
+        {"ClearPen", {26, 210, 25, 25}},        {"SolidBrush", {1, 318, 25, 25}},
+        {"ForeColor", {4, 4, 25, 25}},          {"Backcolor", {20, 12, 25, 25}},
+        {"Panel30", {524, 2, 20, 20}},
     };
     for (const auto& [name, rect] : places)
         QVERIFY2(f.find(name)->geometry() == rect, name);
@@ -115,7 +116,7 @@ void TestMainForm::layout() {
                  qPrintable(button->objectName()));
         pictures.append(picture);
     }
-    QCOMPARE(pictures.size(), 32);
+    QCOMPARE(pictures.size(), 33);
 }
 
 void TestMainForm::paletteSwatches() {
@@ -159,6 +160,7 @@ void TestMainForm::toolButtons_data() {
     QTest::newRow("Texte") << "TextButton" << 6 << 9;
     QTest::newRow("Ligne brisee") << "PolylButton" << 9 << 10;
     QTest::newRow("Arc") << "ArcButton" << 10 << 11;
+    QTest::newRow("Code-barres") << "BarcodeButton" << 11 << 12;
 }
 
 void TestMainForm::toolButtons() {

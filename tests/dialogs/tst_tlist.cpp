@@ -1,5 +1,5 @@
-#include "ScriptedDialogs.h"
 #include "ObjectCommands.h"
+#include "ScriptedDialogs.h"
 #include "TList.h"
 
 #include <QListWidget>
@@ -84,6 +84,7 @@ void TestTList::entriesNameTheKindAndRectangle_data() {
         {"TEXT", "Texte"},
         {"BITMAP", "Image bitmap"},
         {"META", "Image Metafile"},
+        {"BARCODE", "Code-barres"},
         {"RECTANGLE", "????????????"},
         {"rect", "????????????"}};
     for (const auto& [keyword, name] : names)
@@ -93,6 +94,9 @@ void TestTList::entriesNameTheKindAndRectangle_data() {
     QTest::newRow("bad group") << QByteArray(" 0RECT 0280G8000000\t0") << "Rectangle  (40,0,0,0)";
     QTest::newRow("short field") << QByteArray(" 0LINE 00A0\t0") << "Ligne descendante  (10,0,0,0)";
     QTest::newRow("no blank") << QByteArray(" 0BLANK") << "????????????  (0,0,0,0)";
+    QTest::newRow("barcode with its data")
+        << QByteArray(" 0BARCODE 01400A0F00A0EAN13 978020137962\t0")
+        << "Code-barres  (20,10,240,160)";
     QTest::newRow("text with digits")
         << QByteArray(" *TEXT 00100200300412 rue\t0") << "Texte  (1,2,3,4)";
 }

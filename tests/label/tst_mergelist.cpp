@@ -95,10 +95,12 @@ void TestMergeList::fillsTheTextsFromARow() {
 
     const QByteArray style = "100FFFFFF00100000000000000000C0Arial";
     const LineList lines = {"046025000000", " 0BLANK", " 0TEXT 008008100020{Nom}, {Pays}\t" + style,
-                            " 0RECT 008008100020{Nom}\t" + style};
+                            " 0RECT 008008100020{Nom}\t" + style,
+                            " 0BARCODE 008008100020QRCODE {Ville}\t" + style};
     const LineList filled = MergeFields::fill(lines, table, 0);
     QCOMPARE(filled[2], " 0TEXT 008008100020H\xE9l\xE8ne, {Pays}\t" + style);
     QCOMPARE(filled[3], lines[3]);
+    QCOMPARE(filled[4], " 0BARCODE 008008100020QRCODE Paris\t" + style);
     const QStringList unknown = MergeFields::unknownColumns(lines, table);
     QCOMPARE(unknown.size(), 1);
     QVERIFY2(unknown[0].contains(QString::fromUtf8("\xC2\xAB Pays \xC2\xBB")), qPrintable(unknown[0]));

@@ -44,6 +44,13 @@ public:
     }
     QPoint moveOf(const LabelRect&) override { return move; }
     QPoint resizeOf(const LabelRect&) override { return resize; }
+    // What the new-barcode dialog gives, and how often it opened.
+    std::optional<NewBarcode> barcode;
+    int barcodeRuns = 0;
+    std::optional<NewBarcode> newBarcode() override {
+        ++barcodeRuns;
+        return barcode;
+    }
     QByteArray background(const QByteArray& record) override {
         given.append(record);
         return backgroundRecord;
