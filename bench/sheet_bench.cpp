@@ -238,9 +238,9 @@ void measureMerge(const QDir& dir) {
     const QString pdf = dir.filePath("fusion.pdf");
     const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label),
                      merge = QFile::encodeName(csv);
-    const std::vector<const char*> argv = {program.constData(), "--pdf", output.constData(),
-                                           "--sheet", "L7160", "--merge", merge.constData(),
-                                           input.constData(), nullptr};
+    const std::vector<const char*> argv = {
+        program.constData(), "--pdf",           output.constData(), "--sheet", "L7160",
+        "--merge",           merge.constData(), input.constData(),  nullptr};
     std::vector<double> walls, cpus;
     long peak = 0;
     for (int i = 0; i < kRuns; ++i) {

@@ -21,7 +21,7 @@ echo "== Fuzz targets"
 [ -f build-fuzz/build.ninja ] ||
     CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVORLAP_FUZZ=ON -DVORLAP_SANITIZE=ON -DVORLAP_BUILD_TESTS=OFF -DVORLAP_BUILD_BENCH=OFF
-fuzz_targets="fuzz_label_reader fuzz_label_renderer fuzz_label_edits fuzz_jpeg fuzz_gif
+fuzz_targets="fuzz_label_reader fuzz_label_renderer fuzz_label_edits fuzz_merge_list fuzz_jpeg fuzz_gif
     fuzz_qt_pictures fuzz_metafile_player"
 cmake --build build-fuzz --parallel "$jobs" --target $fuzz_targets
 for target in $fuzz_targets; do

@@ -92,8 +92,8 @@ SheetJob jobOrThrow(const CommandLineOptions& options, const PageSetupValues& se
     job.count = options.count;
     job.offset = options.offset;
     job.name = QFileInfo(options.file).fileName();
-    job.mergeFile = options.merge.isEmpty() ? document.MergeFile
-                                            : QFileInfo(options.merge).absoluteFilePath();
+    job.mergeFile =
+        options.merge.isEmpty() ? document.MergeFile : QFileInfo(options.merge).absoluteFilePath();
     return job;
 }
 

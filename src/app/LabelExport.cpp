@@ -37,7 +37,8 @@ QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int co
                                 QStringList* warnings) {
     device.setDocumentName(job.name);
     SheetLayout layout;
-    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
+    layout.Init2(job,
+                 PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     if (warnings)
         *warnings = layout.mergeProblems(job.lines);
     PictureCache pictures;

@@ -71,9 +71,9 @@ void TFusion::Init(const QString& mergeFile, const QString& folder) {
 
 void TFusion::BrowseClick() {
     const QString start = path_.isEmpty() ? folder_ : QFileInfo(path_).absolutePath();
-    const QString chosen = Dialogs::openFileName(
-        this, QStringLiteral("Choisir la liste"), start,
-        QStringLiteral("Listes CSV (*.csv *.txt);;Tous les fichiers (*)"));
+    const QString chosen =
+        Dialogs::openFileName(this, QStringLiteral("Choisir la liste"), start,
+                              QStringLiteral("Listes CSV (*.csv *.txt);;Tous les fichiers (*)"));
     if (!chosen.isEmpty())
         showList(chosen);
 }
@@ -90,7 +90,8 @@ void TFusion::showList(const QString& path) {
     RowsTable->setRowCount(0);
     RowsTable->setColumnCount(0);
     if (path.isEmpty()) {
-        SummaryLabel->setText(QStringLiteral("Aucune liste : toutes les étiquettes sont pareilles."));
+        SummaryLabel->setText(
+            QStringLiteral("Aucune liste : toutes les étiquettes sont pareilles."));
         return;
     }
     MergeTable table;
@@ -107,8 +108,7 @@ void TFusion::showList(const QString& path) {
     RowsTable->setRowCount(shown);
     for (int row = 0; row < shown; ++row)
         for (int column = 0; column < table.columns.size(); ++column)
-            RowsTable->setItem(row, column,
-                               new QTableWidgetItem(table.rows[row].value(column)));
+            RowsTable->setItem(row, column, new QTableWidgetItem(table.rows[row].value(column)));
     QString summary =
         table.rows.isEmpty()
             ? QStringLiteral("La liste ne contient aucune ligne : rien ne sera imprimé.")

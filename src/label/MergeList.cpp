@@ -100,9 +100,8 @@ QList<Record> splitRecords(const QString& text, QChar separator, QStringList& pr
         }
     }
     if (quoted)
-        problems.append(QStringLiteral("%1, ligne %2 : guillemet jamais fermé")
-                            .arg(fileName)
-                            .arg(quoteLine));
+        problems.append(
+            QStringLiteral("%1, ligne %2 : guillemet jamais fermé").arg(fileName).arg(quoteLine));
     if (!field.isEmpty() || !record.fields.isEmpty())
         endRecord();
     return records;
@@ -113,10 +112,12 @@ QList<Record> splitRecords(const QString& text, QChar separator, QStringList& pr
 MergeTable MergeTable::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Ne peut ouvrir la liste %1").arg(QDir::toNativeSeparators(path)));
+        throw UserError(
+            QStringLiteral("Ne peut ouvrir la liste %1").arg(QDir::toNativeSeparators(path)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Ne peut ouvrir la liste %1").arg(QDir::toNativeSeparators(path)));
+        throw UserError(
+            QStringLiteral("Ne peut ouvrir la liste %1").arg(QDir::toNativeSeparators(path)));
     return parse(bytes, QFileInfo(path).fileName());
 }
 
@@ -133,7 +134,8 @@ MergeTable MergeTable::parse(const QByteArray& bytes, const QString& fileName) {
     for (Record& record : records) {
         if (record.fields.size() < table.columns.size()) {
             table.problems.append(
-                QStringLiteral("%1, ligne %2 : %3 champ(s) pour %4 colonnes, la colonne « %5 » est vide")
+                QStringLiteral(
+                    "%1, ligne %2 : %3 champ(s) pour %4 colonnes, la colonne « %5 » est vide")
                     .arg(fileName)
                     .arg(record.line)
                     .arg(record.fields.size())
@@ -149,7 +151,8 @@ MergeTable MergeTable::parse(const QByteArray& bytes, const QString& fileName) {
     }
     if (replaced > 0)
         table.problems.append(
-            QStringLiteral("%1 : %2 caractère(s) qu'une étiquette ne peut pas écrire, remplacé(s) par « ? »")
+            QStringLiteral(
+                "%1 : %2 caractère(s) qu'une étiquette ne peut pas écrire, remplacé(s) par « ? »")
                 .arg(fileName)
                 .arg(replaced));
     return table;
@@ -203,11 +206,13 @@ QStringList references(QByteArrayView text) {
     QStringList names;
     if (!hasBraces(text))
         return names;
-    scan(text, [](char) {}, [&](QByteArrayView name) {
-        const QString unicode = Windows1252::toUnicode(name).trimmed();
-        if (!names.contains(unicode))
-            names.append(unicode);
-    });
+    scan(
+        text, [](char) {},
+        [&](QByteArrayView name) {
+            const QString unicode = Windows1252::toUnicode(name).trimmed();
+            if (!names.contains(unicode))
+                names.append(unicode);
+        });
     return names;
 }
 
@@ -217,13 +222,15 @@ QByteArray fill(QByteArrayView text, const MergeTable& table, int row) {
     QByteArray out;
     out.reserve(text.size());
     const QStringList& values = table.rows.value(row);
-    scan(text, [&](char c) { out += c; }, [&](QByteArrayView name) {
-        const int column = table.column(Windows1252::toUnicode(name).trimmed());
-        if (column < 0)
-            out += '{' + name.toByteArray() + '}';
-        else
-            out += Windows1252::fromUnicode(values.value(column));
-    });
+    scan(
+        text, [&](char c) { out += c; },
+        [&](QByteArrayView name) {
+            const int column = table.column(Windows1252::toUnicode(name).trimmed());
+            if (column < 0)
+                out += '{' + name.toByteArray() + '}';
+            else
+                out += Windows1252::fromUnicode(values.value(column));
+        });
     return out;
 }
 
@@ -255,9 +262,9 @@ QStringList unknownColumns(const LineList& lines, const MergeTable& table) {
             if (table.column(name) >= 0 || said.contains(name))
                 continue;
             said.append(name);
-            messages.append(QStringLiteral("%1 : pas de colonne « %2 » (texte « %3 » de l'étiquette)")
-                                .arg(table.fileName, name,
-                                     Windows1252::toUnicode(parts.kindData)));
+            messages.append(
+                QStringLiteral("%1 : pas de colonne « %2 » (texte « %3 » de l'étiquette)")
+                    .arg(table.fileName, name, Windows1252::toUnicode(parts.kindData)));
         }
     }
     return messages;
@@ -281,17 +288,17 @@ QByteArray write(const QString& path, const QString& labelPath) {
         if (!relative.startsWith(QStringLiteral("../")) && !QDir::isAbsolutePath(relative))
             stored = relative;
     }
-    return LineCodec::objectLine(ObjectKinds::keyword(ObjectKind::Merge),
-                                 LineCodec::writeRect(0, 0, 0, 0),
-                                 FileNames::encode(stored).toPercentEncoding(kKept),
-                                 LineCodec::writeStyles(StyleBlock{}));
+    return LineCodec::objectLine(
+        ObjectKinds::keyword(ObjectKind::Merge), LineCodec::writeRect(0, 0, 0, 0),
+        FileNames::encode(stored).toPercentEncoding(kKept), LineCodec::writeStyles(StyleBlock{}));
 }
 
 QString read(QByteArrayView line, const QString& labelPath) {
     const LineParts parts = LineCodec::splitLine(line);
     if (ObjectKinds::of(parts.keyword).kind != ObjectKind::Merge || parts.kindData.isEmpty())
         return {};
-    const QString name = FileNames::decode(QByteArray::fromPercentEncoding(parts.kindData.toByteArray()));
+    const QString name =
+        FileNames::decode(QByteArray::fromPercentEncoding(parts.kindData.toByteArray()));
     if (QDir::isAbsolutePath(name) || labelPath.isEmpty())
         return name;
     return QFileInfo(labelPath).absoluteDir().filePath(name);

@@ -100,8 +100,8 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
         x += 25 + 4;
         return button;
     };
-    PreviousSheetButton = sheetButton(QStringLiteral("PreviousSheetButton"),
-                                      QStyle::SP_ArrowBack, QStringLiteral("Page précédente"));
+    PreviousSheetButton = sheetButton(QStringLiteral("PreviousSheetButton"), QStyle::SP_ArrowBack,
+                                      QStringLiteral("Page précédente"));
     SheetLabel = new QLabel(bar_);
     SheetLabel->setObjectName(QStringLiteral("SheetLabel"));
     SheetLabel->setAlignment(Qt::AlignCenter);
@@ -198,9 +198,8 @@ void TEcran::reportMergeProblems() {
     if (problems.isEmpty())
         return;
     // After the window shows, not over a half-drawn sheet.
-    QTimer::singleShot(0, this, [this, text = problems.join(QLatin1Char('\n'))] {
-        Dialogs::warning(this, text);
-    });
+    QTimer::singleShot(
+        0, this, [this, text = problems.join(QLatin1Char('\n'))] { Dialogs::warning(this, text); });
 }
 
 int TEcran::firstCell() const {

@@ -35,12 +35,14 @@ void TestMergeList::readsWhatSpreadsheetsWrite() {
         {"commas and a UTF-8 byte order mark, no final line break",
          "\xEF\xBB\xBFNom,Ville\nH\xC3\xA9l\xC3\xA8ne,\"Saint-\xC3\x89tienne, Loire\"",
          {"Nom", "Ville"},
-         {{QString::fromUtf8("H\xC3\xA9l\xC3\xA8ne"), QString::fromUtf8("Saint-\xC3\x89tienne, Loire")}},
+         {{QString::fromUtf8("H\xC3\xA9l\xC3\xA8ne"),
+           QString::fromUtf8("Saint-\xC3\x89tienne, Loire")}},
          {2}},
         {"Windows-1252 accents and the euro sign, TAB separated, blank lines skipped",
          "Nom\tPrix\r\n\r\nCr\xE8me br\xFBl\xE9\x65\t5 \x80\r\n\r\n",
          {"Nom", "Prix"},
-         {{QString::fromUtf8("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9\x65"), QString::fromUtf8("5 \xE2\x82\xAC")}},
+         {{QString::fromUtf8("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9\x65"),
+           QString::fromUtf8("5 \xE2\x82\xAC")}},
          {3}},
         {"a header alone: no rows", "Nom;Ville\r\n", {"Nom", "Ville"}, {}, {}},
         {"an empty file", "", {}, {}, {}},
@@ -57,7 +59,8 @@ void TestMergeList::readsWhatSpreadsheetsWrite() {
 
 void TestMergeList::saysWhatIsWrongWithTheList() {
     // A short row: named by file, line and the first column left empty; the rest still reads.
-    MergeTable table = MergeTable::parse("Nom;Rue;Ville\nA;1 rue;Paris\nB\nC;2 rue;Lyon\n", "a.csv");
+    MergeTable table =
+        MergeTable::parse("Nom;Rue;Ville\nA;1 rue;Paris\nB\nC;2 rue;Lyon\n", "a.csv");
     QCOMPARE(table.rows.size(), 3);
     QCOMPARE(table.rows[1], (QStringList{"B", "", ""}));
     QCOMPARE(table.problems,
@@ -65,7 +68,8 @@ void TestMergeList::saysWhatIsWrongWithTheList() {
                                            "colonne \xC2\xAB Rue \xC2\xBB est vide")});
     // A quote never closed takes the rest of the file, and says where it began.
     table = MergeTable::parse("Nom\n\"A\nB\n", "b.csv");
-    QCOMPARE(table.problems, QStringList{QString::fromUtf8("b.csv, ligne 2 : guillemet jamais ferm\xC3\xA9")});
+    QCOMPARE(table.problems,
+             QStringList{QString::fromUtf8("b.csv, ligne 2 : guillemet jamais ferm\xC3\xA9")});
     // Characters no label can hold: one warning with their count (a character beyond the BMP
     // is one).
     table = MergeTable::parse("Nom\n\xC5\x81\xC3\xB3\x64\xC5\xBA\n\xF0\x9F\x98\x80\n", "c.csv");
@@ -103,7 +107,8 @@ void TestMergeList::fillsTheTextsFromARow() {
     QCOMPARE(filled[4], " 0BARCODE 008008100020QRCODE Paris\t" + style);
     const QStringList unknown = MergeFields::unknownColumns(lines, table);
     QCOMPARE(unknown.size(), 1);
-    QVERIFY2(unknown[0].contains(QString::fromUtf8("\xC2\xAB Pays \xC2\xBB")), qPrintable(unknown[0]));
+    QVERIFY2(unknown[0].contains(QString::fromUtf8("\xC2\xAB Pays \xC2\xBB")),
+             qPrintable(unknown[0]));
 }
 
 void TestMergeList::theLabelKeepsItsList() {

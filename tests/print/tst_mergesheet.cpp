@@ -44,7 +44,8 @@ int pageCount(const QString& pdf) {
     QProcess pdfinfo;
     pdfinfo.start("pdfinfo", {pdf});
     pdfinfo.waitForFinished(30000);
-    const auto match = QRegularExpression("Pages:\\s+(\\d+)").match(pdfinfo.readAllStandardOutput());
+    const auto match =
+        QRegularExpression("Pages:\\s+(\\d+)").match(pdfinfo.readAllStandardOutput());
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
@@ -77,7 +78,8 @@ void TestMergeSheet::initTestCase() {
     // 70 x 37 mm with the margins at 0: 3 columns of 8 rows, 24 cells, cell n at
     // ((n - 1) % 3 x 70, (n - 1) / 3 x 37) mm.
     label_ = dir_.filePath("nom.etq");
-    writeFile(label_, "046025000000\r\n 0BLANK\r\n 0TEXT 010010100030{Nom} {{n}}\t" + kStyle + "\r\n");
+    writeFile(label_,
+              "046025000000\r\n 0BLANK\r\n 0TEXT 010010100030{Nom} {{n}}\t" + kStyle + "\r\n");
     QByteArray list = "Nom,Ville\r\n";
     for (int i = 1; i <= 50; ++i)
         list += "Ligne" + QByteArray::number(i) + ",Ville\r\n";
@@ -93,9 +95,10 @@ void TestMergeSheet::rowsFillTheCellsSheetAfterSheet() {
     const QList<Case> cases = {{{}, {20, 24, 6}}, {{"--count", "30"}, {20, 10}}};
     for (const Case& c : cases) {
         const QString pdf = dir_.filePath("liste.pdf");
-        const Run run = runVorlap(QStringList{"--pdf", pdf, "--margins", "0,0,0,0", "--zoom", "100",
-                                              "--first", "5", "--merge", dir_.filePath("liste.csv")} +
-                                  c.options + QStringList{label_});
+        const Run run =
+            runVorlap(QStringList{"--pdf", pdf, "--margins", "0,0,0,0", "--zoom", "100", "--first",
+                                  "5", "--merge", dir_.filePath("liste.csv")} +
+                      c.options + QStringList{label_});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(!run.errors.contains("vorlap:"), qPrintable(run.errors));
         QCOMPARE(pageCount(pdf), c.rowsPerPage.size());
@@ -140,9 +143,13 @@ void TestMergeSheet::theExampleLabelPrintsItsList() {
     QCOMPARE(run.exitCode, 0);
     const QString text = pageText(pdf, 1);
     for (const char* filled :
-         {"Mme H\xC3\xA9l\xC3\xA8ne Dupr\xC3\xA9", "12, rue des \xC3\x89""coles", "75005 Paris",
-          "B\xC3\xA2t. B 3 all\xC3\xA9""e des Pins", "ZI du Moulin; lot 7",
-          "5, impasse du \"Vieux Puits\"", "13001 Marseille"})
+         {"Mme H\xC3\xA9l\xC3\xA8ne Dupr\xC3\xA9",
+          "12, rue des \xC3\x89"
+          "coles",
+          "75005 Paris",
+          "B\xC3\xA2t. B 3 all\xC3\xA9"
+          "e des Pins",
+          "ZI du Moulin; lot 7", "5, impasse du \"Vieux Puits\"", "13001 Marseille"})
         QVERIFY2(text.contains(QString::fromUtf8(filled)), qPrintable(text));
     QVERIFY2(!text.contains('{'), qPrintable(text));
 }

@@ -47,7 +47,8 @@ int px(double mm) {
 QImage printed(const LineList& lines, const PageSetupValues& setup = {}, int copies = 1) {
     ImagePagesDevice device(300);
     SheetLayout layout;
-    layout.Init2(setup, lines, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
+    layout.Init2(setup, lines,
+                 PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     printSheet(device, layout, lines, copies);
     return device.pages().value(0);
 }
@@ -252,8 +253,10 @@ void TestSheet::thePreviewPagesThroughAList() {
         ecran.PaintBox1->repaint();
         const QImage& area = ecran.drawingArea();
         QString seen;
-        for (const QPointF mm : {QPointF(50, 60), QPointF(150, 60), QPointF(50, 180), QPointF(150, 180)}) {
-            const QRgb pixel = area.pixel(int(mm.x() / 210 * area.width()), int(mm.y() / 297 * area.height()));
+        for (const QPointF mm :
+             {QPointF(50, 60), QPointF(150, 60), QPointF(50, 180), QPointF(150, 180)}) {
+            const QRgb pixel =
+                area.pixel(int(mm.x() / 210 * area.width()), int(mm.y() / 297 * area.height()));
             seen += pixel == kBlack ? 'X' : pixel == kWhite ? '.' : 'u';
         }
         return ecran.SheetLabel->text() + ' ' + seen;
