@@ -282,6 +282,8 @@ void TMainForm::FileNewItemClick() {
     etiq_->SetDim(LabelFormat.width, LabelFormat.height, LabelFormat.hspacing,
                   LabelFormat.vspacing);
     etiq_->setStock(LabelStock);
+    // The list was the old label's: a new label prints every cell the same.
+    etiq_->setMergeFile(QString());
     etiq_->Effacer();
     etiq_->SetNew();
 }
