@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include <sys/resource.h>
@@ -167,28 +168,42 @@ bool runOnce(const std::vector<const char*>& argv, double& wall, double& cpu, lo
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void measurePdf(const QString& label, const QString& pdf) {
-    const QByteArray program = VORLAP_BINARY;
-    const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label);
-    const std::vector<const char*> argv = {
-        program.constData(), "--pdf", output.constData(), "--margins", "0,0,0,0", "--zoom", "100",
-        input.constData(),   nullptr};
+// The medians of kRuns runs of a whole process, and its highest peak memory.
+struct Runs {
+    double wall = 0;
+    double cpu = 0;
+    double peakMiB = 0;
+};
+
+std::optional<Runs> measureRuns(const std::vector<const char*>& argv, const char* what) {
     std::vector<double> walls, cpus;
     long peak = 0;
     for (int i = 0; i < kRuns; ++i) {
         double wall = 0, cpu = 0;
         long rss = 0;
         if (!runOnce(argv, wall, cpu, rss)) {
-            std::fprintf(stderr, "vorlap --pdf failed\n");
-            return;
+            std::fprintf(stderr, "%s failed\n", what);
+            return std::nullopt;
         }
         walls.push_back(wall);
         cpus.push_back(cpu);
         peak = std::max(peak, rss);
     }
+    return Runs{median(walls), median(cpus), peak / 1024.0};
+}
+
+void measurePdf(const QString& label, const QString& pdf) {
+    const QByteArray program = VORLAP_BINARY;
+    const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label);
+    const std::vector<const char*> argv = {
+        program.constData(), "--pdf", output.constData(), "--margins", "0,0,0,0", "--zoom", "100",
+        input.constData(),   nullptr};
+    const std::optional<Runs> runs = measureRuns(argv, "vorlap --pdf");
+    if (!runs)
+        return;
     std::printf("vorlap --pdf, A4 sheet of 21 cells, %d runs: median %.3f s (target 0.2 s), "
                 "processor %.3f s, peak %.1f MiB (target 40 MiB), PDF %.1f KiB\n",
-                kRuns, median(walls), median(cpus), peak / 1024.0, QFileInfo(pdf).size() / 1024.0);
+                kRuns, runs->wall, runs->cpu, runs->peakMiB, QFileInfo(pdf).size() / 1024.0);
 }
 
 // 999 copies of the sheet in one run: the document goes to its file page by page, so the
@@ -241,22 +256,12 @@ void measureMerge(const QDir& dir) {
     const std::vector<const char*> argv = {
         program.constData(), "--pdf",           output.constData(), "--sheet", "L7160",
         "--merge",           merge.constData(), input.constData(),  nullptr};
-    std::vector<double> walls, cpus;
-    long peak = 0;
-    for (int i = 0; i < kRuns; ++i) {
-        double wall = 0, cpu = 0;
-        long rss = 0;
-        if (!runOnce(argv, wall, cpu, rss)) {
-            std::fprintf(stderr, "vorlap --pdf --merge failed\n");
-            return;
-        }
-        walls.push_back(wall);
-        cpus.push_back(cpu);
-        peak = std::max(peak, rss);
-    }
+    const std::optional<Runs> runs = measureRuns(argv, "vorlap --pdf --merge");
+    if (!runs)
+        return;
     std::printf("vorlap --pdf --merge, 1,000 addresses on 48 sheets of 21, %d runs: median %.3f s "
                 "(target 2 s), processor %.3f s, peak %.1f MiB (target 100 MiB), PDF %.1f KiB\n",
-                kRuns, median(walls), median(cpus), peak / 1024.0, QFileInfo(pdf).size() / 1024.0);
+                kRuns, runs->wall, runs->cpu, runs->peakMiB, QFileInfo(pdf).size() / 1024.0);
 }
 
 // The sheet of a maximised preview on the 1280 x 1024 screen at a zoom, and its drawing area,
