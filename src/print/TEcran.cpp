@@ -105,8 +105,8 @@ TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     SheetLabel = new QLabel(bar_);
     SheetLabel->setObjectName(QStringLiteral("SheetLabel"));
     SheetLabel->setAlignment(Qt::AlignCenter);
-    SheetLabel->setGeometry(x, 8, 110, 17);
-    x += 110 + 4;
+    SheetLabel->setGeometry(x, 8, 90, 17);
+    x += 90 + 4;
     NextSheetButton = sheetButton(QStringLiteral("NextSheetButton"), QStyle::SP_ArrowForward,
                                   QStringLiteral("Page suivante"));
     connect(PreviousSheetButton, &QToolButton::clicked, this, [this] { showSheet(sheet_ - 1); });
@@ -187,6 +187,7 @@ void TEcran::showSheet(int sheet) {
     NextSheetButton->setEnabled(sheet_ + 1 < sheets);
     SheetLabel->setText(sheets == 0 ? QStringLiteral("Aucune ligne")
                                     : QStringLiteral("Page %1 / %2").arg(sheet_ + 1).arg(sheets));
+    placeSheet();
     PaintBox1->update();
 }
 
@@ -224,7 +225,13 @@ void TEcran::Init2(int left, int top, int right, int bottom, int zoom, const Lin
 }
 
 void TEcran::placeSheet() {
-    Button1->setGeometry(width() - kCloseFromRight, 4, 75, 25);
+    // "Fermer" keeps to the right, but never over the bar's other controls: the window is at
+    // least as wide as the bar needs.
+    const QWidget* last =
+        NextSheetButton->isVisibleTo(this) ? static_cast<QWidget*>(NextSheetButton) : CellCountBox;
+    const int closeLeft = last->geometry().right() + 16;
+    setMinimumWidth(closeLeft + kCloseFromRight);
+    Button1->setGeometry(qMax(width() - kCloseFromRight, closeLeft), 4, 75, 25);
     bar_->setGeometry(0, 0, width(), kBarHeight);
     const int sheetHeight = qMax(2 * kBevel, height() - kSheetMargin);
     const int sheetWidth =
