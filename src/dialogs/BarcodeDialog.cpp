@@ -2,6 +2,7 @@
 
 #include "DialogButtons.h"
 #include "Dialogs.h"
+#include "MergeList.h"
 #include "Windows1252.h"
 
 #include <QCheckBox>
@@ -62,6 +63,9 @@ QByteArray BarcodeFields::kindData() const {
 }
 
 bool BarcodeFields::acceptable() {
+    // Data taken from an address list is known only row by row, when the sheet is printed.
+    if (!MergeFields::references(data()).isEmpty())
+        return true;
     const QString error = Barcodes::check(symbology(), data());
     if (error.isEmpty())
         return true;

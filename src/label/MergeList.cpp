@@ -1,5 +1,6 @@
 #include "MergeList.h"
 
+#include "Barcode.h"
 #include "FileNames.h"
 #include "ObjectKinds.h"
 #include "UserError.h"
@@ -266,6 +267,37 @@ QStringList unknownColumns(const LineList& lines, const MergeTable& table) {
                 QStringLiteral("%1 : pas de colonne « %2 » (texte « %3 » de l'étiquette)")
                     .arg(table.fileName, name, Windows1252::toUnicode(parts.kindData)));
         }
+    }
+    return messages;
+}
+
+QStringList refusedBarcodes(const LineList& lines, const MergeTable& table) {
+    QStringList messages;
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        if (!hasBraces(lines[i]))
+            continue;
+        const LineParts parts = LineCodec::splitLine(lines[i]);
+        if (ObjectKinds::of(parts.keyword).kind != ObjectKind::Barcode)
+            continue;
+        const BarcodeData barcode = Barcodes::parse(parts.kindData);
+        if (!barcode.symbology || references(barcode.data).isEmpty())
+            continue;
+        int refused = 0;
+        QString first;
+        for (qsizetype row = 0; row < table.rows.size(); ++row) {
+            const QString error =
+                Barcodes::check(*barcode.symbology, fill(barcode.data, table, int(row)));
+            if (error.isEmpty())
+                continue;
+            if (refused++ == 0)
+                first = QStringLiteral("%1, ligne %2 : %3")
+                            .arg(table.fileName)
+                            .arg(table.rowLines[row])
+                            .arg(error);
+        }
+        if (refused > 0)
+            messages.append(
+                QStringLiteral("%1 (%2 étiquette(s) sans code-barres)").arg(first).arg(refused));
     }
     return messages;
 }

@@ -43,6 +43,9 @@ QByteArray fill(QByteArrayView text, const MergeTable& table, int row);
 LineList fill(const LineList& lines, const MergeTable& table, int row);
 // The labels' references to columns the list does not have, one message each.
 QStringList unknownColumns(const LineList& lines, const MergeTable& table);
+// The barcodes whose filled data a row's values make unreadable to their symbology: one
+// message a barcode, naming the first such row and how many there are.
+QStringList refusedBarcodes(const LineList& lines, const MergeTable& table);
 
 } // namespace MergeFields
 

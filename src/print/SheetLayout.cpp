@@ -200,7 +200,8 @@ int SheetLayout::sheetCount() const {
 QStringList SheetLayout::mergeProblems(const LineList& lines) const {
     if (!merge)
         return {};
-    return merge->problems + MergeFields::unknownColumns(lines, *merge);
+    return merge->problems + MergeFields::unknownColumns(lines, *merge) +
+           MergeFields::refusedBarcodes(lines, *merge);
 }
 
 void SheetLayout::setOffset(QPointF millimetres) {

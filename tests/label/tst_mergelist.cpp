@@ -109,6 +109,15 @@ void TestMergeList::fillsTheTextsFromARow() {
     QCOMPARE(unknown.size(), 1);
     QVERIFY2(unknown[0].contains(QString::fromUtf8("\xC2\xAB Pays \xC2\xBB")),
              qPrintable(unknown[0]));
+    // A barcode whose data a row makes unreadable is said once, with its first row and count.
+    const MergeTable codes = MergeTable::parse("Code\n400638133393\nabc\n123\n", "codes.csv");
+    const LineList barcodes = {"046025000000", " 0BLANK",
+                               " 0BARCODE 008008100020EAN13 {Code}\t" + style,
+                               " 0BARCODE 008008100020QRCODE {Code}\t" + style};
+    QCOMPARE(MergeFields::refusedBarcodes(barcodes, codes),
+             QStringList{QString::fromUtf8("codes.csv, ligne 3 : Donn\xC3\xA9"
+                                           "e invalide pour EAN-13 : 12 chiffres attendus "
+                                           "(2 \xC3\xA9tiquette(s) sans code-barres)")});
 }
 
 void TestMergeList::theLabelKeepsItsList() {
