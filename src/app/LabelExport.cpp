@@ -8,7 +8,6 @@
 #include "Selection.h"
 #include "SheetLayout.h"
 #include "SheetPainter.h"
-#include "ToolBarState.h"
 #include "UserError.h"
 
 #include <QBuffer>
@@ -78,17 +77,9 @@ QList<BrokenLine> writeLabelSvg(const QString& path, const LabelDocument& docume
     generator.setTitle(QFileInfo(document.FileName).fileName());
     generator.setDescription(QStringLiteral("Vorlap"));
 
-    // The steps of drawLabelSurface, on paths and text instead of pixels.
+    // The window's drawing, on paths and text instead of pixels.
     GdiCanvas canvas(&generator);
-    canvas.setBrushStyle(BrushClear);
-    canvas.setPenColor(0);
-    ToolBarState{}.applyTo(canvas);
-    canvas.whiten(0, 0, frame.width(), frame.height());
-    canvas.setPenMode(PenMode::Copy);
-    PictureCache cache;
-    RenderState state;
-    const QList<BrokenLine> broken =
-        LabelPainter(canvas, &cache).paintEditor(document, surface.height(), state);
+    const QList<BrokenLine> broken = paintLabelSurface(canvas, document, frame, surface.height());
     canvas.flush();
     writeWhole(path, svg);
     return broken;

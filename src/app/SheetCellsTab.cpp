@@ -3,6 +3,7 @@
 #include "LabelCommands.h"
 #include "SheetLayout.h"
 #include "SpinEdit.h"
+#include "TEcran.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -31,13 +32,7 @@ void SheetCellsTab::Init(const LabelCommands& label) {
     SheetLayout layout;
     const SheetJob job = label.sheetJob();
     layout.Init2(job, PaperSize{});
-    const int cells = qMax(1, layout.columns() * layout.rows());
-    FirstCellBox->setRange(1, cells);
-    FirstCellBox->setValue(qBound(1, job.first + 1, cells));
-    // With a list the count runs over its rows, sheet after sheet.
-    const int most = layout.merge ? qMax<int>(cells, int(layout.merge->rows.size())) : cells;
-    CellCountBox->setRange(0, most);
-    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, most));
+    setCellBoxes(*FirstCellBox, *CellCountBox, layout, job);
 }
 
 void SheetCellsTab::Result(LabelCommands& label) const {

@@ -53,21 +53,26 @@ QList<BrokenLine> LabelPainter::paintEditor(const LabelDocument& document, int s
     return broken;
 }
 
+QList<BrokenLine> paintLabelSurface(GdiCanvas& canvas, const LabelDocument& document, QSize area,
+                                    int surfaceHeight) {
+    // As a new label window starts its surface, then takes the tool bar over.
+    canvas.setBrushStyle(BrushClear);
+    canvas.setPenColor(0);
+    ToolBarState{}.applyTo(canvas);
+    canvas.whiten(0, 0, area.width(), area.height());
+    canvas.setPenMode(PenMode::Copy);
+    PictureCache cache;
+    RenderState state;
+    return LabelPainter(canvas, &cache).paintEditor(document, surfaceHeight, state);
+}
+
 QImage drawLabelSurface(const LabelDocument& document, QList<BrokenLine>* broken) {
     QImage surface(LabelDocument::surfaceSize(document.format()), QImage::Format_RGB32);
     if (surface.isNull())
         throw std::bad_alloc();
     GdiCanvas canvas(&surface);
-    // As a new label window starts its surface, then takes the tool bar over.
-    canvas.setBrushStyle(BrushClear);
-    canvas.setPenColor(0);
-    ToolBarState{}.applyTo(canvas);
-    canvas.whiten(0, 0, surface.width(), surface.height());
-    canvas.setPenMode(PenMode::Copy);
-    PictureCache cache;
-    RenderState state;
     const QList<BrokenLine> lines =
-        LabelPainter(canvas, &cache).paintEditor(document, surface.height(), state);
+        paintLabelSurface(canvas, document, surface.size(), surface.height());
     if (broken)
         *broken = lines;
     canvas.flush();

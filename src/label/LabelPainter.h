@@ -53,3 +53,7 @@ private:
 // The label window's surface for a document, drawn without a window, with the tool bar
 // at its start values: what the window shows right after opening the label.
 QImage drawLabelSurface(const LabelDocument& document, QList<BrokenLine>* broken = nullptr);
+// The same drawing on any canvas (an SVG's, say): `area` whitened first, the objects placed on
+// a surface `surfaceHeight` label pixels high.
+QList<BrokenLine> paintLabelSurface(GdiCanvas& canvas, const LabelDocument& document, QSize area,
+                                    int surfaceHeight);

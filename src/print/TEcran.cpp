@@ -38,6 +38,16 @@ const PaperSize kA4{QSize(2480, 3508), QSizeF(210, 297)};
 
 } // namespace
 
+void setCellBoxes(SpinEdit& first, SpinEdit& count, const SheetLayout& layout,
+                  const SheetJob& job) {
+    const int cells = qMax(1, layout.columns() * layout.rows());
+    first.setRange(1, cells);
+    first.setValue(qBound(1, job.first + 1, cells));
+    const int most = layout.merge ? qMax<int>(cells, int(layout.merge->rows.size())) : cells;
+    count.setRange(0, most);
+    count.setValue(job.count < 0 ? 0 : qMin(job.count, most));
+}
+
 TEcran::TEcran(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Ecran"));
     setWindowTitle(QStringLiteral("Aperçu avant impression"));
@@ -164,13 +174,7 @@ void TEcran::Init(const SheetJob& job) {
     const PageSetupValues& s = job.setup;
     Init(s.left, s.top, s.right, s.bottom, s.zoom, job.lines);
     layout.takeJob(job);
-    const int cells = qMax(1, layout.columns() * layout.rows());
-    FirstCellBox->setRange(1, cells);
-    FirstCellBox->setValue(qBound(1, job.first + 1, cells));
-    // With a list the count runs over its rows, sheet after sheet.
-    const int most = layout.merge ? qMax<int>(cells, int(layout.merge->rows.size())) : cells;
-    CellCountBox->setRange(0, most);
-    CellCountBox->setValue(job.count < 0 ? 0 : qMin(job.count, most));
+    setCellBoxes(*FirstCellBox, *CellCountBox, layout, job);
     sheet_ = 0;
     showSheet(0);
     reportMergeProblems();

@@ -15,6 +15,11 @@ class QPushButton;
 class QToolButton;
 class SpinEdit;
 
+// The first label and the count of a partly used sheet, as the preview's bar and the print
+// dialog both ask them: the first within the sheet, the count over the sheet or, with a list,
+// over its rows (0: all).
+void setCellBoxes(SpinEdit& first, SpinEdit& count, const SheetLayout& layout, const SheetJob& job);
+
 // "Aperçu avant impression": the A4 sheet with a copy of the label in every cell, at the
 // zoom of the page setup, which the zoom box changes. The same class prints the sheet.
 class TEcran : public QDialog {
