@@ -46,7 +46,7 @@ for file in ./usr/bin/vorlap ./usr/share/applications/vorlap.desktop \
     grep -qx -- "$file" <<< "$contents" || { echo "$deb lacks $file"; exit 1; }
 done
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libqt6svg6 libgif7 libjpeg62-turbo libzint2.11 \
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libqt6svg6 libgif7 libjpeg62-turbo libzint2.11 libqpdf29 \
     qt6-qpa-plugins fonts-liberation2 qt6-translations-l10n; do
     grep -qE "(^|, )$package( |,|$)" <<< "$depends" || { echo "$deb does not depend on $package"; exit 1; }
 done

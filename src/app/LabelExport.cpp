@@ -8,6 +8,7 @@
 #include "Selection.h"
 #include "SheetLayout.h"
 #include "SheetPainter.h"
+#include "SheetPdf.h"
 #include "UserError.h"
 
 #include <QBuffer>
@@ -32,22 +33,39 @@ void writeWhole(const QString& path, const QByteArray& content) {
 
 } // namespace
 
-QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies,
-                                QStringList* warnings) {
+namespace {
+
+// The job laid out on the device's paper, named after the job.
+SheetLayout layOut(PrintDevice& device, const SheetJob& job, QStringList* warnings) {
     device.setDocumentName(job.name);
     SheetLayout layout;
     layout.Init2(job,
                  PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     if (warnings)
         *warnings = layout.mergeProblems(job.lines);
+    return layout;
+}
+
+} // namespace
+
+QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies,
+                                QStringList* warnings) {
+    const SheetLayout layout = layOut(device, job, warnings);
     PictureCache pictures;
     return printSheet(device, layout, job.lines, copies, &pictures);
 }
 
 QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies,
                                 QStringList* warnings) {
+    // The label drawn once for all its cells; the few labels that cannot be are drawn cell by
+    // cell on the same paper.
     PdfFileDevice device(path, dpi);
-    return printSheetJob(device, job, copies, warnings);
+    const SheetLayout layout = layOut(device, job, warnings);
+    PictureCache pictures;
+    if (const std::optional<QList<BrokenLine>> broken =
+            SheetPdf::write(path, layout, job.lines, copies, job.name, &pictures))
+        return *broken;
+    return printSheet(device, layout, job.lines, copies, &pictures);
 }
 
 QList<BrokenLine> writeLabelPng(const QString& path, const LabelDocument& document) {

@@ -20,7 +20,7 @@ namespace LabelExport {
 // What is wrong with the list goes to `warnings`, each problem once.
 QList<BrokenLine> printSheetJob(PrintDevice& device, const SheetJob& job, int copies,
                                 QStringList* warnings = nullptr);
-// The same in an A4 PDF file drawn at `dpi`, each page written as it is done.
+// The same in an A4 PDF file drawn at `dpi`: the label drawn once and placed in every cell.
 QList<BrokenLine> writeSheetPdf(const QString& path, const SheetJob& job, int dpi, int copies,
                                 QStringList* warnings = nullptr);
 

@@ -20,14 +20,21 @@ constexpr int kMostFramesDrawn = 2000;
 
 } // namespace
 
+bool LabelPainter::isBareBlank(QByteArrayView line) {
+    return line.sliced(qMin<qsizetype>(2, line.size())) == ObjectKinds::keyword(ObjectKind::Blank);
+}
+
 QList<BrokenLine> LabelPainter::paint(const LineList& lines, const RenderOptions& options,
                                       RenderState& state) {
+    return paint(lines, 1, lines.size(), options, state);
+}
+
+QList<BrokenLine> LabelPainter::paint(const LineList& lines, qsizetype first, qsizetype end,
+                                      const RenderOptions& options, RenderState& state) {
     QList<BrokenLine> broken;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    for (qsizetype i = qMax<qsizetype>(1, first); i < qMin(end, lines.size()); ++i) {
         const QByteArray& line = lines[i];
-        // A bare "BLANK" (no blank, no style block) draws nothing and changes no style.
-        if (QByteArrayView(line).sliced(qMin<qsizetype>(2, line.size())) ==
-            ObjectKinds::keyword(ObjectKind::Blank))
+        if (isBareBlank(line))
             continue;
         try {
             renderer_.draw(line, options, state, &line);

@@ -30,6 +30,11 @@ public:
     QList<BrokenLine> paint(const LineList& lines, const RenderOptions& options,
                             RenderState& state);
     QList<BrokenLine> paint(const LineList& lines, const RenderOptions& options);
+    // A bare "BLANK" (no blank, no style block): it draws nothing and changes no style.
+    static bool isBareBlank(QByteArrayView line);
+    // The lines from `first` up to `end` only, as they are drawn within the whole label.
+    QList<BrokenLine> paint(const LineList& lines, qsizetype first, qsizetype end,
+                            const RenderOptions& options, RenderState& state);
 
     // The label as the label window shows it on a surface of `surfaceHeight` pixels, over
     // what the canvas holds: the CD template of a CD label, the lines, then the frames of

@@ -235,14 +235,19 @@ QByteArray fill(QByteArrayView text, const MergeTable& table, int row) {
     return out;
 }
 
+bool holdsFields(QByteArrayView line) {
+    if (!hasBraces(line))
+        return false;
+    const LineParts parts = LineCodec::splitLine(line);
+    return takesFields(parts.keyword) && hasBraces(parts.kindData);
+}
+
 LineList fill(const LineList& lines, const MergeTable& table, int row) {
     LineList filled = lines;
     for (qsizetype i = 2; i < filled.size(); ++i) {
-        if (!hasBraces(filled[i]))
+        if (!holdsFields(filled[i]))
             continue;
         LineParts parts = LineCodec::splitLine(filled[i]);
-        if (!takesFields(parts.keyword) || !hasBraces(parts.kindData))
-            continue;
         const QByteArray text = fill(parts.kindData, table, row);
         parts.kindData = text;
         filled[i] = LineCodec::joinLine(parts);

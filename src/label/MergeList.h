@@ -39,6 +39,8 @@ QStringList references(QByteArrayView text);
 // The text with its references filled from the row; a name the list does not have stays as
 // typed.
 QByteArray fill(QByteArrayView text, const MergeTable& table, int row);
+// Whether filling may change the line: a text or a barcode whose data holds braces.
+bool holdsFields(QByteArrayView line);
 // The label's lines for one row: only the texts and the barcodes' data change.
 LineList fill(const LineList& lines, const MergeTable& table, int row);
 // The labels' references to columns the list does not have, one message each.

@@ -16,12 +16,24 @@ RenderOptions cellOptions(const SheetLayout& layout, int row, int column) {
                : RenderOptions::previewCell(transform, background);
 }
 
-QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const LineList& lines,
-                             PictureCache* cache, int sheet) {
+void scaleCanvas(GdiCanvas& canvas, const SheetLayout& layout) {
     // Texts and pens take the sheet's scale; a zoom of 0 or less leaves them as small as can be.
     constexpr double kLeast = 1e-3;
     canvas.setDpi(std::max(layout.fontDpi(), kLeast));
     canvas.setPenScale(std::max(layout.penScale(), kLeast));
+}
+
+int sheetsToPrint(const SheetLayout& layout) {
+    const int sheets = layout.sheetCount();
+    if (sheets == 0)
+        throw UserError(QStringLiteral("La liste %1 ne contient aucune ligne : rien n'est imprimé")
+                            .arg(layout.merge ? layout.merge->fileName : QString()));
+    return sheets;
+}
+
+QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const LineList& lines,
+                             PictureCache* cache, int sheet) {
+    scaleCanvas(canvas, layout);
     LabelPainter painter(canvas, cache);
     QList<BrokenLine> broken;
     for (int row = 0; row < layout.rows(); ++row) {
@@ -44,10 +56,7 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
 
 QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout, const LineList& lines,
                              int copies, PictureCache* cache) {
-    const int sheets = layout.sheetCount();
-    if (sheets == 0)
-        throw UserError(QStringLiteral("La liste %1 ne contient aucune ligne : rien n'est imprimé")
-                            .arg(layout.merge ? layout.merge->fileName : QString()));
+    const int sheets = sheetsToPrint(layout);
     QList<BrokenLine> broken;
     printCopies(device, copies, sheets, [&](QPainter& painter, int sheet) {
         GdiCanvas canvas;

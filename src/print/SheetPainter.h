@@ -20,5 +20,10 @@ QList<BrokenLine> paintSheet(GdiCanvas& canvas, const SheetLayout& layout, const
 QList<BrokenLine> printSheet(PrintDevice& device, const SheetLayout& layout, const LineList& lines,
                              int copies, PictureCache* cache = nullptr);
 
+// The canvas set to the sheet's text resolution and pen scale.
+void scaleCanvas(GdiCanvas& canvas, const SheetLayout& layout);
+// How many sheets the layout prints; throws UserError when a list has no row to print.
+int sheetsToPrint(const SheetLayout& layout);
+
 // The options of one cell of the sheet.
 RenderOptions cellOptions(const SheetLayout& layout, int row, int column);

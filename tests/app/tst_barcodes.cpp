@@ -1,5 +1,7 @@
 // Barcodes as a reader sees them: the program draws each symbology into a PDF at 300 dpi and a
 // PNG export, and Debian's zbar (zbarimg) reads them back from poppler's raster.
+#include "PrintedSheet.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -124,6 +126,7 @@ void TestBarcodes::everySymbologyReadsBackFromThePdf() {
                  {"--pdf", pdf, "--dpi", "300", "--margins", "10,10,10,10", "--count", "1", label});
     QVERIFY(vorlap.waitForFinished(60000));
     QCOMPARE(vorlap.exitCode(), 0);
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
 
     // Vector output: the page holds no picture at all.
     const QStringList images = run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);

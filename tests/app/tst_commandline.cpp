@@ -2,6 +2,7 @@
 #include "LabelFile.h"
 #include "LineCodec.h"
 #include "PrintDevice.h"
+#include "PrintedSheet.h"
 #include "ScriptedDialogs.h"
 #include "SheetLayout.h"
 #include "TEtiq.h"
@@ -230,6 +231,7 @@ void TestCommandLine::pdfExportPutsEveryCellsObjectsInPlace() {
             runHeadless({"--pdf", pdf, "--dpi", QString::number(dpi), "--zoom", "200", "--margins",
                          "10,20,0,0", label}));
         QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
         // Where the printing layout puts the cells' objects in device pixels.
         const PdfFileDevice device(pdf, dpi);
         SheetLayout layout;

@@ -1,6 +1,7 @@
 #include "FileSizeLimit.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
+#include "PrintedSheet.h"
 #include "SheetStock.h"
 
 #include <QProcess>
@@ -140,6 +141,8 @@ void TestExport::pdfIsTheCommandLinesSheet() {
             arguments << "--first" << QString::number(c.first + 1) << "--count"
                       << QString::number(c.count);
         QVERIFY(runVorlap(arguments << label, f.dir.path()));
+        QCOMPARE(PrintedSheet::qpdfProblems(f.path("fenetre.pdf")), QString());
+        QCOMPARE(PrintedSheet::qpdfProblems(f.path("ligne.pdf")), QString());
         const QImage window = rasterised(f.path("fenetre.pdf"));
         QVERIFY(!window.isNull());
         QVERIFY(window == rasterised(f.path("ligne.pdf")));

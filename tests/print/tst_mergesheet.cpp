@@ -1,3 +1,5 @@
+#include "PrintedSheet.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -101,6 +103,7 @@ void TestMergeSheet::rowsFillTheCellsSheetAfterSheet() {
                       c.options + QStringList{label_});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(!run.errors.contains("vorlap:"), qPrintable(run.errors));
+        QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
         QCOMPARE(pageCount(pdf), c.rowsPerPage.size());
         int row = 0;
         for (int page = 1; page <= c.rowsPerPage.size(); ++page) {
@@ -123,6 +126,7 @@ void TestMergeSheet::aBadListIsSaidAndNothingElseLost() {
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.errors.count("courte.csv, ligne 3"), 1);
     QCOMPARE(run.errors.count(QString::fromUtf8("\xC2\xAB Nom \xC2\xBB")), 1);
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
     QCOMPARE(pageText(pdf, 1), QString("{Nom} {n} {Nom} {n}"));
     // An empty list prints nothing, and a missing one neither: no file is left.
     writeFile(dir_.filePath("vide.csv"), "Nom;Ville\r\n");

@@ -66,6 +66,7 @@ void TestStockSheet::aPartlyUsedSheetPrintsTheCellsAskedFor() {
     const QString pdf = dir_.filePath("partie.pdf");
     QVERIFY(runVorlap({"--pdf", pdf, "--margins", "0,0,0,0", "--zoom", "100", "--first", "5",
                        "--count", "4", label}));
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
     QList<QPointF> insides;
     for (int n = 1; n <= 24; ++n)
         insides.append(QPointF((n - 1) % 3 * 70 + 5, (n - 1) / 3 * 37 + 5));
@@ -111,6 +112,7 @@ void TestStockSheet::theStockTravelsWithTheLabel() {
     writeFrameLabel(path, 63, 38, StockLine::write(stock) + "\r\n");
     const QString pdf = dir_.filePath("stock.pdf");
     QVERIFY(runVorlap({"--pdf", pdf, "--margins", "20,20,0,0", "--zoom", "100", path}));
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
     QList<QPointF> corners;
     for (int row = 0; row < 7; ++row)
         for (int column = 0; column < 3; ++column)
@@ -165,6 +167,7 @@ void TestStockSheet::catalogueSheetsLandWhereTheirFiguresSay() {
         const QString pdf = dir_.filePath(code + ".pdf");
         QVERIFY(runVorlap(
             {"--pdf", pdf, "--margins", "20,20,0,0", "--zoom", "100", "--sheet", code, label}));
+        QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
         QList<QPointF> corners;
         QList<QPointF> insides;
         for (int row = 0; row < rows; ++row)

@@ -46,6 +46,7 @@ void TestTrueSize::pdfAtEveryResolution() {
                          QStringList{sheet.label});
         QVERIFY(vorlap.waitForFinished(60000));
         QCOMPARE(vorlap.exitCode(), 0);
+        QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
         for (const QString& failure : sheet.check(pdf))
             failures << sheet.name + QStringLiteral(": ") + failure;
     }
@@ -67,7 +68,8 @@ QList<QRectF> printedFrames(const QString& label, const QString& startDir,
     vorlap.start(QStringLiteral(VORLAP_BINARY),
                  QStringList{"--pdf", pdf, "--dpi", "1200", "--margins", "10,15,0,0"} + options +
                      QStringList{label});
-    if (!vorlap.waitForFinished(60000) || vorlap.exitCode() != 0)
+    if (!vorlap.waitForFinished(60000) || vorlap.exitCode() != 0 ||
+        !PrintedSheet::qpdfProblems(pdf).isEmpty())
         return {};
     const QRectF area(0, 0, 160, 60);
     return {PrintedSheet::frameAround(pdf, area, inside, 1200),

@@ -371,4 +371,33 @@ QList<TrueSizeCase> trueSizeCases(const QString& dir) {
     };
 }
 
+QString qpdfProblems(const QString& pdf) {
+    QProcess qpdf;
+    qpdf.setProcessChannelMode(QProcess::MergedChannels);
+    qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    if (!qpdf.waitForStarted())
+        return QStringLiteral("qpdf is not installed (Debian package qpdf)");
+    qpdf.waitForFinished(60000);
+    const QString output = QString::fromUtf8(qpdf.readAll());
+    // 2 for errors, 3 for warnings: both are faults of the file.
+    if (qpdf.exitStatus() != QProcess::NormalExit || qpdf.exitCode() != 0)
+        return pdf + QStringLiteral(": ") + output;
+    return {};
+}
+
+QList<QImage> pageImages(const QString& pdf, int dpi) {
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("page"));
+    QProcess::execute(QStringLiteral("pdftoppm"), {"-q", "-r", QString::number(dpi), pdf, base});
+    // pdftoppm numbers the pages with as many digits as the last one has.
+    QStringList files = QDir(dir.path()).entryList({QStringLiteral("page-*.ppm")}, QDir::Files);
+    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    QList<QImage> pages;
+    for (const QString& file : files)
+        pages.append(QImage(dir.filePath(file)).convertToFormat(QImage::Format_RGB32));
+    return pages;
+}
+
 } // namespace PrintedSheet

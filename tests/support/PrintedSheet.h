@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -42,6 +43,12 @@ QRectF frameAround(const QString& pdf, const QRectF& area, QPointF inside, int d
 // The centre of the cross (two thin lines about 10 mm long, across and down) within 6 mm of
 // each point, on the first page rasterised at `dpi`; none where no cross is.
 QList<std::optional<QPointF>> crossCentres(const QString& pdf, const QList<QPointF>& near, int dpi);
+
+// What `qpdf --check` finds wrong in the PDF: empty when it finds the file sound.
+QString qpdfProblems(const QString& pdf);
+
+// Every page of the PDF as poppler draws it at `dpi`, anti-aliased and in colour.
+QList<QImage> pageImages(const QString& pdf, int dpi);
 
 // The cap height of Arial (fontconfig's match for it) at `points`, from the font's own outline.
 double capHeightMillimetres(double points);
