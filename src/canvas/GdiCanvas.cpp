@@ -483,6 +483,14 @@ const uchar* GdiCanvas::brushHatch() const {
     return hatchTiles[brushStyle_ - BrushHorizontal];
 }
 
+QPointF GdiCanvas::hatchBrushOrigin() const {
+    // A PDF's tiles would start exactly on a pixel's edge, where Qt's rounding of the pattern's
+    // place and the reader's decide which pixel: a 1/1024 pixel further they start on the
+    // same pixel whoever places them.
+    constexpr double kPastTheEdge = 1.0 / 1024;
+    return QPointF(hatchOrigin_) + (vector_ ? QPointF(kPastTheEdge, kPastTheEdge) : QPointF());
+}
+
 const QBrush& GdiCanvas::brush() const {
     if (brushDirty_) {
         const QColor color = colorFromRef(brushColor_);
@@ -493,7 +501,7 @@ const QBrush& GdiCanvas::brush() const {
             brushInk_.setColor(color);
         } else {
             // A tile with transparent gaps lets the ground show between the hatch lines;
-            // brushes keep their origin at the device's, so tiles line up across figures.
+            // brushes keep their origin at the hatch origin, so tiles line up across figures.
             // On paper each tile pixel is a pen unit, so the hatch keeps its spacing on
             // paper whatever the device's resolution.
             const int unit = vector_ ? int(std::clamp(std::nearbyint(penScale_), 1.0, 64.0)) : 1;
@@ -598,7 +606,7 @@ void GdiCanvas::endFigure() {
 }
 
 void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
-                           const uchar* hatch) {
+                           const uchar* hatch) const {
     const int left = std::max(r.left(), raster.area.left());
     const int right = std::min(r.right(), raster.area.right());
     const int top = std::max(r.top(), raster.area.top());
@@ -608,23 +616,22 @@ void GdiCanvas::fillRaster(const Raster& raster, const QRect& r, quint32 pixel,
     const int width = right - left + 1;
     for (int y = top; y <= bottom; ++y) {
         quint32* line = raster.pixel(left, y);
-        const uchar bits = hatch ? hatch[y & 7] : 0xFF;
+        const uchar bits = hatch ? hatch[(y - hatchOrigin_.y()) & 7] : 0xFF;
         if (bits == 0xFF) {
             fillPixels(line, width, pixel);
             continue;
         }
-        // Hatch tiles start at the device origin, like Windows brushes: each line of a
-        // tile comes back every eight pixels.
+        // Each line of a tile comes back every eight pixels from the hatch origin.
         for (int b = 0; b < 8; ++b)
             if (bits & (0x80 >> b))
-                for (int i = (b - left) & 7; i < width; i += 8)
+                for (int i = (b + hatchOrigin_.x() - left) & 7; i < width; i += 8)
                     line[i] = pixel;
     }
 }
 
 // Combines the pixel with the raster's pixels in r not-XOR, as fillRaster() sets them.
 void GdiCanvas::invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
-                             const uchar* hatch) {
+                             const uchar* hatch) const {
     const int left = std::max(r.left(), raster.area.left());
     const int right = std::min(r.right(), raster.area.right());
     const int top = std::max(r.top(), raster.area.top());
@@ -641,9 +648,9 @@ void GdiCanvas::invertRaster(const Raster& raster, const QRect& r, quint32 pixel
                 line[i] = (line[i] ^ flip) | 0xFF000000u;
             continue;
         }
-        const uchar bits = hatch[y & 7];
+        const uchar bits = hatch[(y - hatchOrigin_.y()) & 7];
         for (int i = 0; i < width; ++i)
-            if (bits & (0x80 >> ((left + i) & 7)))
+            if (bits & (0x80 >> ((left + i - hatchOrigin_.x()) & 7)))
                 line[i] = (line[i] ^ flip) | 0xFF000000u;
     }
 }
@@ -751,6 +758,7 @@ void GdiCanvas::paintPattern(QPainter& p, const std::vector<QRect>& runs, const 
         return;
     p.setPen(Qt::NoPen);
     p.setBrush(pattern);
+    p.setBrushOrigin(hatchBrushOrigin());
     p.drawRects(runs.data(), int(runs.size()));
 }
 
@@ -2014,7 +2022,7 @@ void GdiCanvas::fillRect(int left, int top, int right, int bottom) {
         return;
     }
     if (vector_ && brushHatch())
-        p->setBrushOrigin(0, 0);
+        p->setBrushOrigin(hatchBrushOrigin());
     p->fillRect(box, brush());
 }
 
@@ -2378,13 +2386,13 @@ QPen GdiCanvas::vectorPen(double width, double dashOffset) const {
 }
 
 void GdiCanvas::applyVectorBrush(QPainter& p) const {
-    // Hatches are the screen's 8-pixel tiles with transparent gaps, anchored at the device's
+    // Hatches are the screen's 8-pixel tiles with transparent gaps, anchored at the hatch
     // origin: a PDF stores them as small masked images, which every renderer puts on the
     // same pixels as the screen. Qt's own hatch patterns stroke their lines along pixel
     // edges, which renderers shift by half a pixel or break up.
     p.setBrush(brush());
     if (brushHatch())
-        p.setBrushOrigin(0, 0);
+        p.setBrushOrigin(hatchBrushOrigin());
 }
 
 namespace {
@@ -2581,6 +2589,9 @@ void GdiCanvas::vectorPicture(int left, int top, int right, int bottom, const QI
                                mirrorX ? target.right() + 1 : target.left(),
                                mirrorY ? target.bottom() + 1 : target.top()),
                     true);
-    p->drawImage(QRectF(0, 0, known, size.height()), columns);
+    // A PDF maps every picture onto the same square, whatever its pixels: a stand-in drawn
+    // into the same rectangle lands exactly where the picture would.
+    p->drawImage(QRectF(0, 0, known, size.height()),
+                 pictureStandIn_ ? pictureStandIn_(columns) : columns);
     p->restore();
 }

@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -52,6 +53,13 @@ public:
     // sheet, scaled like the drawing. Hatches on paper scale with it too.
     void setPenScale(double scale);
     double penScale() const { return penScale_; }
+    // The device pixel where hatch tiles start: the same place in every copy of a label on the
+    // sheet, so that all show the same hatch.
+    void setHatchOrigin(QPoint origin) { hatchOrigin_ = origin; }
+    // On vector devices, what is drawn in a picture's place: a small stand-in that the PDF of
+    // the sheet swaps for the picture stored its own way. None draws the picture itself.
+    using PictureStandIn = std::function<QImage(const QImage&)>;
+    void setPictureStandIn(PictureStandIn standIn) { pictureStandIn_ = std::move(standIn); }
 
     // Pen
     void setPenColor(ColorRef color);
@@ -197,12 +205,13 @@ private:
     void endFigure();
     void paint(const std::vector<QRect>& runs, Source source, bool withDots = true,
                QPoint offset = {});
-    static void fillRaster(const Raster& raster, const QRect& r, quint32 pixel, const uchar* hatch);
-    static void invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
-                             const uchar* hatch);
+    void fillRaster(const Raster& raster, const QRect& r, quint32 pixel, const uchar* hatch) const;
+    void invertRaster(const Raster& raster, const QRect& r, quint32 pixel,
+                      const uchar* hatch) const;
     void paintRuns(QPainter& p, const std::vector<QRect>& runs, Ink& ink, bool withDots);
     void paintPattern(QPainter& p, const std::vector<QRect>& runs, const QBrush& pattern);
     const QBrush& brush() const;
+    QPointF hatchBrushOrigin() const;
 
     void traceBox(const QRect& box, int cornerWidth, int cornerHeight);
     void walkBox(const QRect& box);
@@ -259,6 +268,8 @@ private:
     bool vector_ = false; // the device is not an image
     double dpi_ = 96;
     double penScale_ = 1;
+    QPoint hatchOrigin_;
+    PictureStandIn pictureStandIn_;
     ColorRef penColor_ = 0;
     int penStyle_ = PenSolid;
     int penWidth_ = 1;

@@ -114,6 +114,7 @@ void LineRenderer::applyStyles(QByteArrayView block) {
 bool LineRenderer::draw(QByteArrayView line, const RenderOptions& options, RenderState& state,
                         const QByteArray* owner) {
     const LineParts parts = LineCodec::splitLine(line);
+    canvas_.setHatchOrigin(options.hatchOrigin);
     if (parts.hasTab)
         applyStyles(LineCodec::readerLimit(parts.styles));
     else if (options.plainStyleWithoutBlock)

@@ -47,6 +47,8 @@ struct RenderOptions {
     // On the sheet a line without a style block starts from the plain style, not from
     // whatever the line before it left.
     bool plainStyleWithoutBlock = false;
+    // The device pixel where hatch tiles start (GdiCanvas::setHatchOrigin).
+    QPoint hatchOrigin;
 
     // The label window: a background covers 4 x width by 4 x height pixels, its bands
     // step by the surface's height / 50.

@@ -11,9 +11,14 @@
 RenderOptions cellOptions(const SheetLayout& layout, int row, int column) {
     const CellTransform transform = layout.transform(row, column);
     const QRect background = layout.backgroundRect(row, column);
-    return layout.target == SheetLayout::Target::Printer
-               ? RenderOptions::printedCell(transform, background)
-               : RenderOptions::previewCell(transform, background);
+    RenderOptions options = layout.target == SheetLayout::Target::Printer
+                                ? RenderOptions::printedCell(transform, background)
+                                : RenderOptions::previewCell(transform, background);
+    // Hatch tiles start at the label's lower right corner, by which the sheet's PDF places each
+    // copy of the label drawn once: every copy shows the same hatch.
+    options.hatchOrigin =
+        transform.map(QPoint(layout.LabelWidth, layout.LabelHeight) * layout.labelPixelsPerMm());
+    return options;
 }
 
 void scaleCanvas(GdiCanvas& canvas, const SheetLayout& layout) {

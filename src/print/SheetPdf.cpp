@@ -3,6 +3,7 @@
 #include "GdiCanvas.h"
 #include "LineCodec.h"
 #include "MergeList.h"
+#include "PdfPictures.h"
 #include "SafeFile.h"
 #include "SheetPainter.h"
 #include "UserError.h"
@@ -16,7 +17,6 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
@@ -25,7 +25,9 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace SheetPdf {
 
@@ -94,11 +96,13 @@ struct Parts {
     QPoint shift;
     QSize labelPagePoints;
     QList<BrokenLine> broken;
+    // The pictures, drawn as stand-ins.
+    std::unique_ptr<PdfPictures> pictures = std::make_unique<PdfPictures>();
 };
 
 QPageLayout pointsPage(QSize points) {
-    return QPageLayout(QPageSize(points, QString(), QPageSize::ExactMatch),
-                       QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
+    return QPageLayout(QPageSize(points, QString(), QPageSize::ExactMatch), QPageLayout::Portrait,
+                       QMarginsF(), QPageLayout::Point);
 }
 
 QPageLayout a4Page() {
@@ -116,24 +120,14 @@ QList<PrintedCell> printedCells(const SheetLayout& layout, int sheets) {
     return cells;
 }
 
-// A cell's own lines: those that hold fields (as MergeFields::fill, which leaves the
-// background record alone), and those drawn with a hatch, whose tiles line up with the paper's
-// edge rather than the cell's.
+// A cell's own lines: those that hold fields, as MergeFields::fill finds them (it leaves the
+// background record alone).
 QList<LineRun> lineRuns(const LineList& lines, bool merging) {
     QList<LineRun> runs;
-    int brushStyle = StyleBlock{}.brushStyle;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (LabelPainter::isBareBlank(lines[i]))
             continue;
-        // The brush each line draws with, as the renderer sets it.
-        const LineParts parts = LineCodec::splitLine(lines[i]);
-        StyleBlock style;
-        style.brushStyle = parts.hasTab ? brushStyle : StyleBlock{}.brushStyle;
-        if (parts.hasTab)
-            LineCodec::readStyles(LineCodec::readerLimit(parts.styles), style);
-        brushStyle = style.brushStyle;
-        const bool perCell = brushStyle >= BrushHorizontal ||
-                             (merging && i >= 2 && MergeFields::holdsFields(lines[i]));
+        const bool perCell = merging && i >= 2 && MergeFields::holdsFields(lines[i]);
         if (runs.isEmpty() || runs.last().perCell != perCell)
             runs.append({i, i + 1, perCell});
         else
@@ -190,8 +184,8 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     if (spreadX > widest || spreadY > widest)
         return std::nullopt;
     const QRect a4 = a4Page().fullRectPoints();
-    parts.labelPagePoints = QSize(int(std::ceil(spreadX)) + a4.width() + 1,
-                                  int(std::ceil(spreadY)) + a4.height() + 1);
+    parts.labelPagePoints =
+        QSize(int(std::ceil(spreadX)) + a4.width() + 1, int(std::ceil(spreadY)) + a4.height() + 1);
 
     QBuffer buffer(&parts.pdf);
     buffer.open(QIODevice::WriteOnly);
@@ -214,6 +208,8 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
         painter.save();
         GdiCanvas canvas;
         canvas.setPainter(&painter, dpi);
+        canvas.setPictureStandIn(
+            [&](const QImage& picture) { return parts.pictures->standIn(picture); });
         scaleCanvas(canvas, layout);
         if (style)
             style->applyTo(canvas);
@@ -228,6 +224,7 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     // it leave; its own runs are drawn only for that, each cell draws its own below.
     RenderOptions shifted = cellOptions(layout, first.row, first.column);
     shifted.transform.origin += QPointF(parts.shift);
+    shifted.hatchOrigin += parts.shift;
     shifted.background.left += parts.shift.x();
     shifted.background.right += parts.shift.x();
     shifted.background.top += parts.shift.y();
@@ -241,14 +238,13 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
         stylesBefore.append(style);
         parts.runPages.append(pages);
         style = drawPage(style, [&](GdiCanvas& canvas) {
-            parts.broken += LabelPainter(canvas, cache).paint(firstLines, run.first, run.end,
-                                                              shifted, state);
+            parts.broken +=
+                LabelPainter(canvas, cache).paint(firstLines, run.first, run.end, shifted, state);
         });
     }
 
-    const bool anyPerCell = std::any_of(runs.begin(), runs.end(), [](const LineRun& run) {
-        return run.perCell;
-    });
+    const bool anyPerCell =
+        std::any_of(runs.begin(), runs.end(), [](const LineRun& run) { return run.perCell; });
     if (anyPerCell) {
         writer.setPageLayout(a4Page());
         for (const PrintedCell& cell : cells) {
@@ -263,8 +259,8 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
                     continue;
                 cellPages.append(pages);
                 drawPage(stylesBefore[r], [&](GdiCanvas& canvas) {
-                    broken += LabelPainter(canvas, cache).paint(filled, runs[r].first,
-                                                                runs[r].end, options, cellState);
+                    broken += LabelPainter(canvas, cache)
+                                  .paint(filled, runs[r].first, runs[r].end, options, cellState);
                 });
             }
             parts.cellPages.append(cellPages);
@@ -284,23 +280,68 @@ std::string number(double value) {
     return text;
 }
 
-// The sheets made of the parts: every run of the label placed at each cell as a form XObject,
-// the copies pages that share their sheet's resources and content.
+// Adds the resources of a page to the sheets'; false when a name stands for two things.
+bool addResources(QPDFObjectHandle& sheet, QPDFObjectHandle page) {
+    if (!page.isDictionary())
+        return page.isNull();
+    for (const std::string& kind : page.getKeys()) {
+        QPDFObjectHandle named = page.getKey(kind);
+        if (!named.isDictionary()) {
+            // The procedure sets, the same list on every page.
+            sheet.replaceKey(kind, named);
+            continue;
+        }
+        if (!sheet.hasKey(kind))
+            sheet.replaceKey(kind, QPDFObjectHandle::newDictionary());
+        QPDFObjectHandle into = sheet.getKey(kind);
+        for (const std::string& name : named.getKeys()) {
+            QPDFObjectHandle value = named.getKey(name);
+            if (!into.hasKey(name))
+                into.replaceKey(name, value);
+            else if (into.getKey(name).unparse() != value.unparse())
+                return false;
+        }
+    }
+    return true;
+}
+
+// The sheets made of the parts: every shared run of the label placed at each cell as a form
+// XObject, each cell's own runs written out between them, the copies pages that share their
+// sheet's resources and content. Null when Qt's drawing is not as expected.
 std::shared_ptr<Buffer> assemble(const Parts& parts, const SheetLayout& layout,
                                  const QList<PrintedCell>& cells, const QList<LineRun>& runs,
                                  int sheets, int copies) {
     QPDF pdf;
     pdf.setSuppressWarnings(true);
     pdf.processMemoryFile("sheet", parts.pdf.constData(), size_t(parts.pdf.size()));
-    QPDFPageDocumentHelper document(pdf);
-    std::vector<QPDFPageObjectHelper> drawn = document.getAllPages();
-    const auto form = [&](int page) { return drawn.at(size_t(page)).getFormXObjectForPage(); };
-    std::vector<QPDFObjectHandle> runForms;
-    for (qsizetype r = 0; r < runs.size(); ++r)
-        runForms.push_back(runs[r].perCell ? QPDFObjectHandle::newNull()
-                                          : form(parts.runPages[int(r)]));
-    for (QPDFPageObjectHelper& page : drawn)
-        document.removePage(page);
+    std::vector<QPDFObjectHandle> drawn = pdf.getAllPages();
+    if (drawn.empty())
+        return nullptr;
+    // Qt names fonts, pictures and the like after its objects, the same names on every page:
+    // the sheets take them all, so that each cell's own drawing can be written out in the
+    // sheet's content with the names it was drawn with.
+    QPDFObjectHandle resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    for (QPDFObjectHandle& page : drawn)
+        if (!addResources(resources, page.getKey("/Resources")))
+            return nullptr;
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        if (runs[r].perCell)
+            continue;
+        const QPDFObjectHandle form =
+            QPDFPageObjectHelper(drawn.at(size_t(parts.runPages[int(r)]))).getFormXObjectForPage();
+        QPDFObjectHandle run = QPDFObjectHandle::newDictionary();
+        run.replaceKey("/XObject", QPDFObjectHandle::newDictionary());
+        run.getKey("/XObject").replaceKey("/LabelRun" + std::to_string(r), form);
+        if (!addResources(resources, run))
+            return nullptr;
+    }
+    const auto ownDrawing = [&](int page) {
+        QPDFObjectHandle contents = drawn.at(size_t(page)).getKey("/Contents");
+        if (!contents.isStream())
+            throw std::runtime_error("a page of several content streams");
+        const std::shared_ptr<Buffer> data = contents.getStreamData(qpdf_dl_generalized);
+        return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    };
 
     const int dpi = layout.paper.dotsPerInch;
     const double pointsPerPixel = kPointsPerInch / dpi;
@@ -309,56 +350,56 @@ std::shared_ptr<Buffer> assemble(const Parts& parts, const SheetLayout& layout,
         layout.transform(cells.value(0).row, cells.value(0).column);
     const QSize labelSize(layout.LabelWidth * layout.labelPixelsPerMm(),
                           layout.LabelHeight * layout.labelPixelsPerMm());
-    std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>> sheetPages;
+    std::vector<QPDFObjectHandle> sheetContents;
     qsizetype next = 0;
     for (int sheet = 0; sheet < sheets; ++sheet) {
         std::string content;
-        QPDFObjectHandle forms = QPDFObjectHandle::newDictionary();
         for (; next < cells.size() && cells[next].sheet == sheet; ++next) {
             const PrintedCell& cell = cells[next];
             // From where the first cell was drawn to this cell, in whole device pixels: those
             // that put the label's right and bottom edges where the cell alone would put them,
-            // up to the last pixel of the paper. Then in the sheet's points (PDF's y goes up,
-            // from the bottom of each page).
+            // up to the last pixel of the paper (and its hatches in step, see cellOptions).
+            // Then in the sheet's points (PDF's y goes up, from the bottom of each page).
             const CellTransform here = layout.transform(cell.row, cell.column);
             const QPointF t =
                 QPointF(here.x(labelSize.width()) - firstTransform.x(labelSize.width()),
                         here.y(labelSize.height()) - firstTransform.y(labelSize.height())) -
                 QPointF(parts.shift);
-            const std::string placed = "q 1 0 0 1 " + number(t.x() * pointsPerPixel) + ' ' +
-                                       number(a4.height() - parts.labelPagePoints.height() -
-                                              t.y() * pointsPerPixel) +
-                                       " cm ";
+            const std::string placed =
+                "q 1 0 0 1 " + number(t.x() * pointsPerPixel) + ' ' +
+                number(a4.height() - parts.labelPagePoints.height() - t.y() * pointsPerPixel) +
+                " cm ";
             int ownRun = 0;
             for (qsizetype r = 0; r < runs.size(); ++r) {
-                if (runs[r].perCell) {
-                    const std::string name =
-                        "/C" + std::to_string(next) + '_' + std::to_string(ownRun);
-                    forms.replaceKey(name, form(parts.cellPages[next][ownRun++]));
-                    content += name + " Do\n";
-                } else {
-                    const std::string name = "/L" + std::to_string(r);
-                    forms.replaceKey(name, runForms[size_t(r)]);
-                    content += placed + name + " Do Q\n";
-                }
+                if (runs[r].perCell)
+                    content += "q\n" + ownDrawing(parts.cellPages[next][ownRun++]) + "\nQ\n";
+                else
+                    content += placed + "/LabelRun" + std::to_string(r) + " Do Q\n";
             }
         }
-        QPDFObjectHandle resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        resources.replaceKey("/XObject", forms);
-        sheetPages.emplace_back(resources, QPDFObjectHandle::newStream(&pdf, content));
+        sheetContents.push_back(QPDFObjectHandle::newStream(&pdf, content));
     }
-    const QPDFObjectHandle mediaBox = QPDFObjectHandle::newArray(
-        QPDFObjectHandle::Rectangle(0, 0, a4.width(), a4.height()));
+    // The pages drawn by Qt give way to the sheets; what no sheet uses is not written.
+    QPDFObjectHandle pageTree = pdf.getRoot().getKey("/Pages");
+    const QPDFObjectHandle mediaBox =
+        QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, a4.width(), a4.height()));
+    QPDFObjectHandle kids = QPDFObjectHandle::newArray();
     for (int copy = 0; copy < copies; ++copy) {
-        for (const auto& [resources, content] : sheetPages) {
+        for (const QPDFObjectHandle& content : sheetContents) {
             QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
             page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+            page.replaceKey("/Parent", pageTree);
             page.replaceKey("/MediaBox", mediaBox);
             page.replaceKey("/Resources", resources);
             page.replaceKey("/Contents", content);
-            document.addPage(QPDFPageObjectHelper(pdf.makeIndirectObject(page)), false);
+            kids.appendItem(pdf.makeIndirectObject(page));
         }
     }
+    pageTree.replaceKey("/Kids", kids);
+    pageTree.replaceKey("/Count", QPDFObjectHandle::newInteger(kids.getArrayNItems()));
+    pdf.updateAllPagesCache();
+    if (!parts.pictures->replaceStandIns(pdf))
+        return nullptr;
     QPDFWriter writer(pdf);
     writer.setOutputMemory();
     writer.setObjectStreamMode(qpdf_o_generate);
@@ -376,12 +417,15 @@ std::optional<QList<BrokenLine>> write(const QString& path, const SheetLayout& l
     const int sheets = sheetsToPrint(layout);
     if (layout.paper.dotsPerInch <= 0 || !drawsAlikeInEveryCell(lines))
         return std::nullopt;
+    // A label whose every line holds a field has nothing to share between its cells.
+    const QList<LineRun> runs = lineRuns(lines, bool(layout.merge));
+    if (std::all_of(runs.begin(), runs.end(), [](const LineRun& run) { return run.perCell; }))
+        return std::nullopt;
     // A folder that is missing or closed shows before anything is drawn.
     SafeFile::AtomicFile file(path);
     if (!file.open())
         throw UserError::cannotCreate(QDir::toNativeSeparators(path));
     const QList<PrintedCell> cells = printedCells(layout, sheets);
-    const QList<LineRun> runs = lineRuns(lines, bool(layout.merge));
     const std::optional<Parts> parts = drawParts(layout, lines, cells, runs, title, cache);
     if (!parts)
         return std::nullopt;

@@ -15,8 +15,8 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <vector>
 #include <cmath>
+#include <vector>
 
 Q_DECLARE_METATYPE(SheetJob)
 
@@ -68,7 +68,9 @@ LineList figures() {
             line("BITMAP", 150, 20, 246, 92, LineCodec::writePicture(picture()),
                  style(BrushClear, 0, 1, 0)),
             line("TEXT", 20, 100, 200, 130, "\xC9tiquette 42", style(BrushClear, 0, 1, 0, 14)),
-            line("TEXT", 20, 130, 260, 160, "exp\xE9" "diteur",
+            line("TEXT", 20, 130, 260, 160,
+                 "exp\xE9"
+                 "diteur",
                  style(BrushSolid, 0xFFFF00, 1, 0, 9, "DejaVu Sans", 0x0000C0)),
             // Out of the cell, to the left and above, then to the right and below.
             line("RECT", -40, -30, 30, 20, {}, style(BrushSolid, 0x00A0FF, 1, 0)),
@@ -138,17 +140,27 @@ struct Surroundings {
     }
 };
 
+// The inks of the figures' hatches.
+constexpr QRgb kHatchInks[] = {qRgb(0xFF, 0, 0), qRgb(0xC0, 0, 0xC0)};
+
 // Pixels of `a` that lie further than the tolerance outside the values `b` has within two
 // pixels, while the ink of the 3 x 3 pixels around differs too. An edge moved by a fraction of
 // a drawing pixel shares its ink out among other pixels, or moves by one pixel where the
-// rasteriser snaps it to the grid; a missing, moved or recoloured object, a hatch out of step
-// or objects drawn in the wrong order do more.
+// rasteriser snaps it to the grid; a missing, moved or recoloured object or objects drawn in the
+// wrong order do more. Where a hatched figure's edge moves by a pixel, a hatch line shows one
+// pixel more or less along it: hatch ink is left to hatchesInStep().
 int strayPixels(const QImage& a, const QImage& b, QPoint* first) {
     const Surroundings nearB(b, 2), aroundA(a, 1), aroundB(b, 1);
     int stray = 0;
     for (int y = 0; y < a.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(a.constScanLine(y));
         for (int x = 0; x < a.width(); ++x) {
+            if (std::any_of(std::begin(kHatchInks), std::end(kHatchInks), [&](QRgb ink) {
+                    return std::abs(qRed(ink) - qRed(line[x])) <= kInkTolerance &&
+                           std::abs(qGreen(ink) - qGreen(line[x])) <= kInkTolerance &&
+                           std::abs(qBlue(ink) - qBlue(line[x])) <= kInkTolerance;
+                }))
+                continue;
             for (int c = 0; c < 3; ++c) {
                 const int v = (line[x] >> (16 - 8 * c)) & 0xFF;
                 const size_t at = (size_t(y) * a.width() + x) * 3 + c;
@@ -163,6 +175,24 @@ int strayPixels(const QImage& a, const QImage& b, QPoint* first) {
         }
     }
     return stray;
+}
+
+// The 16 x 16 pixels around the middle of the cross-hatched ellipse of figures() in each
+// printed cell of a page, at the same distance from the label's lower right pixel, where its
+// hatches start: the same hatch, pixel for pixel, in every copy of the label.
+QList<QImage> hatchPatches(const QImage& page, const SheetLayout& layout, int sheet) {
+    const QPoint size = QPoint(layout.LabelWidth, layout.LabelHeight) * layout.labelPixelsPerMm();
+    const CellTransform first = layout.transform(0, 0);
+    const QPoint middle = first.map(QPoint(130, 95)) - first.map(size);
+    QList<QImage> patches;
+    for (int row = 0; row < layout.rows(); ++row)
+        for (int column = 0; column < layout.columns(); ++column) {
+            if (!layout.printsCell(row, column, sheet))
+                continue;
+            const QPoint corner = layout.transform(row, column).map(size);
+            patches.append(page.copy(QRect(corner + middle - QPoint(8, 8), QSize(16, 16))));
+        }
+    return patches;
 }
 
 QStringList sortedWords(const QString& pdf) {
@@ -221,8 +251,9 @@ void TestSheetPdf::looksAsEachCellDrawnAlone_data() {
 
     SheetJob stock;
     stock.setup = {0, 0, 0, 0, 80};
-    stock.stock = SheetStock{QStringLiteral("T1"), QString(), 6350, 3810, 3, 7, 6600, 3810,
-                             720, 1515, SheetStock::Shape::Rectangle, QString()};
+    stock.stock =
+        SheetStock{QStringLiteral("T1"),         QString(), 6350, 3810, 3, 7, 6600, 3810, 720, 1515,
+                   SheetStock::Shape::Rectangle, QString()};
     stock.first = 4;
     stock.count = 9;
     stock.offset = QPointF(1.3, -0.7);
@@ -257,7 +288,8 @@ void TestSheetPdf::looksAsEachCellDrawnAlone() {
     PdfFileDevice device(alone, dpi);
     device.setDocumentName(job.name);
     SheetLayout layout;
-    layout.Init2(job, PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
+    layout.Init2(job,
+                 PaperSize{device.pagePixels(), device.pageMillimetres(), device.resolution()});
     PictureCache cache;
     const QList<BrokenLine> brokenAlone = printSheet(device, layout, lines, copies, &cache);
     const std::optional<QList<BrokenLine>> brokenOnce =
@@ -291,6 +323,16 @@ void TestSheetPdf::looksAsEachCellDrawnAlone() {
                                     .arg(added ? "not drawn before" : "no longer drawn")
                                     .arg(first.x())
                                     .arg(first.y())));
+        }
+    }
+    // The hatch is in step in every cell, as each cell drawn alone shows it.
+    if (lines == figures()) {
+        const QList<QImage> alonePatches = hatchPatches(before.first(), layout, 0);
+        const QList<QImage> oncePatches = hatchPatches(after.first(), layout, 0);
+        QVERIFY(!alonePatches.isEmpty());
+        for (qsizetype cell = 0; cell < alonePatches.size(); ++cell) {
+            QCOMPARE(oncePatches[cell], alonePatches[cell]);
+            QCOMPARE(oncePatches[cell], oncePatches.first());
         }
     }
     // Texts stay texts, every one of them.

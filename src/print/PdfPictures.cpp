@@ -1,0 +1,241 @@
+#include "PdfPictures.h"
+
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// A stand-in is three pixels: "VOR", "LAP", then the picture's number.
+constexpr int kStandInWidth = 3;
+constexpr unsigned char kMark[6] = {'V', 'O', 'R', 'L', 'A', 'P'};
+
+// The PNG predictor's Paeth guess of a byte from its left, upper and upper left neighbours.
+int paeth(int left, int up, int upLeft) {
+    const int guess = left + up - upLeft;
+    const int toLeft = std::abs(guess - left), toUp = std::abs(guess - up),
+              toUpLeft = std::abs(guess - upLeft);
+    if (toLeft <= toUp && toLeft <= toUpLeft)
+        return left;
+    return toUp <= toUpLeft ? up : upLeft;
+}
+
+QPDFObjectHandle predictorParameters(size_t width, int colours) {
+    QPDFObjectHandle parameters = QPDFObjectHandle::newDictionary();
+    parameters.replaceKey("/Predictor", QPDFObjectHandle::newInteger(15));
+    parameters.replaceKey("/Colors", QPDFObjectHandle::newInteger(colours));
+    parameters.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+    parameters.replaceKey("/Columns", QPDFObjectHandle::newInteger(qint64(width)));
+    return parameters;
+}
+
+// An 8-bit image's dictionary entries, on the stream given.
+void describeImage(QPDFObjectHandle dict, size_t width, size_t height, bool gray) {
+    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
+    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(qint64(width)));
+    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(qint64(height)));
+    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName(gray ? "/DeviceGray" : "/DeviceRGB"));
+    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+    for (const char* key : {"/SMask", "/Mask", "/Decode", "/ImageMask"})
+        dict.removeKey(key);
+}
+
+} // namespace
+
+PdfPictures::~PdfPictures() {
+    finish();
+}
+
+std::string PdfPictures::packRows(const unsigned char* pixels, size_t width, size_t height,
+                                  size_t bytesPerPixel) {
+    const size_t rowBytes = width * bytesPerPixel;
+    std::string rows;
+    rows.reserve((rowBytes + 1) * height);
+    std::string candidate(rowBytes, '\0'), best;
+    const std::vector<unsigned char> zeros(rowBytes, 0);
+    for (size_t y = 0; y < height; ++y) {
+        const unsigned char* row = pixels + y * rowBytes;
+        const unsigned char* above = y > 0 ? row - rowBytes : zeros.data();
+        long bestCost = -1;
+        char bestFilter = 0;
+        for (char filter = 0; filter <= 4; ++filter) {
+            long cost = 0;
+            for (size_t i = 0; i < rowBytes; ++i) {
+                const int left = i >= bytesPerPixel ? row[i - bytesPerPixel] : 0;
+                const int upLeft = i >= bytesPerPixel ? above[i - bytesPerPixel] : 0;
+                int guess = 0;
+                switch (filter) {
+                case 1:
+                    guess = left;
+                    break;
+                case 2:
+                    guess = above[i];
+                    break;
+                case 3:
+                    guess = (left + above[i]) / 2;
+                    break;
+                case 4:
+                    guess = paeth(left, above[i], upLeft);
+                    break;
+                default:
+                    break;
+                }
+                const auto difference = static_cast<signed char>(row[i] - guess);
+                candidate[i] = char(difference);
+                cost += std::abs(int(difference));
+            }
+            if (bestCost < 0 || cost < bestCost) {
+                bestCost = cost;
+                bestFilter = filter;
+                best = candidate;
+            }
+        }
+        rows += bestFilter;
+        rows += best;
+    }
+    uLongf size = compressBound(uLong(rows.size()));
+    std::string packed(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+                  reinterpret_cast<const Bytef*>(rows.data()), uLong(rows.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
+        return {};
+    packed.resize(size);
+    return packed;
+}
+
+void PdfPictures::pack(Packed& packed) {
+    const QImage image = packed.picture.convertToFormat(
+        packed.picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    packed.width = size_t(image.width());
+    packed.height = size_t(image.height());
+    const size_t count = packed.width * packed.height;
+    std::vector<unsigned char> rgb(count * 3), alpha(count);
+    bool gray = true, opaque = true;
+    size_t at = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x, ++at) {
+            const QRgb pixel = line[x];
+            rgb[3 * at] = uchar(qRed(pixel));
+            rgb[3 * at + 1] = uchar(qGreen(pixel));
+            rgb[3 * at + 2] = uchar(qBlue(pixel));
+            alpha[at] = uchar(qAlpha(pixel));
+            gray = gray && qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
+            opaque = opaque && qAlpha(pixel) == 255;
+        }
+    }
+    // A gray picture needs one channel.
+    if (gray)
+        for (size_t i = 0; i < count; ++i)
+            rgb[i] = rgb[3 * i];
+    packed.gray = gray;
+    packed.colours = packRows(rgb.data(), packed.width, packed.height, gray ? 1 : 3);
+    if (!opaque) {
+        packed.alpha = packRows(alpha.data(), packed.width, packed.height, 1);
+        if (packed.alpha.empty())
+            packed.colours.clear();
+    }
+}
+
+void PdfPictures::work() {
+    for (;;) {
+        Packed* next = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;
+            next = queue_.front();
+            queue_.pop_front();
+        }
+        pack(*next);
+    }
+}
+
+QImage PdfPictures::standIn(const QImage& picture) {
+    // Qt keeps one-bit pictures as they are, far smaller than eight-bit ones.
+    if (picture.depth() == 1 || picture.isNull())
+        return picture;
+    for (const std::unique_ptr<Packed>& packed : pictures_)
+        if (packed->picture.cacheKey() == picture.cacheKey())
+            return packed->standIn;
+    const auto number = uint(pictures_.size());
+    auto packed = std::make_unique<Packed>();
+    packed->picture = picture;
+    packed->standIn = QImage(kStandInWidth, 1, QImage::Format_RGB32);
+    packed->standIn.setPixel(0, 0, qRgb(kMark[0], kMark[1], kMark[2]));
+    packed->standIn.setPixel(1, 0, qRgb(kMark[3], kMark[4], kMark[5]));
+    packed->standIn.setPixel(2, 0,
+                             qRgb((number >> 16) & 0xFF, (number >> 8) & 0xFF, number & 0xFF));
+    // The main thread goes on drawing: the other processors pack, or one when there is one.
+    if (workers_.empty()) {
+        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency() - 1);
+        for (unsigned i = 0; i < helpers; ++i)
+            workers_.emplace_back([this] { work(); });
+    }
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(packed.get());
+    }
+    changed_.notify_one();
+    const QImage standIn = packed->standIn;
+    pictures_.push_back(std::move(packed));
+    return standIn;
+}
+
+void PdfPictures::finish() {
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    changed_.notify_all();
+    // This thread packs what is still waiting too.
+    work();
+    for (std::thread& worker : workers_)
+        worker.join();
+    workers_.clear();
+}
+
+bool PdfPictures::replaceStandIns(QPDF& pdf) {
+    finish();
+    std::vector<bool> replaced(pictures_.size(), false);
+    for (QPDFObjectHandle& object : pdf.getAllObjects()) {
+        if (!object.isStream())
+            continue;
+        QPDFObjectHandle dict = object.getDict();
+        QPDFObjectHandle width = dict.getKey("/Width"), height = dict.getKey("/Height");
+        if (!dict.getKey("/Subtype").isNameAndEquals("/Image") || !width.isInteger() ||
+            width.getIntValue() != kStandInWidth || !height.isInteger() ||
+            height.getIntValue() != 1 || !dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"))
+            continue;
+        const std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
+        const unsigned char* bytes = data->getBuffer();
+        if (data->getSize() != 3 * kStandInWidth || !std::equal(kMark, kMark + 6, bytes))
+            continue;
+        const size_t number = size_t(bytes[6]) << 16 | size_t(bytes[7]) << 8 | bytes[8];
+        if (number >= pictures_.size())
+            continue;
+        const Packed& packed = *pictures_[number];
+        // Not packed: the stand-in cannot stay.
+        if (packed.colours.empty())
+            return false;
+        describeImage(dict, packed.width, packed.height, packed.gray);
+        if (!packed.alpha.empty()) {
+            QPDFObjectHandle mask = QPDFObjectHandle::newStream(&pdf);
+            describeImage(mask.getDict(), packed.width, packed.height, true);
+            mask.replaceStreamData(packed.alpha, QPDFObjectHandle::newName("/FlateDecode"),
+                                   predictorParameters(packed.width, 1));
+            dict.replaceKey("/SMask", mask);
+        }
+        object.replaceStreamData(packed.colours, QPDFObjectHandle::newName("/FlateDecode"),
+                                 predictorParameters(packed.width, packed.gray ? 1 : 3));
+        replaced[number] = true;
+    }
+    return std::all_of(replaced.begin(), replaced.end(), [](bool done) { return done; });
+}
