@@ -162,9 +162,8 @@ QImage PdfPictures::standIn(const QImage& picture) {
     // Qt keeps one-bit pictures as they are, far smaller than eight-bit ones.
     if (picture.depth() == 1 || picture.isNull())
         return picture;
-    for (const std::unique_ptr<Packed>& packed : pictures_)
-        if (packed->picture.cacheKey() == picture.cacheKey())
-            return packed->standIn;
+    if (const auto known = numbers_.constFind(picture.cacheKey()); known != numbers_.constEnd())
+        return pictures_[*known]->standIn;
     const auto number = uint(pictures_.size());
     auto packed = std::make_unique<Packed>();
     packed->picture = picture;
@@ -185,6 +184,7 @@ QImage PdfPictures::standIn(const QImage& picture) {
     }
     changed_.notify_one();
     const QImage standIn = packed->standIn;
+    numbers_.insert(picture.cacheKey(), pictures_.size());
     pictures_.push_back(std::move(packed));
     return standIn;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 
 #include <condition_variable>
@@ -53,6 +54,8 @@ private:
     void finish();
 
     std::vector<std::unique_ptr<Packed>> pictures_;
+    // The number of each picture's stand-in, by the picture's cache key.
+    QHash<qint64, size_t> numbers_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Packed*> queue_;
