@@ -13,6 +13,7 @@ namespace {
 
 // A stand-in is three pixels: "VOR", "LAP", then the picture's number.
 constexpr int kStandInWidth = 3;
+constexpr size_t kMostStandIns = size_t(1) << 24;
 constexpr unsigned char kMark[6] = {'V', 'O', 'R', 'L', 'A', 'P'};
 
 // The PNG predictor's Paeth guess of a byte from its left, upper and upper left neighbours.
@@ -34,10 +35,8 @@ QPDFObjectHandle predictorParameters(size_t width, int colours) {
     return parameters;
 }
 
-// An 8-bit image's dictionary entries, on the stream given.
+// An opaque 8-bit image's dictionary entries, on the stream given.
 void describeImage(QPDFObjectHandle dict, size_t width, size_t height, bool gray) {
-    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
     dict.replaceKey("/Width", QPDFObjectHandle::newInteger(qint64(width)));
     dict.replaceKey("/Height", QPDFObjectHandle::newInteger(qint64(height)));
     dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName(gray ? "/DeviceGray" : "/DeviceRGB"));
@@ -110,13 +109,12 @@ std::string PdfPictures::packRows(const unsigned char* pixels, size_t width, siz
 }
 
 void PdfPictures::pack(Packed& packed) {
-    const QImage image = packed.picture.convertToFormat(
-        packed.picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage image = packed.picture.convertToFormat(QImage::Format_RGB32);
     packed.width = size_t(image.width());
     packed.height = size_t(image.height());
     const size_t count = packed.width * packed.height;
-    std::vector<unsigned char> rgb(count * 3), alpha(count);
-    bool gray = true, opaque = true;
+    std::vector<unsigned char> rgb(count * 3);
+    bool gray = true;
     size_t at = 0;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -125,9 +123,7 @@ void PdfPictures::pack(Packed& packed) {
             rgb[3 * at] = uchar(qRed(pixel));
             rgb[3 * at + 1] = uchar(qGreen(pixel));
             rgb[3 * at + 2] = uchar(qBlue(pixel));
-            alpha[at] = uchar(qAlpha(pixel));
             gray = gray && qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
-            opaque = opaque && qAlpha(pixel) == 255;
         }
     }
     // A gray picture needs one channel.
@@ -136,11 +132,6 @@ void PdfPictures::pack(Packed& packed) {
             rgb[i] = rgb[3 * i];
     packed.gray = gray;
     packed.colours = packRows(rgb.data(), packed.width, packed.height, gray ? 1 : 3);
-    if (!opaque) {
-        packed.alpha = packRows(alpha.data(), packed.width, packed.height, 1);
-        if (packed.alpha.empty())
-            packed.colours.clear();
-    }
 }
 
 void PdfPictures::work() {
@@ -159,11 +150,15 @@ void PdfPictures::work() {
 }
 
 QImage PdfPictures::standIn(const QImage& picture) {
-    // Qt keeps one-bit pictures as they are, far smaller than eight-bit ones.
-    if (picture.depth() == 1 || picture.isNull())
+    // Qt keeps one-bit pictures as they are, far smaller than eight-bit ones, and gives
+    // transparent ones their mask.
+    if (picture.depth() == 1 || picture.hasAlphaChannel() || picture.isNull())
         return picture;
     if (const auto known = numbers_.constFind(picture.cacheKey()); known != numbers_.constEnd())
         return pictures_[*known]->standIn;
+    // A stand-in's number has three bytes; beyond, Qt stores the pictures itself.
+    if (pictures_.size() >= kMostStandIns)
+        return picture;
     const auto number = uint(pictures_.size());
     auto packed = std::make_unique<Packed>();
     packed->picture = picture;
@@ -174,7 +169,7 @@ QImage PdfPictures::standIn(const QImage& picture) {
                              qRgb((number >> 16) & 0xFF, (number >> 8) & 0xFF, number & 0xFF));
     // The main thread goes on drawing: the other processors pack, or one when there is one.
     if (workers_.empty()) {
-        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency() - 1);
+        const unsigned helpers = std::max(2u, std::thread::hardware_concurrency()) - 1;
         for (unsigned i = 0; i < helpers; ++i)
             workers_.emplace_back([this] { work(); });
     }
@@ -226,13 +221,6 @@ bool PdfPictures::replaceStandIns(QPDF& pdf) {
         if (packed.colours.empty())
             return false;
         describeImage(dict, packed.width, packed.height, packed.gray);
-        if (!packed.alpha.empty()) {
-            QPDFObjectHandle mask = QPDFObjectHandle::newStream(&pdf);
-            describeImage(mask.getDict(), packed.width, packed.height, true);
-            mask.replaceStreamData(packed.alpha, QPDFObjectHandle::newName("/FlateDecode"),
-                                   predictorParameters(packed.width, 1));
-            dict.replaceKey("/SMask", mask);
-        }
         object.replaceStreamData(packed.colours, QPDFObjectHandle::newName("/FlateDecode"),
                                  predictorParameters(packed.width, packed.gray ? 1 : 3));
         replaced[number] = true;

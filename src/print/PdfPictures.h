@@ -25,7 +25,7 @@ public:
     ~PdfPictures();
 
     // What to draw in the picture's place: a stand-in image (the same one for the same
-    // picture), or the picture itself when it is better left to Qt (one-bit pictures).
+    // picture), or the picture itself when it is better left to Qt (one-bit or transparent).
     QImage standIn(const QImage& picture);
     // Swaps every stand-in in the PDF for its picture. Returns false, leaving the PDF unusable,
     // when one is missing or not as drawn.
@@ -46,7 +46,6 @@ private:
         bool gray = false;
         // Empty when the picture could not be packed.
         std::string colours;
-        std::string alpha;
     };
 
     static void pack(Packed& picture);

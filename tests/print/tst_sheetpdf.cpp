@@ -57,6 +57,15 @@ QImage picture() {
     return image;
 }
 
+// A gray picture, which the PDF keeps in one channel.
+QImage grayPicture() {
+    QImage image(20, 16, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 12 + y, x * 12 + y, x * 12 + y));
+    return image;
+}
+
 // A 70 x 42 mm label (280 x 168 label pixels) of every kind of drawing, with figures that
 // reach out of the cell on every side.
 LineList figures() {
@@ -66,6 +75,8 @@ LineList figures() {
             line("ELLIPSE", 60, 40, 200, 150, {}, style(BrushCross, 0x0000FF, 1, 0x008000)),
             line("LINE", 0, 0, 279, 167, {}, style(BrushClear, 0, 5, 0x202020)),
             line("BITMAP", 150, 20, 246, 92, LineCodec::writePicture(picture()),
+                 style(BrushClear, 0, 1, 0)),
+            line("BITMAP", 210, 100, 270, 148, LineCodec::writePicture(grayPicture()),
                  style(BrushClear, 0, 1, 0)),
             line("TEXT", 20, 100, 200, 130, "\xC9tiquette 42", style(BrushClear, 0, 1, 0, 14)),
             line("TEXT", 20, 130, 260, 160,
