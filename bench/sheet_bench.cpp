@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include <sys/resource.h>
@@ -211,9 +212,9 @@ void measurePdf(const QString& label, const QString& pdf) {
 void measureHundredCopies(const QString& label, const QString& pdf) {
     const QByteArray program = VORLAP_BINARY;
     const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label);
-    const std::vector<const char*> argv = {program.constData(), "--pdf",   output.constData(),
-                                           "--copies",          "100",     input.constData(),
-                                           nullptr};
+    const std::vector<const char*> argv = {
+        program.constData(), "--pdf", output.constData(), "--copies", "100",
+        input.constData(),   nullptr};
     const std::optional<Runs> runs = measureRuns(argv, "vorlap --pdf --copies 100");
     if (!runs)
         return;
@@ -249,14 +250,19 @@ void measureCopies(const QString& label, const QString& pdf) {
 
 // 1,000 addresses, one a label of the 21-up L7160 sheet: 48 sheets in one PDF (targets:
 // under 2 s and 100 MiB for the whole process).
+// 1,000 addresses on L7160, first as texts alone, then on a label with a frame and a logo drawn
+// once for every cell, the addresses between them.
 void measureMerge(const QDir& dir) {
     const QString style = "\t100FFFFFF00100000000000000000A0Arial";
-    const LineList lines = {"03F026000000", " 0BLANK",
-                            (" 0TEXT 01801C0F0040{Nom}" + style).toLatin1(),
-                            (" 0TEXT 018048100068{Adresse}" + style).toLatin1(),
-                            (" 0TEXT 01806C100090{Code postal} {Ville}" + style).toLatin1()};
-    const QString label = dir.filePath("fusion.etq");
-    LabelFile::write(label, lines);
+    const LineList addresses = {"03F026000000", " 0BLANK",
+                                (" 0TEXT 01801C0F0040{Nom}" + style).toLatin1(),
+                                (" 0TEXT 018048100068{Adresse}" + style).toLatin1(),
+                                (" 0TEXT 01806C100090{Code postal} {Ville}" + style).toLatin1()};
+    LineList framed = addresses;
+    framed.insert(2, " 0RECT " + LineCodec::writeRect(4, 4, 250, 130) +
+                         "\t100FFFFFF00200000000000000000A0Arial");
+    framed.append(" 0BITMAP " + LineCodec::writeRect(190, 12, 240, 60) +
+                  LineCodec::writePicture(smoothPicture(7)) + style.toLatin1());
     QByteArray list = "Nom;Adresse;Code postal;Ville\r\n";
     for (int i = 1; i <= 1000; ++i)
         list += "M. Dupr\xC3\xA9 " + QByteArray::number(i) + ";\"" + QByteArray::number(i) +
@@ -265,19 +271,27 @@ void measureMerge(const QDir& dir) {
     const QString csv = dir.filePath("adresses.csv");
     if (!SafeFile::writeAtomically(csv, list))
         return;
-    const QByteArray program = VORLAP_BINARY;
-    const QString pdf = dir.filePath("fusion.pdf");
-    const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label),
-                     merge = QFile::encodeName(csv);
-    const std::vector<const char*> argv = {
-        program.constData(), "--pdf",           output.constData(), "--sheet", "L7160",
-        "--merge",           merge.constData(), input.constData(),  nullptr};
-    const std::optional<Runs> runs = measureRuns(argv, "vorlap --pdf --merge");
-    if (!runs)
-        return;
-    std::printf("vorlap --pdf --merge, 1,000 addresses on 48 sheets of 21, %d runs: median %.3f s "
-                "(target 2 s), processor %.3f s, peak %.1f MiB (target 100 MiB), PDF %.1f KiB\n",
-                kRuns, runs->wall, runs->cpu, runs->peakMiB, QFileInfo(pdf).size() / 1024.0);
+    for (const auto& [lines, name, what] :
+         {std::tuple{addresses, "fusion", "texts alone"},
+          std::tuple{framed, "fusion-cadre", "with a frame and a logo"}}) {
+        const QString label = dir.filePath(QString::fromLatin1(name) + ".etq");
+        LabelFile::write(label, lines);
+        const QByteArray program = VORLAP_BINARY;
+        const QString pdf = dir.filePath(QString::fromLatin1(name) + ".pdf");
+        const QByteArray output = QFile::encodeName(pdf), input = QFile::encodeName(label),
+                         merge = QFile::encodeName(csv);
+        const std::vector<const char*> argv = {
+            program.constData(), "--pdf",           output.constData(), "--sheet", "L7160",
+            "--merge",           merge.constData(), input.constData(),  nullptr};
+        const std::optional<Runs> runs = measureRuns(argv, "vorlap --pdf --merge");
+        if (!runs)
+            return;
+        std::printf("vorlap --pdf --merge, 1,000 addresses on 48 sheets of 21, %s, %d runs: "
+                    "median %.3f s (target 2 s), processor %.3f s, peak %.1f MiB (target 100 "
+                    "MiB), PDF %.1f KiB\n",
+                    what, kRuns, runs->wall, runs->cpu, runs->peakMiB,
+                    QFileInfo(pdf).size() / 1024.0);
+    }
 }
 
 // The sheet of a maximised preview on the 1280 x 1024 screen at a zoom, and its drawing area,
