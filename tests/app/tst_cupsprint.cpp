@@ -78,6 +78,7 @@ void TestCupsPrint::jobsAndPdfsAreNamedAfterTheLabel() {
     const QString pdf = dir_.filePath(QStringLiteral("adresse.pdf"));
     Run run = vorlap({"--pdf", pdf, label});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
     QProcess pdfinfo;
     pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
     QVERIFY(pdfinfo.waitForFinished(60000));
@@ -103,6 +104,7 @@ void TestCupsPrint::jobsAndPdfsAreNamedAfterTheLabel() {
         QVERIFY(job.completed);
         QCOMPARE(QFileInfo(CupsJobs::pdfOf(job)).fileName(),
                  QStringLiteral("adresse-job_%1.pdf").arg(job.id));
+        QCOMPARE(PrintedSheet::qpdfProblems(CupsJobs::pdfOf(job)), QString());
     }
 }
 

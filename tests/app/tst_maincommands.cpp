@@ -2,6 +2,7 @@
 #include "HelpViewer.h"
 #include "LabelFile.h"
 #include "MainFormFixture.h"
+#include "PrintedSheet.h"
 #include "TFusion.h"
 #include "TNouveau.h"
 #include "UserError.h"
@@ -186,7 +187,8 @@ void TestMainCommands::everyMenuEntry() {
          },
          [](MainFormFixture& f) {
              return f.script->fileFilters.join(',') + ' ' +
-                    fileBytes(f.path("planche.pdf")).left(5);
+                    fileBytes(f.path("planche.pdf")).left(5) +
+                    PrintedSheet::qpdfProblems(f.path("planche.pdf"));
          },
          "Documents PDF (*.pdf) %PDF-"},
         {"&Fichier", "Exporter l'é&tiquette en image...",

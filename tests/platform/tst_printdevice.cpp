@@ -1,5 +1,6 @@
 #include "FileSizeLimit.h"
 #include "PrintDevice.h"
+#include "PrintedSheet.h"
 #include "UserError.h"
 
 #include <QDir>
@@ -168,6 +169,7 @@ void TestPrintDevice::aPdfAppearsOnlyWhenTheJobEnds() {
     QVERIFY(device.end());
     QVERIFY(fileBytes(path).startsWith("%PDF"));
     QCOMPARE(pdfPageCount(fileBytes(path)), 4);
+    QCOMPARE(PrintedSheet::qpdfProblems(path), QString());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"planche.pdf"});
 
     // Three copies, three identical pages, whatever the resolution; the file it replaces keeps

@@ -53,6 +53,7 @@ void TestCalibrationPage::crossesAtTheirPlaces() {
         PdfFileDevice device(pdf, dpi);
         printCalibrationPage(device, offset, QStringLiteral("Bureau"));
     }
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
 
     const QList<QPointF> meant = calibrationCrosses(QSizeF(210, 297));
     QCOMPARE(meant.size(), 8);

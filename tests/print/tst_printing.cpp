@@ -1,5 +1,6 @@
 #include "GdiCanvas.h"
 #include "PrintDevice.h"
+#include "PrintedSheet.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -213,6 +214,7 @@ void TestPrinting::figuresGoToPdfAsPathsTextAndOnePicture() {
         canvas.flush();
     });
 
+    QCOMPARE(PrintedSheet::qpdfProblems(pdf), QString());
     // Both pages look as the figures do on screen at the same resolution, but for pixels
     // along the edges.
     const QImage reference = drawnOnImage(dpi);
