@@ -35,6 +35,7 @@ namespace {
 
 constexpr double kPointsPerInch = 72;
 constexpr double kMillimetresPerInch = 25.4;
+constexpr int kThreeInches = 216;
 // Cells spread wider than this (a layout far off the paper) are drawn one by one rather than
 // on a label page of that size.
 constexpr double kWidestSpreadMm = 2000;
@@ -85,20 +86,28 @@ struct CanvasStyle {
 };
 
 // What QPdfWriter drew for qpdf to take apart: the label's runs at the first cell's place,
-// shifted on a page wide enough for whatever any cell shows of them, then each cell's own
-// runs at their place on A4 pages.
+// shifted on pages wide enough for whatever any cell shows of them, then the sheets, on which
+// each cell draws its own runs and, where a shared run goes, a small stand-in image.
 struct Parts {
     QByteArray pdf;
-    // The page of each run, and of each cell's own runs.
+    // The page of each run, and of each sheet.
     QList<int> runPages;
-    QList<QList<int>> cellPages;
-    // Device pixels from where the first cell is drawn to where it lies on the sheet.
-    QPoint shift;
-    QSize labelPagePoints;
+    QList<int> sheetPages;
     QList<BrokenLine> broken;
     // The pictures, drawn as stand-ins.
     std::unique_ptr<PdfPictures> pictures = std::make_unique<PdfPictures>();
 };
+
+// A shared run's stand-in: "VORRUN", then the run's number.
+constexpr unsigned char kRunMark[6] = {'V', 'O', 'R', 'R', 'U', 'N'};
+
+QImage runStandIn(qsizetype run) {
+    QImage standIn(3, 1, QImage::Format_RGB32);
+    standIn.setPixel(0, 0, qRgb(kRunMark[0], kRunMark[1], kRunMark[2]));
+    standIn.setPixel(1, 0, qRgb(kRunMark[3], kRunMark[4], kRunMark[5]));
+    standIn.setPixel(2, 0, qRgb(int(run >> 16) & 0xFF, int(run >> 8) & 0xFF, int(run) & 0xFF));
+    return standIn;
+}
 
 QPageLayout pointsPage(QSize points) {
     return QPageLayout(QPageSize(points, QString(), QPageSize::ExactMatch), QPageLayout::Portrait,
@@ -177,15 +186,20 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     Parts parts;
     // Shifted by an even number of pixels, the first cell's pixels round as they do on the
     // sheet, halves included; a pixel more on each side for the cells placed in whole pixels.
-    parts.shift = QPoint(evenCeiling(aheadX + 1), evenCeiling(aheadY + 1));
-    const double spreadX = (parts.shift.x() + behindX + 1) * pointsPerPixel;
-    const double spreadY = (parts.shift.y() + behindY + 1) * pointsPerPixel;
+    const QPoint shift(evenCeiling(aheadX + 1), evenCeiling(aheadY + 1));
+    const double spreadX = (shift.x() + behindX + 1) * pointsPerPixel;
+    const double spreadY = (shift.y() + behindY + 1) * pointsPerPixel;
     const double widest = kWidestSpreadMm / kMillimetresPerInch * kPointsPerInch;
     if (spreadX > widest || spreadY > widest)
         return std::nullopt;
     const QRect a4 = a4Page().fullRectPoints();
-    parts.labelPagePoints =
-        QSize(int(std::ceil(spreadX)) + a4.width() + 1, int(std::ceil(spreadY)) + a4.height() + 1);
+    // In whole multiples of 3 inches, the label page is a whole number of pixels, and of
+    // 3 pixels, at any whole resolution: Qt then writes the stand-ins' places exactly.
+    const auto wholeThreeInches = [](double points) {
+        return kThreeInches * int(std::ceil(points / kThreeInches));
+    };
+    const QSize labelPagePoints(wholeThreeInches(std::ceil(spreadX) + a4.width() + 1),
+                                wholeThreeInches(std::ceil(spreadY) + a4.height() + 1));
 
     QBuffer buffer(&parts.pdf);
     buffer.open(QIODevice::WriteOnly);
@@ -193,18 +207,16 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     writer.setCreator(QStringLiteral("Vorlap"));
     writer.setTitle(title);
     writer.setResolution(dpi);
-    writer.setPageLayout(pointsPage(parts.labelPagePoints));
+    writer.setPageLayout(pointsPage(labelPagePoints));
     QPainter painter;
     if (!painter.begin(&writer))
         return std::nullopt;
     // Qt stores pictures as JPEG otherwise, which blurs the small sharp pictures of labels.
     painter.setRenderHint(QPainter::LosslessImageRendering);
     int pages = 0;
-    // One page on a canvas of its own that starts with the style given (none: a new canvas's);
-    // returns the style the page left.
-    const auto drawPage = [&](const std::optional<CanvasStyle>& style, const auto& draw) {
-        if (pages++ > 0)
-            writer.newPage();
+    // Lines on a canvas of their own that starts with the style given (none: a new canvas's);
+    // returns the style they left.
+    const auto drawOnPage = [&](const std::optional<CanvasStyle>& style, const auto& draw) {
         painter.save();
         GdiCanvas canvas;
         canvas.setPainter(&painter, dpi);
@@ -219,16 +231,22 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
         painter.restore();
         return after;
     };
+    // The same on a page of its own.
+    const auto drawPage = [&](const std::optional<CanvasStyle>& style, const auto& draw) {
+        if (pages++ > 0)
+            writer.newPage();
+        return drawOnPage(style, draw);
+    };
 
     // The whole first cell in order, so that each run starts with the style the lines before
     // it leave; its own runs are drawn only for that, each cell draws its own below.
     RenderOptions shifted = cellOptions(layout, first.row, first.column);
-    shifted.transform.origin += QPointF(parts.shift);
-    shifted.hatchOrigin += parts.shift;
-    shifted.background.left += parts.shift.x();
-    shifted.background.right += parts.shift.x();
-    shifted.background.top += parts.shift.y();
-    shifted.background.bottom += parts.shift.y();
+    shifted.transform.origin += QPointF(shift);
+    shifted.hatchOrigin += shift;
+    shifted.background.left += shift.x();
+    shifted.background.right += shift.x();
+    shifted.background.top += shift.y();
+    shifted.background.bottom += shift.y();
     const LineList firstLines =
         first.mergeRow >= 0 ? MergeFields::fill(lines, *layout.merge, first.mergeRow) : lines;
     QList<std::optional<CanvasStyle>> stylesBefore;
@@ -243,27 +261,48 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
         });
     }
 
-    const bool anyPerCell =
-        std::any_of(runs.begin(), runs.end(), [](const LineRun& run) { return run.perCell; });
-    if (anyPerCell) {
-        writer.setPageLayout(a4Page());
-        for (const PrintedCell& cell : cells) {
+    // The sheets: every cell in order, its own runs drawn, the shared ones as stand-ins that
+    // qpdf swaps for the runs' pages. An image fills the unit square wherever it is drawn, as
+    // does a page's drawing made a form XObject of the unit square: a stand-in over the label
+    // page's rectangle, in whole device pixels from where the first cell was drawn, puts the
+    // run where the cell alone would draw it.
+    std::vector<QImage> standIns;
+    for (qsizetype r = 0; r < runs.size(); ++r)
+        standIns.push_back(runStandIn(r));
+    const QSizeF labelPage = QSizeF(labelPagePoints) / pointsPerPixel;
+    const CellTransform firstTransform = layout.transform(first.row, first.column);
+    const QSize labelSize(layout.LabelWidth * layout.labelPixelsPerMm(),
+                          layout.LabelHeight * layout.labelPixelsPerMm());
+    writer.setPageLayout(a4Page());
+    qsizetype next = 0;
+    for (int sheet = 0; next < cells.size(); ++sheet) {
+        parts.sheetPages.append(pages++);
+        writer.newPage();
+        for (; next < cells.size() && cells[next].sheet == sheet; ++next) {
+            const PrintedCell& cell = cells[next];
+            // Whole device pixels that put the label's right and bottom edges where the cell
+            // alone would put them, up to the last pixel of the paper (and its hatches in
+            // step: cellOptions).
+            const CellTransform here = layout.transform(cell.row, cell.column);
+            const QPointF corner =
+                QPointF(here.x(labelSize.width()) - firstTransform.x(labelSize.width()),
+                        here.y(labelSize.height()) - firstTransform.y(labelSize.height())) -
+                QPointF(shift);
             const LineList filled =
                 cell.mergeRow >= 0 ? MergeFields::fill(lines, *layout.merge, cell.mergeRow) : lines;
             const RenderOptions options = cellOptions(layout, cell.row, cell.column);
             RenderState cellState;
             QList<BrokenLine> broken;
-            QList<int> cellPages;
             for (qsizetype r = 0; r < runs.size(); ++r) {
-                if (!runs[r].perCell)
+                if (!runs[r].perCell) {
+                    painter.drawImage(QRectF(corner, labelPage), standIns[size_t(r)]);
                     continue;
-                cellPages.append(pages);
-                drawPage(stylesBefore[r], [&](GdiCanvas& canvas) {
+                }
+                drawOnPage(stylesBefore[r], [&](GdiCanvas& canvas) {
                     broken += LabelPainter(canvas, cache)
                                   .paint(filled, runs[r].first, runs[r].end, options, cellState);
                 });
             }
-            parts.cellPages.append(cellPages);
             // The same lines break in every cell: they are said once.
             if (parts.broken.isEmpty())
                 parts.broken = broken;
@@ -274,132 +313,76 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     return parts;
 }
 
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", value);
-    return text;
-}
-
-// Adds the resources of a page to the sheets'; false when a name stands for two things.
-bool addResources(QPDFObjectHandle& sheet, QPDFObjectHandle page) {
-    if (!page.isDictionary())
-        return page.isNull();
-    for (const std::string& kind : page.getKeys()) {
-        QPDFObjectHandle named = page.getKey(kind);
-        if (!named.isDictionary()) {
-            // The procedure sets, the same list on every page.
-            sheet.replaceKey(kind, named);
-            continue;
-        }
-        if (!sheet.hasKey(kind))
-            sheet.replaceKey(kind, QPDFObjectHandle::newDictionary());
-        QPDFObjectHandle into = sheet.getKey(kind);
-        for (const std::string& name : named.getKeys()) {
-            QPDFObjectHandle value = named.getKey(name);
-            if (!into.hasKey(name))
-                into.replaceKey(name, value);
-            else if (into.getKey(name).unparse() != value.unparse())
-                return false;
-        }
-    }
-    return true;
-}
-
-// The sheets made of the parts: every shared run of the label placed at each cell as a form
-// XObject, each cell's own runs written out between them, the copies pages that share their
-// sheet's resources and content. Null when Qt's drawing is not as expected.
-std::shared_ptr<Buffer> assemble(const Parts& parts, const SheetLayout& layout,
-                                 const QList<PrintedCell>& cells, const QList<LineRun>& runs,
-                                 int sheets, int copies) {
+// The sheets made of the parts: every shared run's page made a form XObject that takes the
+// place of its stand-ins, the copies pages that share their sheet's resources and content.
+// Null when Qt's drawing is not as expected.
+std::shared_ptr<Buffer> assemble(const Parts& parts, const QList<LineRun>& runs, int copies) {
     QPDF pdf;
     pdf.setSuppressWarnings(true);
     pdf.processMemoryFile("sheet", parts.pdf.constData(), size_t(parts.pdf.size()));
     std::vector<QPDFObjectHandle> drawn = pdf.getAllPages();
-    if (drawn.empty())
+    if (drawn.size() != size_t(parts.sheetPages.value(parts.sheetPages.size() - 1, -1) + 1))
         return nullptr;
-    // Qt names fonts, pictures and the like after its objects, the same names on every page:
-    // the sheets take them all, so that each cell's own drawing can be written out in the
-    // sheet's content with the names it was drawn with.
-    QPDFObjectHandle resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    for (QPDFObjectHandle& page : drawn)
-        if (!addResources(resources, page.getKey("/Resources")))
-            return nullptr;
+    std::vector<QPDFObjectHandle> runForms(size_t(runs.size()));
     for (qsizetype r = 0; r < runs.size(); ++r) {
         if (runs[r].perCell)
             continue;
-        const QPDFObjectHandle form =
-            QPDFPageObjectHelper(drawn.at(size_t(parts.runPages[int(r)]))).getFormXObjectForPage();
-        QPDFObjectHandle run = QPDFObjectHandle::newDictionary();
-        run.replaceKey("/XObject", QPDFObjectHandle::newDictionary());
-        run.getKey("/XObject").replaceKey("/LabelRun" + std::to_string(r), form);
-        if (!addResources(resources, run))
+        QPDFPageObjectHelper page(drawn.at(size_t(parts.runPages[int(r)])));
+        QPDFObjectHandle form = page.getFormXObjectForPage(false);
+        // The page's drawing in the unit square, where the stand-in image lay.
+        const QPDFObjectHandle::Rectangle box = page.getMediaBox().getArrayAsRectangle();
+        if (box.urx <= box.llx || box.ury <= box.lly)
             return nullptr;
+        // With all the digits a double has: qpdf's default 6 would misplace the far side of a
+        // large page by more than a pixel, and a text's glyphs snap to other pixels even when
+        // the scale is off by far less.
+        const double width = box.urx - box.llx, height = box.ury - box.lly;
+        QPDFObjectHandle matrix = QPDFObjectHandle::newArray();
+        for (const double value :
+             {1 / width, 0.0, 0.0, 1 / height, -box.llx / width, -box.lly / height})
+            matrix.appendItem(QPDFObjectHandle::newReal(value, 20));
+        form.getDict().replaceKey("/Matrix", matrix);
+        runForms[size_t(r)] = form;
     }
-    const auto ownDrawing = [&](int page) {
-        QPDFObjectHandle contents = drawn.at(size_t(page)).getKey("/Contents");
-        if (!contents.isStream())
-            throw std::runtime_error("a page of several content streams");
-        const std::shared_ptr<Buffer> data = contents.getStreamData(qpdf_dl_generalized);
-        return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-    };
-
-    const int dpi = layout.paper.dotsPerInch;
-    const double pointsPerPixel = kPointsPerInch / dpi;
-    const QRect a4 = a4Page().fullRectPoints();
-    const CellTransform firstTransform =
-        layout.transform(cells.value(0).row, cells.value(0).column);
-    const QSize labelSize(layout.LabelWidth * layout.labelPixelsPerMm(),
-                          layout.LabelHeight * layout.labelPixelsPerMm());
-    std::vector<QPDFObjectHandle> sheetContents;
-    qsizetype next = 0;
-    for (int sheet = 0; sheet < sheets; ++sheet) {
-        std::string content;
-        for (; next < cells.size() && cells[next].sheet == sheet; ++next) {
-            const PrintedCell& cell = cells[next];
-            // From where the first cell was drawn to this cell, in whole device pixels: those
-            // that put the label's right and bottom edges where the cell alone would put them,
-            // up to the last pixel of the paper (and its hatches in step, see cellOptions).
-            // Then in the sheet's points (PDF's y goes up, from the bottom of each page).
-            const CellTransform here = layout.transform(cell.row, cell.column);
-            const QPointF t =
-                QPointF(here.x(labelSize.width()) - firstTransform.x(labelSize.width()),
-                        here.y(labelSize.height()) - firstTransform.y(labelSize.height())) -
-                QPointF(parts.shift);
-            const std::string placed =
-                "q 1 0 0 1 " + number(t.x() * pointsPerPixel) + ' ' +
-                number(a4.height() - parts.labelPagePoints.height() - t.y() * pointsPerPixel) +
-                " cm ";
-            int ownRun = 0;
-            for (qsizetype r = 0; r < runs.size(); ++r) {
-                if (runs[r].perCell)
-                    content += "q\n" + ownDrawing(parts.cellPages[next][ownRun++]) + "\nQ\n";
-                else
-                    content += placed + "/LabelRun" + std::to_string(r) + " Do Q\n";
-            }
-        }
-        sheetContents.push_back(QPDFObjectHandle::newStream(&pdf, content));
+    // Qt writes each stand-in once, however many cells draw it.
+    std::vector<QPDFObjGen> standIns(runForms.size());
+    for (QPDFObjectHandle& object : pdf.getAllObjects()) {
+        if (!object.isStream())
+            continue;
+        QPDFObjectHandle dict = object.getDict();
+        QPDFObjectHandle width = dict.getKey("/Width"), height = dict.getKey("/Height");
+        if (!dict.getKey("/Subtype").isNameAndEquals("/Image") || !width.isInteger() ||
+            width.getIntValue() != 3 || !height.isInteger() || height.getIntValue() != 1 ||
+            !dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"))
+            continue;
+        const std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
+        const unsigned char* bytes = data->getBuffer();
+        if (data->getSize() != 9 || !std::equal(kRunMark, kRunMark + 6, bytes))
+            continue;
+        const size_t run = size_t(bytes[6]) << 16 | size_t(bytes[7]) << 8 | bytes[8];
+        if (run >= runForms.size() || !runForms[run].isStream() || standIns[run].isIndirect())
+            return nullptr;
+        standIns[run] = object.getObjGen();
     }
-    // The pages drawn by Qt give way to the sheets; what no sheet uses is not written.
+    for (size_t r = 0; r < runForms.size(); ++r) {
+        if (runForms[r].isStream() != standIns[r].isIndirect())
+            return nullptr;
+        if (runForms[r].isStream())
+            pdf.swapObjects(standIns[r], runForms[r].getObjGen());
+    }
+    if (!parts.pictures->replaceStandIns(pdf))
+        return nullptr;
+    // The sheets' pages, the copies sharing their content, take the place of all Qt drew.
     QPDFObjectHandle pageTree = pdf.getRoot().getKey("/Pages");
-    const QPDFObjectHandle mediaBox =
-        QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, a4.width(), a4.height()));
     QPDFObjectHandle kids = QPDFObjectHandle::newArray();
-    for (int copy = 0; copy < copies; ++copy) {
-        for (const QPDFObjectHandle& content : sheetContents) {
-            QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
-            page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-            page.replaceKey("/Parent", pageTree);
-            page.replaceKey("/MediaBox", mediaBox);
-            page.replaceKey("/Resources", resources);
-            page.replaceKey("/Contents", content);
-            kids.appendItem(pdf.makeIndirectObject(page));
+    for (int copy = 0; copy < copies; ++copy)
+        for (const int sheet : parts.sheetPages) {
+            QPDFObjectHandle page = drawn.at(size_t(sheet));
+            kids.appendItem(copy == 0 ? page : pdf.makeIndirectObject(page.shallowCopy()));
         }
-    }
     pageTree.replaceKey("/Kids", kids);
     pageTree.replaceKey("/Count", QPDFObjectHandle::newInteger(kids.getArrayNItems()));
     pdf.updateAllPagesCache();
-    if (!parts.pictures->replaceStandIns(pdf))
-        return nullptr;
     QPDFWriter writer(pdf);
     writer.setOutputMemory();
     writer.setObjectStreamMode(qpdf_o_generate);
@@ -431,7 +414,7 @@ std::optional<QList<BrokenLine>> write(const QString& path, const SheetLayout& l
         return std::nullopt;
     std::shared_ptr<Buffer> pdf;
     try {
-        pdf = assemble(*parts, layout, cells, runs, sheets, qMax(1, copies));
+        pdf = assemble(*parts, runs, qMax(1, copies));
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {

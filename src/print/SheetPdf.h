@@ -14,7 +14,7 @@ class PictureCache;
 // the label is drawn once: its drawing is a form XObject placed at every cell, and the copies
 // are pages that share their sheet's content, so pictures, fonts and figures are stored once.
 // Pictures are stored once each, losslessly, behind PNG predictors (PdfPictures).
-// The lines that hold fields of a list are drawn for each cell apart, between runs of the
+// The lines that hold fields of a list are drawn in each cell, between the shared runs of the
 // label's other lines, so that every object still lies over the ones before it.
 namespace SheetPdf {
 
