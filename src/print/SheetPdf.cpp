@@ -22,10 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
