@@ -1,5 +1,7 @@
 #include "PdfPictures.h"
 
+#include "PdfStandIn.h"
+
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -11,10 +13,8 @@
 
 namespace {
 
-// A stand-in is three pixels: "VOR", "LAP", then the picture's number.
-constexpr int kStandInWidth = 3;
-constexpr size_t kMostStandIns = size_t(1) << 24;
-constexpr unsigned char kMark[6] = {'V', 'O', 'R', 'L', 'A', 'P'};
+// The mark of a picture's stand-in.
+constexpr char kMark[] = "VORLAP";
 
 // The PNG predictor's Paeth guess of a byte from its left, upper and upper left neighbours.
 int paeth(int left, int up, int upLeft) {
@@ -156,17 +156,13 @@ QImage PdfPictures::standIn(const QImage& picture) {
         return picture;
     if (const auto known = numbers_.constFind(picture.cacheKey()); known != numbers_.constEnd())
         return pictures_[*known]->standIn;
-    // A stand-in's number has three bytes; beyond, Qt stores the pictures itself.
-    if (pictures_.size() >= kMostStandIns)
+    // Beyond the stand-ins' numbers, Qt stores the pictures itself.
+    if (pictures_.size() >= PdfStandIn::kMostNumbers)
         return picture;
-    const auto number = uint(pictures_.size());
+    const size_t number = pictures_.size();
     auto packed = std::make_unique<Packed>();
     packed->picture = picture;
-    packed->standIn = QImage(kStandInWidth, 1, QImage::Format_RGB32);
-    packed->standIn.setPixel(0, 0, qRgb(kMark[0], kMark[1], kMark[2]));
-    packed->standIn.setPixel(1, 0, qRgb(kMark[3], kMark[4], kMark[5]));
-    packed->standIn.setPixel(2, 0,
-                             qRgb((number >> 16) & 0xFF, (number >> 8) & 0xFF, number & 0xFF));
+    packed->standIn = PdfStandIn::make(kMark, number);
     // The main thread goes on drawing: the other processors pack, or one when there is one.
     if (workers_.empty()) {
         const unsigned helpers = std::max(2u, std::thread::hardware_concurrency()) - 1;
@@ -201,26 +197,17 @@ bool PdfPictures::replaceStandIns(QPDF& pdf) {
     finish();
     std::vector<bool> replaced(pictures_.size(), false);
     for (QPDFObjectHandle& object : pdf.getAllObjects()) {
-        if (!object.isStream())
+        const std::optional<size_t> found = PdfStandIn::numberOf(object, kMark);
+        if (!found)
             continue;
-        QPDFObjectHandle dict = object.getDict();
-        QPDFObjectHandle width = dict.getKey("/Width"), height = dict.getKey("/Height");
-        if (!dict.getKey("/Subtype").isNameAndEquals("/Image") || !width.isInteger() ||
-            width.getIntValue() != kStandInWidth || !height.isInteger() ||
-            height.getIntValue() != 1 || !dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"))
-            continue;
-        const std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
-        const unsigned char* bytes = data->getBuffer();
-        if (data->getSize() != 3 * kStandInWidth || !std::equal(kMark, kMark + 6, bytes))
-            continue;
-        const size_t number = size_t(bytes[6]) << 16 | size_t(bytes[7]) << 8 | bytes[8];
+        const size_t number = *found;
         if (number >= pictures_.size())
             continue;
         const Packed& packed = *pictures_[number];
         // Not packed: the stand-in cannot stay.
         if (packed.colours.empty())
             return false;
-        describeImage(dict, packed.width, packed.height, packed.gray);
+        describeImage(object.getDict(), packed.width, packed.height, packed.gray);
         object.replaceStreamData(packed.colours, QPDFObjectHandle::newName("/FlateDecode"),
                                  predictorParameters(packed.width, packed.gray ? 1 : 3));
         replaced[number] = true;

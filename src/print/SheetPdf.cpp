@@ -4,6 +4,7 @@
 #include "LineCodec.h"
 #include "MergeList.h"
 #include "PdfPictures.h"
+#include "PdfStandIn.h"
 #include "SafeFile.h"
 #include "SheetPainter.h"
 #include "UserError.h"
@@ -96,16 +97,8 @@ struct Parts {
     std::unique_ptr<PdfPictures> pictures = std::make_unique<PdfPictures>();
 };
 
-// A shared run's stand-in: "VORRUN", then the run's number.
-constexpr unsigned char kRunMark[6] = {'V', 'O', 'R', 'R', 'U', 'N'};
-
-QImage runStandIn(qsizetype run) {
-    QImage standIn(3, 1, QImage::Format_RGB32);
-    standIn.setPixel(0, 0, qRgb(kRunMark[0], kRunMark[1], kRunMark[2]));
-    standIn.setPixel(1, 0, qRgb(kRunMark[3], kRunMark[4], kRunMark[5]));
-    standIn.setPixel(2, 0, qRgb(int(run >> 16) & 0xFF, int(run >> 8) & 0xFF, int(run) & 0xFF));
-    return standIn;
-}
+// The mark of a shared run's stand-in.
+constexpr char kRunMark[] = "VORRUN";
 
 QPageLayout pointsPage(QSize points) {
     return QPageLayout(QPageSize(points, QString(), QPageSize::ExactMatch), QPageLayout::Portrait,
@@ -266,7 +259,7 @@ std::optional<Parts> drawParts(const SheetLayout& layout, const LineList& lines,
     // run where the cell alone would draw it.
     std::vector<QImage> standIns;
     for (qsizetype r = 0; r < runs.size(); ++r)
-        standIns.push_back(runStandIn(r));
+        standIns.push_back(PdfStandIn::make(kRunMark, size_t(r)));
     const QSizeF labelPage = QSizeF(labelPagePoints) / pointsPerPixel;
     const CellTransform firstTransform = layout.transform(first.row, first.column);
     const QSize labelSize(layout.LabelWidth * layout.labelPixelsPerMm(),
@@ -345,19 +338,10 @@ std::shared_ptr<Buffer> assemble(const Parts& parts, const QList<LineRun>& runs,
     // Qt writes each stand-in once, however many cells draw it.
     std::vector<QPDFObjGen> standIns(runForms.size());
     for (QPDFObjectHandle& object : pdf.getAllObjects()) {
-        if (!object.isStream())
+        const std::optional<size_t> found = PdfStandIn::numberOf(object, kRunMark);
+        if (!found)
             continue;
-        QPDFObjectHandle dict = object.getDict();
-        QPDFObjectHandle width = dict.getKey("/Width"), height = dict.getKey("/Height");
-        if (!dict.getKey("/Subtype").isNameAndEquals("/Image") || !width.isInteger() ||
-            width.getIntValue() != 3 || !height.isInteger() || height.getIntValue() != 1 ||
-            !dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"))
-            continue;
-        const std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
-        const unsigned char* bytes = data->getBuffer();
-        if (data->getSize() != 9 || !std::equal(kRunMark, kRunMark + 6, bytes))
-            continue;
-        const size_t run = size_t(bytes[6]) << 16 | size_t(bytes[7]) << 8 | bytes[8];
+        const size_t run = *found;
         if (run >= runForms.size() || !runForms[run].isStream() || standIns[run].isIndirect())
             return nullptr;
         standIns[run] = object.getObjGen();
@@ -400,6 +384,8 @@ std::optional<QList<BrokenLine>> write(const QString& path, const SheetLayout& l
         return std::nullopt;
     // A label whose every line holds a field has nothing to share between its cells.
     const QList<LineRun> runs = lineRuns(lines, bool(layout.merge));
+    if (size_t(runs.size()) >= PdfStandIn::kMostNumbers)
+        return std::nullopt;
     if (std::all_of(runs.begin(), runs.end(), [](const LineRun& run) { return run.perCell; }))
         return std::nullopt;
     // A folder that is missing or closed shows before anything is drawn.
